@@ -1,0 +1,322 @@
+#pragma once
+// The main window: it owns every control and component of the program. Its
+// handlers are defined in the folder of the subsystem they belong to
+// (link/connection.cpp defines ConnectBtnClick), so this header is the one
+// map of the window.
+
+#include <QMainWindow>
+#include <QSet>
+#include <QTimer>
+
+class QAction;
+class TComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAbstractButton;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTextEdit;
+class QWidget;
+
+class TScreenMemo;
+class TnrComm;
+class TnrLogFile;
+class TnrSemaphore;
+class TnrZModem;
+
+using TShiftState = Qt::KeyboardModifiers;
+
+class TFerrow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFerrow(QWidget* parent = nullptr);
+    ~TFerrow() override;
+
+    // ---- Start-up and shut-down ----
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void Exit2Click();
+    // True once the close sequence has run.
+    bool closeSequenceDone() const { return closeDone_; }
+
+    // ---- Serial port choice ----
+    void Comm11Click();
+    void Comm21Click();
+    void Comm31Click();
+    void Comm41Click();
+    void Comm51Click();
+    void Comm61Click();
+    void None1Click();
+    void CommsInterfaceSetup1Click();
+    void ProbeCommPort(const char* name);
+    void nrComm1AfterReceive();
+    // The device path that COMn stands for here.
+    QString comPortPath(int portNumber) const;
+
+    // ---- Typing focus ----
+    void FocusTypingScreen();
+    void TransmitScreenClick();
+    void TransmitScreenMouseDown();
+    void ReceiveScreenClick();
+    void ReceiveScreenMouseDown();
+
+    // ---- Keyboards ----
+    void TransmitScreenKeyDown(quint16& Key, TShiftState Shift);
+    void TransmitScreenKeyPress(char& Key);
+    void TransmitScreenKeyUp(quint16& Key, TShiftState Shift);
+    void ReceiveScreenKeyDown(quint16& Key, TShiftState Shift);
+    void ReceiveScreenKeyPress(char& Key);
+    void ReceiveScreenKeyUp(quint16& Key, TShiftState Shift);
+    void InsertAtCaret(TScreenMemo* screen, const QByteArray& text);
+    void ImmediateClick();
+    void BufferedClick();
+    void EditXmitBtnClick();
+
+    // ---- Connection control, stations and functions ----
+    void ConnectBtnClick();
+    void DisconnectBtnClick();
+    void TncResetBtnClick();
+    void ConverseBtnClick();
+    void ConnectList1Click();
+    void ConnectListDropDown();
+    void RefillConnectList();
+    void FunctionClick();
+    void FunctionListDropDown();
+    void RefillFunctionList();
+    void SendFunctionBtnClick();
+
+    // ---- TNC command sets ----
+    void TNCClick();
+    void TNC2Click();
+    void TNC3Click();
+    void TNC4Click();
+    void TNC5Click();
+    void TNC6Click();
+    void TNC7Click();
+    void TNC8Click();
+    void NoTNCClick();
+    void InitializeTNC1Click();
+    void TNC11Click();
+    void TNC21Click();
+    void TNC31Click();
+    void TNC41Click();
+    void TNC51Click();
+    void TNC61Click();
+    void TNC71Click();
+    void TNC81Click();
+    void NoTNC2Click();
+    void Terminate1Click();
+    void ResetCommandSetup1Click();
+    void TNCSelectDropDown();
+    void TNCSelectCloseUp();
+    void SendStartupInitialization();
+    void SendShutdownTermination();
+
+    // ---- ZModem ----
+    void ZFileOpenBtnClick();
+    void ZSendBtnClick();
+    void ZBreakBtnClick();
+    void ZEnableClick();
+    void ZDisableClick();
+    void ConverseOnClick();
+    void ConverseOffClick();
+    void RcvDirClick();
+    void ModemConnectClick();
+    void nrZModem1BeforeReceived();
+    void nrZModem1AfterFileReceived();
+    void nrZModem1AfterFileSent();
+    void nrZModem1SuccessfulEnd();
+    void nrZModem1Abort();
+    void AppendStatusText(const QByteArray& text);
+
+    // ---- Menus, in menu-bar order ----
+    QMenu* File1;
+    QAction* Open1;
+    QAction* SaveClipboard1;
+    QAction* Save1;
+    QAction* SaveAs1;
+    QAction* Print1;
+    QAction* Ex1;
+    QAction* Exit2;
+
+    QMenu* ZModemConfig;
+    QAction* ZEnable;
+    QAction* ZDisable;
+    QMenu* Converse1;
+    QAction* ConverseOn;
+    QAction* ConverseOff;
+    QAction* RcvDir;
+    QAction* ModemConnect;
+
+    QMenu* Edit1;
+    QAction* Cut1;
+    QAction* Copy1;
+    QAction* Paste1;
+    QAction* SelectAll1;
+
+    QMenu* Options1;
+    QMenu* FontSelection1;
+    QAction* ReceiveFont1;
+    QAction* TransmitFont1;
+    QMenu* Port1;
+    QAction* Comm11;
+    QAction* Comm21;
+    QAction* Comm31;
+    QAction* Comm41;
+    QAction* Comm51;
+    QAction* Comm61;
+    QAction* None1;
+    QAction* CommsInterfaceSetup1;
+    QMenu* CommandSetup1;
+    QAction* ConnectList1;
+    QAction* Function;
+    QMenu* TNC1; // "TNC Initialization Setup"; its first item is TNC
+    QAction* TNC;
+    QAction* TNC2;
+    QAction* TNC3;
+    QAction* TNC4;
+    QAction* TNC5;
+    QAction* TNC6;
+    QAction* TNC7;
+    QAction* TNC8;
+    QAction* NoTNC;
+    QAction* InitializeTNC1;
+    QMenu* TNCTermination1;
+    QAction* TNC11;
+    QAction* TNC21;
+    QAction* TNC31;
+    QAction* TNC41;
+    QAction* TNC51;
+    QAction* TNC61;
+    QAction* TNC71;
+    QAction* TNC81;
+    QAction* NoTNC2;
+    QAction* Terminate1;
+    QAction* ResetCommandSetup1;
+
+    QMenu* Mode1;
+    QAction* Immediate;
+    QAction* Buffered;
+
+    QMenu* Screen1;
+    QMenu* ScreenMode1;
+    QAction* SingleScreenBtn;
+    QAction* DualScreenBtn;
+    QMenu* Color1;
+    QAction* White1;
+    QAction* Black1;
+
+    QMenu* Alarm1;
+    QMenu* Beep1; // "Notify"
+    QAction* OFF1;
+    QAction* ON1;
+    QMenu* Sound1;
+    QAction* Beep2;
+    QAction* Ring1;
+    QAction* Ringout1;
+
+    QMenu* Broadcast1;
+    QAction* Message1;
+    QMenu* Interval1;
+    QAction* NONE2;
+    QAction* Once;
+    QAction* Timer1;
+
+    QMenu* Help1;
+    QAction* Help2;
+    QAction* AboutGelvane1;
+
+    // ---- Top band ----
+    QWidget* ControlPanel;
+    QLabel* Label1;
+    TComboBox* ConnectList;
+    QPushButton* ConnectBtn;
+    QPushButton* DisconnectBtn;
+    QPushButton* TncResetBtn;
+    QPushButton* ConverseBtn;
+    QLabel* Label6;
+    QPushButton* LogBtn;
+
+    // ---- Second band ----
+    QWidget* ControlPanel2;
+    QLabel* Label2;
+    TComboBox* FunctionList;
+    QPushButton* SendFunctionBtn;
+    QLabel* Label3;
+    TComboBox* TNCSelect;
+    QPushButton* BroadcastBtn;
+
+    // ---- Screens ----
+    TScreenMemo* ReceiveScreen;
+    QWidget* SplitterPanel;
+    TScreenMemo* TransmitScreen;
+
+    // ---- Status band ----
+    QWidget* StatusPanel;
+    QPlainTextEdit* LogScreen;
+    QWidget* ModemStatusPnl;
+    TnrSemaphore* CTS_Status;
+    TnrSemaphore* DSR_Status;
+    QPushButton* SendScreenBtn;
+    QPushButton* EditXmitBtn;
+    QPushButton* CancelSendingBtn;
+    QPlainTextEdit* ModeMemo;
+    QWidget* ZModemPanel;
+    QLineEdit* ZModemEdit;
+    QPushButton* ZFileOpenBtn;
+    QPushButton* ZSendBtn;
+    QPushButton* ZBreakBtn;
+    QProgressBar* ZProgressBar;
+
+    // ---- Hidden controls ----
+    QTextEdit* TempEditBuffer;
+    QPlainTextEdit* TmpRcvBuf;
+    QPlainTextEdit* TmpXmitBuf;
+
+    // ---- Components ----
+    TnrLogFile* nrLogFile1;
+    TnrComm* nrComm1;
+    TnrZModem* nrZModem1 = nullptr;
+    QTimer* ReceiveTimer;
+    QTimer* BroadCastTimer;
+
+signals:
+    // The close sequence has run; the application may end.
+    void closeSequenceFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Frame construction (app/ferrow_frame.cpp).
+    void BuildMenus();
+    void BuildControlBands();
+    void BuildScreens();
+    void BuildStatusBand();
+    void BuildComponents();
+
+    // Handler wiring: each subsystem connects its own handlers.
+    void WireHandlers();
+    void WireAppHandlers();
+    void WireLinkHandlers();
+    void WireScreenHandlers();
+    void WireTransferHandlers();
+    // Connects a menu item or button to a handler and remembers it as live;
+    // items with no handler yet stay disabled.
+    void wire(QAction* item, void (TFerrow::*handler)());
+    void wire(QAbstractButton* button, void (TFerrow::*handler)());
+    void disableUnwired();
+
+    // ---- Port choice (link/port_choice.cpp) ----
+    void ChoosePort(int portNumber);
+    QAction* portItem(int portNumber) const;
+
+    bool shown_ = false;
+    bool closeDone_ = false;
+    QSet<QObject*> wired_;
+};

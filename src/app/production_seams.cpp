@@ -1,0 +1,81 @@
+#include "production_seams.h"
+
+#include "alerts/wave_sound.h"
+#include "link/comm_config_dialog.h"
+#include "link/qt_serial_transport.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QThread>
+
+void BlockingPause::pause(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(QString::fromLatin1(text));
+    // The answer goes into a 256-byte slot.
+    if (auto* edit = dialog.findChild<QLineEdit*>())
+        edit->setMaxLength(255);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = dialog.textValue().toLatin1();
+    return true;
+}
+
+std::optional<QString> DialogQuery::openFile(const FileDialogSpec& spec)
+{
+    QFileDialog dialog(QApplication::activeWindow(), spec.caption, spec.fileName, spec.filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(spec.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> DialogQuery::saveFile(const FileDialogSpec& spec)
+{
+    QFileDialog dialog(QApplication::activeWindow(), spec.caption, spec.fileName, spec.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(spec.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+bool DialogQuery::editLineSettings(SerialLineSettings& settings)
+{
+    TCommConfigDialog dialog(settings, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    settings = dialog.settings();
+    return true;
+}
+
+seams::Set productionSeams()
+{
+    static BlockingPause pause;
+    static DialogQuery query;
+    static WaveSound sound;
+    seams::Set set;
+    set.pause = &pause;
+    set.query = &query;
+    set.sound = &sound;
+    set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
+    return set;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The seams as an operator's desktop provides them.
+
+#include "app/seams.h"
+
+class BlockingPause final : public PauseSeam {
+public:
+    void pause(int ms) override;
+};
+
+// Qt's modal dialogs; the message boxes belong to the active window.
+class DialogQuery final : public UserQuery {
+public:
+    void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
+    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
+    std::optional<QString> openFile(const FileDialogSpec& spec) override;
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    bool editLineSettings(SerialLineSettings& settings) override;
+};
+
+// The real serial transport, the real dialogs, the real pause and sound.
+seams::Set productionSeams();

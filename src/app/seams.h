@@ -1,0 +1,75 @@
+#pragma once
+// The four seams that keep hardware, time and modal UI out of the logic.
+// main installs the production objects; tests install fakes.
+
+#include "link/line_settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWidget;
+class SerialTransport;
+
+// A blocking wait of the one UI thread; no event is handled meanwhile.
+class PauseSeam {
+public:
+    virtual ~PauseSeam() = default;
+    virtual void pause(int ms) = 0;
+};
+
+struct FileDialogSpec {
+    QString caption;
+    QString filter;        // Qt filter text, "Text Files (*.txt);;All Files (*)"
+    QString defaultSuffix; // without the dot
+    QString fileName;      // preset name or folder
+};
+
+// Every question put to the operator, and every box shown to them.
+class UserQuery {
+public:
+    virtual ~UserQuery() = default;
+    // Modal message box with an OK button only.
+    virtual void messageBox(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // Modal one-line text query; `text` is the 8-bit edit buffer, in and out.
+    // Returns true when the operator confirmed.
+    virtual bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) = 0;
+    virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
+    // The serial layer's own line-settings dialog; true when confirmed.
+    virtual bool editLineSettings(SerialLineSettings& settings) = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    virtual void beep() = 0;
+    // Prepares a wave file; false when it cannot be opened or read.
+    virtual bool open(const QString& path) = 0;
+    virtual void play() = 0; // starts playing and returns at once
+    virtual void close() = 0;
+};
+
+using TransportFactory = std::function<std::unique_ptr<SerialTransport>()>;
+
+namespace seams {
+
+struct Set {
+    PauseSeam* pause = nullptr;
+    UserQuery* query = nullptr;
+    Sound* sound = nullptr;
+    TransportFactory makeTransport;
+};
+
+void install(const Set& set);
+const Set& current();
+
+} // namespace seams
+
+// Shorthands the handlers use.
+void Pause(int ms);
+UserQuery& Query();
+Sound& SoundOut();

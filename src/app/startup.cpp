@@ -1,0 +1,188 @@
+// The main window's life: creation gives every setting its default, the
+// first showing greets the operator, closing takes the link out of service.
+
+#include "app/ferrow.h"
+
+#include "app/combo_box.h"
+#include "app/program_folder.h"
+#include "app/seams.h"
+#include "app/state.h"
+#include "link/nr_comm.h"
+#include "link/nr_log_file.h"
+#include "screens/clipboard_insert.h"
+#include "screens/font_record.h"
+#include "screens/screen_layout.h"
+#include "screens/screen_memo.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+
+namespace {
+
+QByteArray pathBytes(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// A path is kept only if the file can be opened for reading right now.
+void keepIfReadable(TextSlot& slot, const QString& path)
+{
+    QFile probe(path);
+    if (probe.open(QIODevice::ReadOnly))
+        slot.store(pathBytes(path).toStdString());
+}
+
+int screenDpi(const QWidget* w)
+{
+    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return s ? qRound(s->logicalDotsPerInchY()) : 96;
+}
+
+} // namespace
+
+void TFerrow::FormCreate()
+{
+    G.LogActive = 0;
+    G.LogFileState = 2;
+
+    G.PortProbeResult = 0;
+    setCommPortName(G, "NONE");
+    G.CommPortSelected = 0;
+
+    G.SerialParity = 1;
+    G.SerialBaudRate = 9600;
+    G.SerialStopBits = 1;
+    G.SerialByteSize = 7;
+    G.SerialStreamProtocol = 0;
+    nrComm1->SetParity(static_cast<quint8>(G.SerialParity));
+    nrComm1->SetBaudRate(static_cast<quint32>(G.SerialBaudRate));
+    nrComm1->SetStopBits(static_cast<quint8>(G.SerialStopBits));
+    nrComm1->SetByteSize(static_cast<quint8>(G.SerialByteSize));
+    nrComm1->SetStreamProtocol(static_cast<quint8>(G.SerialStreamProtocol));
+
+    G.ScreenAreaHeight = screenAreaHeight(StatusPanel->y(), ControlPanel->y(), ControlPanel->height(),
+                                          ControlPanel2->y(), ControlPanel2->height(), SplitterPanel->height());
+    G.SplitRatio = static_cast<float>(ReceiveScreen->height()) / G.ScreenAreaHeight;
+    G.SplitDragging = 0;
+
+    TempEditBuffer->clear();
+    QGuiApplication::clipboard()->setText(QString());
+
+    G.ActiveScreen = 1;
+    G.CommandChar = 3;
+    G.LineIndex = 0;
+    G.EditXmitMode = 0;
+    G.ScreenMode = 2;
+    ModeMemo->setPlainText(QStringLiteral("Dual Screen"));
+    G.SendPermitted = 0;
+
+    const QString folder = programFolderPath();
+    keepIfReadable(G.HelpFilePath, folder + QStringLiteral("QuillmarHelp.chm"));
+    keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
+    G.ProgramFolder.store(pathBytes(folder).toStdString());
+    G.RingInWavePath.store(pathBytes(folder + QStringLiteral("ringin.wav")).toStdString());
+    G.RingOutWavePath.store(pathBytes(folder + QStringLiteral("ringout.wav")).toStdString());
+    nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
+
+    G.ApplyingSettings = 0;
+    const char* const names[] = {"TNC1", "TNC2", "TNC3", "TNC4", "TNC5", "TNC6", "TNC7", "TNC8", "None"};
+    for (int i = 0; i < 9; ++i)
+        G.TncNames[i].store(names[i]);
+    G.SelectedTnc = 8;
+    G.ResetCommand.store("RESTART");
+
+    const int dpi = screenDpi(this);
+    G.ReceiveFontWhite = fontRecordOf(ReceiveScreen->font(), ReceiveScreen->FontColor, dpi);
+    G.ReceiveFontBlack = G.ReceiveFontWhite;
+    G.ReceiveFontBlack.Color = 0x00FFFFFF;
+    G.TransmitFontWhite = fontRecordOf(TransmitScreen->font(), TransmitScreen->FontColor, dpi);
+    G.TransmitFontBlack = G.TransmitFontWhite;
+    G.TransmitFontBlack.Color = 0x00FFFFFF;
+
+    G.NotifyEnabled = 0;
+    G.AlarmSound = 1;
+    G.SoundState = 2;
+    G.SendMode = 2;
+    G.ColorScheme = 1;
+    G.ReceiveFlag = 1;
+    G.ZModemFileChosen = 0;
+    G.ZModemEnabled = 1;
+    G.ZModemConverse = 0;
+    G.BroadcastActive = 0;
+    G.BroadcastTimerValue = 0;
+    G.BroadcastInterval = 3;
+}
+
+void TFerrow::FormShow()
+{
+    emptyClipboard();
+    TmpXmitBuf->clear();
+    ReceiveScreen->clear();
+    TNCSelect->setCurrentIndex(8);
+
+    // Received files go to the operator's home directory until told otherwise.
+    G.ReceiveDirText = QFile::encodeName(QDir::homePath());
+
+    if (G.ScreenMode == 2)
+        insertThroughClipboard(TmpXmitBuf, TransmitScreen, "Quillmar EMCOMM/ARES Program \r< ");
+    else
+        insertThroughClipboard(TmpRcvBuf, ReceiveScreen, "Quillmar EMCOMM/ARES Program \r");
+    emptyClipboard();
+    FocusTypingScreen();
+    Pause(100);
+
+    TNCSelect->setCurrentIndex(G.SelectedTnc);
+    nrComm1->SetTerminalUsage(tuReceive);
+}
+
+void TFerrow::FormClose()
+{
+    if (nrComm1->GetActive() || nrComm1->IsReopening())
+        nrComm1->SetActive(false);
+}
+
+void TFerrow::FormDestroy()
+{
+}
+
+void TFerrow::Exit2Click()
+{
+    close();
+}
+
+void TFerrow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TFerrow::closeEvent(QCloseEvent* event)
+{
+    // The close box, File > Exit and a termination signal all end here; the
+    // sequence runs once.
+    if (!closeDone_) {
+        closeDone_ = true;
+        FormClose();
+    }
+    event->accept();
+    emit closeSequenceFinished();
+}
+
+void TFerrow::WireAppHandlers()
+{
+    wire(Exit2, &TFerrow::Exit2Click);
+    connect(nrLogFile1, &TnrLogFile::lineLogged, this, [this](const QString& line) {
+        LogScreen->appendPlainText(line);
+    });
+    connect(nrComm1, &TnrComm::OnAfterReceive, this, &TFerrow::nrComm1AfterReceive);
+}

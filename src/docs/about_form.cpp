@@ -1,0 +1,7 @@
+#include "about_form.h"
+
+TAboutForm::TAboutForm(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("About Quillmar"));
+}

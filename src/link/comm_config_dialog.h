@@ -1,0 +1,27 @@
+#pragma once
+// The serial layer's line-settings dialog: baud rate, data bits, parity,
+// stop bits and flow control.
+
+#include "line_settings.h"
+
+#include <QDialog>
+
+class QComboBox;
+
+class TCommConfigDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TCommConfigDialog(const SerialLineSettings& settings, QWidget* parent = nullptr);
+
+    // The settings as the operator left them; an unreadable baud rate keeps
+    // the one the dialog opened with.
+    SerialLineSettings settings() const;
+
+private:
+    SerialLineSettings initial_;
+    QComboBox* baud_;
+    QComboBox* dataBits_;
+    QComboBox* parity_;
+    QComboBox* stopBits_;
+    QComboBox* flow_;
+};

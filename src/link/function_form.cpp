@@ -1,0 +1,7 @@
+#include "function_form.h"
+
+TFunctionForm::TFunctionForm(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Function Commands"));
+}

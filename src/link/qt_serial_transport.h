@@ -1,0 +1,46 @@
+#pragma once
+// The production transport: QSerialPort opens the device, sets the line and
+// delivers received bytes; writes go straight to the descriptor so that they
+// reach the operating system before the call returns, even while the UI
+// thread is about to block in a pause and cannot run QSerialPort's own
+// event-driven writer.
+
+#include "serial_transport.h"
+
+#include <QSerialPort>
+#include <QTimer>
+
+class QSocketNotifier;
+
+class QtSerialTransport final : public SerialTransport {
+    Q_OBJECT
+public:
+    explicit QtSerialTransport(QObject* parent = nullptr);
+    ~QtSerialTransport() override;
+
+    ProbeResult probe(const QString& device) override;
+    bool open(const QString& device, const SerialLineSettings& settings, QString* reason) override;
+    bool applySettings(const SerialLineSettings& settings, QString* reason) override;
+    void close() override;
+    bool isOpen() const override;
+    bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    void queue(const QByteArray& bytes) override;
+    qint64 queuedBytes() const override;
+    ModemLines modemLines() const override;
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void onWritable();
+    // Writes `data` from `offset` on, waiting for room up to `deadlineMs`.
+    bool writeAll(const char* data, qint64 size, qint64 timeoutMs, qint64* written, QString* reason);
+    qint64 lineTimeMs(qint64 bytes) const;
+    void drainOutput();
+    void fail(const QString& reason);
+
+    QSerialPort port_;
+    QSocketNotifier* writeNotifier_ = nullptr;
+    QByteArray queue_;
+    SerialLineSettings settings_;
+    bool failing_ = false;
+};

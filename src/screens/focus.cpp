@@ -1,0 +1,41 @@
+// Handing the keyboard back to the typing screen, and tracking which screen
+// the operator last worked in.
+
+#include "app/ferrow.h"
+#include "app/state.h"
+#include "screens/screen_memo.h"
+
+void TFerrow::FocusTypingScreen()
+{
+    if (G.ScreenMode == 2) {
+        TransmitScreen->setFocus();
+        TransmitScreen->moveCaretToEnd();
+        TransmitScreenClick();
+    } else {
+        ReceiveScreen->setFocus();
+        ReceiveScreen->moveCaretToEnd();
+        ReceiveScreenClick();
+    }
+}
+
+void TFerrow::TransmitScreenClick()
+{
+    G.ActiveScreen = 1;
+    TransmitScreen->setFocus();
+}
+
+void TFerrow::TransmitScreenMouseDown()
+{
+    TransmitScreenClick();
+}
+
+void TFerrow::ReceiveScreenClick()
+{
+    G.ActiveScreen = 0;
+    ReceiveScreen->setFocus();
+}
+
+void TFerrow::ReceiveScreenMouseDown()
+{
+    ReceiveScreenClick();
+}

@@ -1,0 +1,7 @@
+// Connects the file-transfer controls to their handlers.
+
+#include "app/ferrow.h"
+
+void TFerrow::WireTransferHandlers()
+{
+}

@@ -1,0 +1,43 @@
+#include "fake_seams.h"
+
+void ScriptedQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
+{
+    boxes << caption + QLatin1Char('|') + text;
+    boxOwners << owner;
+}
+
+bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text)
+{
+    queries << caption + QLatin1Char('|') + prompt + QLatin1Char('|') + QString::fromLatin1(text);
+    if (textAnswers.isEmpty())
+        return false;
+    const std::optional<QByteArray> answer = textAnswers.takeFirst();
+    if (!answer)
+        return false;
+    text = *answer;
+    return true;
+}
+
+std::optional<QString> ScriptedQuery::openFile(const FileDialogSpec& spec)
+{
+    queries << QStringLiteral("open|") + spec.caption;
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
+}
+
+std::optional<QString> ScriptedQuery::saveFile(const FileDialogSpec& spec)
+{
+    queries << QStringLiteral("save|") + spec.caption;
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
+}
+
+bool ScriptedQuery::editLineSettings(SerialLineSettings& settings)
+{
+    queries << QStringLiteral("line settings");
+    if (lineAnswers.isEmpty())
+        return false;
+    const std::optional<SerialLineSettings> answer = lineAnswers.takeFirst();
+    if (!answer)
+        return false;
+    settings = *answer;
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Test doubles of the pause, user-query and sound seams.
+
+#include "app/seams.h"
+#include "transcript.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+// Records "pause N" into the same transcript as the bytes; never waits.
+class RecordingPause final : public PauseSeam {
+public:
+    explicit RecordingPause(Transcript* t) : transcript_(t) {}
+    void pause(int ms) override { transcript_->add(QStringLiteral("pause %1").arg(ms)); }
+
+private:
+    Transcript* transcript_;
+};
+
+// Answers from a script; records every box as "caption|text" and every query.
+class ScriptedQuery final : public UserQuery {
+public:
+    void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
+    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
+    std::optional<QString> openFile(const FileDialogSpec& spec) override;
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    bool editLineSettings(SerialLineSettings& settings) override;
+
+    QStringList boxes;    // "caption|text"
+    QStringList queries;  // "caption|prompt|initial text"
+    QList<QWidget*> boxOwners;
+    // Next answers; an empty optional means the operator cancelled. With no
+    // scripted answer left, a query is cancelled.
+    QList<std::optional<QByteArray>> textAnswers;
+    QList<std::optional<QString>> fileAnswers;
+    QList<std::optional<SerialLineSettings>> lineAnswers;
+};
+
+class FakeSound final : public Sound {
+public:
+    void beep() override { calls << QStringLiteral("beep"); }
+    bool open(const QString& path) override
+    {
+        calls << QStringLiteral("open ") + path;
+        return openSucceeds;
+    }
+    void play() override { calls << QStringLiteral("play"); }
+    void close() override { calls << QStringLiteral("close"); }
+
+    QStringList calls;
+    bool openSucceeds = true;
+};

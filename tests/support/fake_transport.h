@@ -1,0 +1,45 @@
+#pragma once
+// An in-memory serial device: records every write in the transcript
+// ("SendString ..." / "SendChar n"), injects received bytes, and can be told
+// how a probe or an open of a given device should go.
+
+#include "link/serial_transport.h"
+#include "transcript.h"
+
+#include <QMap>
+#include <QSet>
+
+class FakeTransport final : public SerialTransport {
+    Q_OBJECT
+public:
+    explicit FakeTransport(Transcript* transcript);
+
+    ProbeResult probe(const QString& device) override;
+    bool open(const QString& device, const SerialLineSettings& settings, QString* reason) override;
+    bool applySettings(const SerialLineSettings& settings, QString* reason) override;
+    void close() override;
+    bool isOpen() const override { return open_; }
+    bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    void queue(const QByteArray& bytes) override;
+    qint64 queuedBytes() const override { return 0; }
+    ModemLines modemLines() const override { return lines; }
+
+    // Bytes arriving from the TNC.
+    void inject(const QByteArray& bytes) { emit received(bytes); }
+    // The device vanishes while open.
+    void vanish(const QString& reason);
+
+    // Test controls.
+    QMap<QString, ProbeResult::Outcome> probeOutcome; // default Ok
+    QSet<QString> refuseOpen;                         // open fails for these
+    ModemLines lines;
+    QStringList probes;  // devices probed, in order
+    QStringList opens;   // devices opened, in order
+    int closes = 0;
+    QString device;      // the open device
+    SerialLineSettings settings;
+
+private:
+    Transcript* transcript_;
+    bool open_ = false;
+};

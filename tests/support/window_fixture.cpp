@@ -1,0 +1,49 @@
+#include "window_fixture.h"
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "link/qt_serial_transport.h"
+
+#include <QTest>
+
+WindowFixture::WindowFixture(bool realTransport)
+{
+    qputenv("QUILLMAR_HOME", home_.path().toLocal8Bit());
+    G = ProcessState{};
+    seams::Set set;
+    set.pause = &pause;
+    set.query = &query;
+    set.sound = &sound;
+    if (realTransport) {
+        set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
+    } else {
+        set.makeTransport = [this] {
+            auto fake = std::make_unique<FakeTransport>(&transcript);
+            device_ = fake.get();
+            return fake;
+        };
+    }
+    seams::install(set);
+    CreateForms();
+}
+
+WindowFixture::~WindowFixture()
+{
+    DestroyForms();
+    seams::install({});
+}
+
+void WindowFixture::show()
+{
+    Ferrow->show();
+    Ferrow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(Ferrow));
+}
+
+void openFakePort(int n)
+{
+    void (TFerrow::*const choose[])() = {&TFerrow::Comm11Click, &TFerrow::Comm21Click, &TFerrow::Comm31Click,
+                                         &TFerrow::Comm41Click, &TFerrow::Comm51Click, &TFerrow::Comm61Click};
+    (Ferrow->*choose[n - 1])();
+}
