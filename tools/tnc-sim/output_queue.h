@@ -1,7 +1,8 @@
 #pragma once
-// What the TNC has said but the client has not taken yet, held up to a fixed size.
+// What the TNC has said but the client has not taken yet, held up to about a fixed size.
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -11,18 +12,22 @@ class OutputQueue {
 public:
     explicit OutputQueue(std::size_t limit) : limit_(limit) {}
 
-    // Queues `bytes` whole, or drops them whole when they would pass the limit (a client that does
-    // not read loses the newest output, never a part of a line). Returns whether they were queued.
-    bool push(std::string_view bytes);
+    // Queues `bytes` as one piece. To stay near the limit it drops the oldest whole pieces not yet
+    // begun, so a client that stops reading loses what it missed but still gets the answer to
+    // what it types next. Returns how many bytes were dropped.
+    std::size_t push(std::string bytes);
 
-    std::string_view pending() const { return std::string_view(buffer_).substr(head_); }
+    // The unsent rest of the oldest piece.
+    std::string_view pending() const;
     void consume(std::size_t count);
-    bool empty() const { return head_ == buffer_.size(); }
+    bool empty() const { return chunks_.empty(); }
+    std::size_t size() const { return size_; }
 
 private:
     std::size_t limit_;
-    std::string buffer_;
-    std::size_t head_ = 0;
+    std::deque<std::string> chunks_;
+    std::size_t headSent_ = 0;
+    std::size_t size_ = 0;
 };
 
 } // namespace tncsim

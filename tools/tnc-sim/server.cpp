@@ -57,14 +57,12 @@ void Server::readFromClient()
     queue(session_.receive(bytes, Clock::now()));
 }
 
-void Server::queue(const std::string &bytes)
+void Server::queue(std::string bytes)
 {
     if (bytes.empty())
         return;
-    if (output_.push(bytes)) {
-        dropping_ = false;
-    } else if (!dropping_) {
-        std::fprintf(stderr, "tnc-sim: the client is not reading; dropping output until it does\n");
+    if (output_.push(std::move(bytes)) > 0 && !dropping_) {
+        std::fprintf(stderr, "tnc-sim: the client is not reading; dropping its oldest unread output\n");
         dropping_ = true;
     }
 }
@@ -76,6 +74,8 @@ void Server::flush()
         const ssize_t written = write(fd_, pending.data(), pending.size());
         if (written > 0) {
             output_.consume(static_cast<std::size_t>(written));
+            if (output_.empty())
+                dropping_ = false;
             continue;
         }
         if (written < 0 && errno == EINTR)

@@ -9,7 +9,7 @@ namespace tncsim {
 
 class Server {
 public:
-    // What may wait for a client that does not read before output is dropped.
+    // About how much may wait for a client that does not read before the oldest output is dropped.
     static constexpr std::size_t outputLimit = 32 * 1024;
 
     Server(int controllingFd, TncSession &session, Transcript &transcript);
@@ -19,7 +19,7 @@ public:
 
 private:
     void readFromClient();
-    void queue(const std::string &bytes);
+    void queue(std::string bytes);
     void flush();
     int pollTimeoutMs() const;
 
