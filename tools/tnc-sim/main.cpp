@@ -15,13 +15,13 @@ namespace {
 
 int serve(const tncsim::Options &options)
 {
+    tncsim::Transcript transcript;
+    if (!options.transcript.empty())
+        transcript = tncsim::Transcript(options.transcript);
     // Catch stop signals before the link exists, so none can leave it behind.
     tncsim::StopSignals stop;
     tncsim::PtyPair pty;
     tncsim::DeviceLink link(options.link, pty.terminalPath());
-    tncsim::Transcript transcript;
-    if (!options.transcript.empty())
-        transcript = tncsim::Transcript(options.transcript);
 
     tncsim::TncSettings settings;
     settings.mycall = options.mycall;
