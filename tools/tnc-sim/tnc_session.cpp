@@ -1,8 +1,5 @@
 #include "tnc_session.h"
 
-#include "command_words.h"
-#include "words.h"
-
 #include <algorithm>
 #include <utility>
 
