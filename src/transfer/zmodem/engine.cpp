@@ -22,7 +22,9 @@ void Engine::setConfig(const Config& config) { config_ = config; }
 
 void Engine::tick(std::uint64_t nowMs) {
     context_.now = nowMs;
-    if (session_) settle(session_->onTick());
+    // An "OO" that has not come by now was lost; later bytes are the terminal's.
+    if (nowMs - sessionEndedAt_ >= config_.timeoutMs) lineEndsToSwallow_ = oToSwallow_ = 0;
+    if (session_) settle(call([&] { return session_->onTick(); }));
 }
 
 bool Engine::hasOutput() const { return context_.outbox.pending() > 0 || (session_ && session_->canProduce()); }
@@ -30,12 +32,13 @@ bool Engine::hasOutput() const { return context_.outbox.pending() > 0 || (sessio
 std::size_t Engine::pump(std::size_t room) {
     std::size_t written = 0;
     while (written < room) {
-        if (context_.outbox.pending() == 0) {
-            if (!session_ || !session_->produce()) {
-                if (session_ && session_->failed()) endWithFailure(session_->failure());
-                if (context_.outbox.pending() == 0) break;
-            }
+        if (context_.outbox.pending() == 0 && session_) {
+            settle(call([&] {
+                session_->produce();
+                return session_->failed() ? Session::Step::Failed : Session::Step::Continue;
+            }));
         }
+        if (context_.outbox.pending() == 0) break;
         const std::size_t count = std::min(room - written, context_.outbox.pending());
         sink_.write(context_.outbox.data(), count);
         context_.outbox.consume(count);
@@ -54,14 +57,25 @@ void Engine::feed(const std::uint8_t* data, std::size_t size, std::vector<std::u
             continue;
         }
         const std::uint8_t b = data[pos++];
-        if (echoToSwallow_ > 0) {
-            --echoToSwallow_;
-            if (b == 'O') continue;
-            echoToSwallow_ = 0;
-        }
+        if (swallowAfterSession(b)) continue;
         terminal.push_back(b);
         if (active_ && detector_.push(b) == StartDetector::Seen::RemoteSender) startFromDetector();
     }
+}
+
+// The tail of the last header (CR, LF) and the sender's "OO" are the session's, not the terminal's.
+bool Engine::swallowAfterSession(std::uint8_t b) {
+    if (lineEndsToSwallow_ > 0 && ((b & 0x7F) == '\r' || (b & 0x7F) == '\n')) {
+        --lineEndsToSwallow_;
+        return true;
+    }
+    lineEndsToSwallow_ = 0;
+    if (oToSwallow_ > 0 && b == 'O') {
+        --oToSwallow_;
+        return true;
+    }
+    oToSwallow_ = 0;
+    return false;
 }
 
 void Engine::startFromDetector() {
@@ -76,7 +90,7 @@ void Engine::feedSession(const std::uint8_t* data, std::size_t size, std::size_t
     while (session_ && pos < size) {
         const FrameReader::Event event = context_.reader.next(data, size, pos);
         if (event == FrameReader::Event::NeedMore) break;
-        settle(dispatch(event));
+        settle(call([&] { return dispatch(event); }));
     }
 }
 
@@ -94,12 +108,29 @@ Session::Step Engine::dispatch(FrameReader::Event event) {
     return Session::Step::Continue;
 }
 
+template <typename Action>
+Session::Step Engine::call(Action action) {
+    inSession_ = true;
+    const Session::Step step = action();
+    inSession_ = false;
+    return step;
+}
+
 void Engine::settle(Session::Step step) {
+    if (pendingAbort_ && session_) {
+        const std::string reason = *pendingAbort_;
+        pendingAbort_.reset();
+        endWithFailure(reason);
+        return;
+    }
+    pendingAbort_.reset();
     if (step == Session::Step::Failed) {
         endWithFailure(session_->failure());
     } else if (step == Session::Step::Finished) {
         // Only a receiver may still see the sender's "OO"; a sender has just sent it.
-        echoToSwallow_ = dynamic_cast<Receiver*>(session_.get()) ? 2 : 0;
+        oToSwallow_ = dynamic_cast<Receiver*>(session_.get()) ? 2 : 0;
+        lineEndsToSwallow_ = 2;
+        sessionEndedAt_ = context_.now;
         session_.reset();
         context_.currentFile.clear();
         detector_.reset();
@@ -112,7 +143,7 @@ void Engine::beginSession(std::unique_ptr<Session> session, Direction direction)
     context_.outbox.clear();
     session_ = std::move(session);
     session_->noteActivity();
-    echoToSwallow_ = 0;
+    lineEndsToSwallow_ = oToSwallow_ = 0;
     listener_.transferStarting(direction);
 }
 
@@ -149,16 +180,19 @@ bool Engine::receive() {
 }
 
 void Engine::abort(const std::string& reason) {
-    if (session_) endWithFailure(reason);
+    if (!session_) return;
+    // Called from a listener inside the session: end it once the session has returned.
+    if (inSession_) pendingAbort_ = reason;
+    else endWithFailure(reason);
 }
 
 void Engine::setActive(bool active) {
-    if (!active && session_) endWithFailure("transfers switched off");
+    if (!active) abort("transfers switched off");
     active_ = active;
     detector_.reset();
 }
 
-void Engine::endWithFailure(const std::string& reason) {
+void Engine::endWithFailure(std::string reason) {  // a copy: the reason may live in the session
     session_->discard();
     session_.reset();
     context_.currentFile.clear();

@@ -1,0 +1,76 @@
+#include "zmodem_test_link.h"
+
+#include <algorithm>
+
+namespace zmodemtest {
+
+Bytes patternBytes(std::size_t size, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random) {
+    if (chunk.empty()) return chunk;
+    std::uniform_real_distribution<double> chance(0, 1);
+    Bytes out = chunk;
+    auto somewhere = [&](std::size_t size) { return std::uniform_int_distribution<std::size_t>(0, size - 1)(random); };
+    if (chance(random) < damage.flipRate) out[somewhere(out.size())] ^= static_cast<std::uint8_t>(1 + random() % 255);
+    if (chance(random) < damage.dropRate) {
+        const std::size_t at = somewhere(out.size());
+        const std::size_t length = std::min<std::size_t>(1 + random() % 64, out.size() - at);
+        out.erase(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(at + length));
+    }
+    if (!out.empty() && chance(random) < damage.duplicateRate) {
+        const std::size_t at = somewhere(out.size());
+        const std::size_t length = std::min<std::size_t>(1 + random() % 64, out.size() - at);
+        Bytes copy(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(at + length));
+        out.insert(out.begin() + static_cast<long>(at), copy.begin(), copy.end());
+    }
+    return out;
+}
+
+Config receiveInto(const std::string& directory) {
+    Config config;
+    config.receiveDirectory = directory;
+    return config;
+}
+
+TestLink::TestLink(Config senderConfig, Config receiverConfig)
+    : sender(std::move(senderConfig)), receiver(std::move(receiverConfig)) {}
+
+std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random) {
+    from.sink.bytes.clear();
+    const std::size_t written = from.engine.pump(room);
+    if (written > room || from.sink.bytes.size() != written) ++roomOverruns;
+    Bytes chunk = damaged(from.sink.bytes, damage, random);
+    if (cutWire && cutWire()) chunk.clear();
+    if (&to == &receiver) {
+        bytesToReceiver += chunk.size();
+        wireToReceiver.insert(wireToReceiver.end(), chunk.begin(), chunk.end());
+    }
+    to.engine.feed(chunk.data(), chunk.size(), to.terminal);
+    return written;
+}
+
+bool TestLink::run(int maxSteps) {
+    randomToReceiver_.seed(toReceiver.seed);
+    randomToSender_.seed(toSender.seed + 7919);
+    sender.engine.tick(now);
+    receiver.engine.tick(now);
+    for (int step = 0; step < maxSteps; ++step) {
+        const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_) +
+                                  carry(receiver, sender, toSender, randomToSender_);
+        const bool busy = sender.engine.transferring() || receiver.engine.transferring();
+        if (moved == 0 && !busy) return true;
+        if (moved == 0) {
+            now += quietStepMs;
+            sender.engine.tick(now);
+            receiver.engine.tick(now);
+        }
+    }
+    return false;
+}
+
+}  // namespace zmodemtest
