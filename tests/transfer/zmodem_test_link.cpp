@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "frame_writer.h"
+
 namespace zmodemtest {
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed) {
@@ -31,6 +33,25 @@ Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random) {
     return out;
 }
 
+// Wire bytes of a sender that announces `name` with `announcedSize`, sends `data` and says goodbye.
+Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO) {
+    FrameWriter writer;
+    Bytes wire = {'r', 'z', '\r'};
+    writer.hexHeader(wire, Header::at(FrameType::RQInit, 0));
+    writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
+    std::string info = name;
+    info.push_back('\0');
+    info += std::to_string(announcedSize) + " 0 100644 0 1 " + std::to_string(announcedSize);
+    info.push_back('\0');
+    writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck, true);
+    writer.binaryHeader(wire, Header::at(FrameType::Data, 0), true);
+    writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
+    writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
+    writer.hexHeader(wire, Header::at(FrameType::Fin, 0));
+    if (endWithOO) wire.insert(wire.end(), {'O', 'O'});
+    return wire;
+}
+
 Config receiveInto(const std::string& directory) {
     Config config;
     config.receiveDirectory = directory;
@@ -49,6 +70,8 @@ std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, st
     if (&to == &receiver) {
         bytesToReceiver += chunk.size();
         wireToReceiver.insert(wireToReceiver.end(), chunk.begin(), chunk.end());
+    } else {
+        wireToSender.insert(wireToSender.end(), chunk.begin(), chunk.end());
     }
     to.engine.feed(chunk.data(), chunk.size(), to.terminal);
     return written;

@@ -67,6 +67,7 @@ struct Damage {
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed);
 Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random);
+Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO = true);
 
 Config receiveInto(const std::string& directory);
 inline const std::string kInbox = "/in";
@@ -84,6 +85,7 @@ public:
     std::uint64_t quietStepMs = 500;
     std::size_t bytesToReceiver = 0;
     Bytes wireToReceiver;              // everything the receiver was fed
+    Bytes wireToSender;                // everything the sender was fed
     int roomOverruns = 0;              // pumps that wrote more than the room they were given
     std::function<bool()> cutWire;     // while true, bytes vanish in both directions
 
