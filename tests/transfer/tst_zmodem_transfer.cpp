@@ -97,6 +97,11 @@ void ZmodemTransferTest::deliversFilesIntact() {
     receiverConfig.escapeControl = receiverEscapes;
     TestLink link(senderConfig, receiverConfig);
     link.room = static_cast<std::size_t>(room);
+    QStringList namesWhileReceiving;
+    link.receiver.events.onProgress = [&] {
+        const auto name = QString::fromStdString(link.receiver.engine.currentFileName());
+        if (namesWhileReceiving.isEmpty() || namesWhileReceiving.back() != name) namesWhileReceiving << name;
+    };
     const auto paths = startSending(link, sizes);
     QCOMPARE(link.sender.engine.currentFileName(), std::string("file0.bin"));
 
@@ -113,6 +118,10 @@ void ZmodemTransferTest::deliversFilesIntact() {
         QCOMPARE(link.receiver.events.received[i], kInbox + "/file" + std::to_string(i) + ".bin");
     verifyReceivedMatch(link);
     verifyNoLeftovers(link);
+    QStringList announced;
+    for (std::size_t i = 0; i < sizes.size(); ++i) announced << QString("file%1.bin").arg(i);
+    QCOMPARE(namesWhileReceiving, announced);
+    QCOMPARE(link.receiver.engine.currentFileName(), std::string());
     // Whatever the receiver's terminal saw was only the start string before the engine took over.
     QVERIFY(link.receiver.terminal.size() < 40);
     QVERIFY(link.sender.terminal.empty());

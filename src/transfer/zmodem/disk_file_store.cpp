@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace quillmar::zmodem {
 namespace {
 
@@ -35,15 +37,36 @@ private:
     struct stat info_;
 };
 
-// Owns the descriptor of a temporary file; writes everything or reports failure.
+// Owns the descriptor of a temporary file; collects writes so small subpackets cost no system call each.
 class DiskTargetFile : public TargetFile {
 public:
-    DiskTargetFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    DiskTargetFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) { pending_.reserve(kBufferSize); }
     ~DiskTargetFile() override {
         if (fd_ >= 0) ::close(fd_);
     }
     const std::string& path() const override { return path_; }
     bool write(const std::uint8_t* data, std::size_t size) override {
+        if (pending_.size() + size > kBufferSize && !flush()) return false;
+        if (size >= kBufferSize) return writeAll(data, size);
+        pending_.insert(pending_.end(), data, data + size);
+        return true;
+    }
+    bool close() override {
+        const bool flushed = flush();
+        const int fd = fd_;
+        fd_ = -1;
+        return flushed && fd >= 0 && ::close(fd) == 0;
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    bool flush() {
+        const bool ok = writeAll(pending_.data(), pending_.size());
+        pending_.clear();
+        return ok;
+    }
+    bool writeAll(const std::uint8_t* data, std::size_t size) {
         while (size > 0) {
             const ssize_t count = ::write(fd_, data, size);
             if (count < 0 && errno == EINTR) continue;
@@ -53,15 +76,10 @@ public:
         }
         return true;
     }
-    bool close() override {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd >= 0 && ::close(fd) == 0;
-    }
 
-private:
     int fd_;
     std::string path_;
+    std::vector<std::uint8_t> pending_;
 };
 
 }  // namespace
