@@ -19,6 +19,19 @@ int hexValue(std::uint8_t b) {
 
 bool isLineEnd(std::uint8_t b) { return (b & 0x7F) == '\r' || (b & 0x7F) == '\n'; }
 
+// True when `check` holds, in wire order, the CRC of `data` followed by the optional terminator.
+bool crcMatches(const std::uint8_t* data, std::size_t size, const std::uint8_t* terminator, const std::uint8_t* check,
+                bool thirtyTwo) {
+    const std::size_t extra = terminator ? 1 : 0;
+    if (thirtyTwo) {
+        const std::uint32_t crc = crc32Final(crc32Update(crc32Update(kCrc32Start, data, size), terminator, extra));
+        return check[0] == std::uint8_t(crc) && check[1] == std::uint8_t(crc >> 8) &&
+               check[2] == std::uint8_t(crc >> 16) && check[3] == std::uint8_t(crc >> 24);
+    }
+    const std::uint16_t crc = crc16Update(crc16Update(0, data, size), terminator, extra);
+    return check[0] == std::uint8_t(crc >> 8) && check[1] == std::uint8_t(crc);
+}
+
 }  // namespace
 
 FrameReader::FrameReader() : buffer_(kMaxReceivedSubpacket) {}
@@ -135,30 +148,36 @@ FrameReader::Event FrameReader::huntByte(std::uint8_t b) {
     return Event::NeedMore;
 }
 
-FrameReader::Event FrameReader::binaryHeaderByte(std::uint8_t b) {
+FrameReader::Field FrameReader::fieldByte(std::uint8_t b, std::uint8_t* field, std::size_t& count, std::size_t needed) {
     std::uint8_t value = 0;
     switch (unescape(b, value)) {
-    case Escape::Pending: case Escape::Dropped: return Event::NeedMore;
-    case Escape::Terminator: case Escape::Invalid: huntHeader(); return Event::BadHeader;
+    case Escape::Pending: case Escape::Dropped: return Field::More;
+    case Escape::Terminator: case Escape::Invalid: huntHeader(); return Field::Broken;
     case Escape::Plain: case Escape::Decoded: break;
     }
-    headerBytes_[headerCount_++] = value;
-    const std::size_t needed = kind_ == HeaderKind::Bin32 ? 9 : 7;
-    return headerCount_ < needed ? Event::NeedMore : finishBinaryHeader();
+    field[count++] = value;
+    return count < needed ? Field::More : Field::Complete;
+}
+
+FrameReader::Event FrameReader::binaryHeaderByte(std::uint8_t b) {
+    switch (fieldByte(b, headerBytes_.data(), headerCount_, kind_ == HeaderKind::Bin32 ? 9 : 7)) {
+    case Field::More: return Event::NeedMore;
+    case Field::Broken: return Event::BadHeader;
+    case Field::Complete: break;
+    }
+    return finishBinaryHeader();
 }
 
 FrameReader::Event FrameReader::finishBinaryHeader() {
     state_ = State::Hunt;
-    bool good = false;
-    if (kind_ == HeaderKind::Bin32) {
-        const std::uint32_t crc = crc32(headerBytes_.data(), 5);
-        good = headerBytes_[5] == std::uint8_t(crc) && headerBytes_[6] == std::uint8_t(crc >> 8) &&
-               headerBytes_[7] == std::uint8_t(crc >> 16) && headerBytes_[8] == std::uint8_t(crc >> 24);
-    } else {
-        const std::uint16_t crc = crc16(headerBytes_.data(), 5);
-        good = headerBytes_[5] == std::uint8_t(crc >> 8) && headerBytes_[6] == std::uint8_t(crc);
-    }
-    if (!good || headerBytes_[0] >= kFrameTypeCount) return Event::BadHeader;
+    return takeHeader(kind_ == HeaderKind::Bin32);
+}
+
+// The five header bytes and their CRC are in headerBytes_, whatever the kind of header.
+FrameReader::Event FrameReader::takeHeader(bool crc32) {
+    if (!crcMatches(headerBytes_.data(), 5, nullptr, headerBytes_.data() + 5, crc32) ||
+        headerBytes_[0] >= kFrameTypeCount)
+        return Event::BadHeader;
     header_.type = static_cast<FrameType>(headerBytes_[0]);
     for (int i = 0; i < 4; ++i) header_.args[i] = headerBytes_[1 + i];
     return Event::Header;
@@ -179,13 +198,7 @@ FrameReader::Event FrameReader::hexHeaderByte(std::uint8_t b) {
 FrameReader::Event FrameReader::finishHexHeader() {
     state_ = State::Hunt;
     hexTrailer_ = 2;
-    const std::uint16_t crc = crc16(headerBytes_.data(), 5);
-    if (headerBytes_[5] != std::uint8_t(crc >> 8) || headerBytes_[6] != std::uint8_t(crc) ||
-        headerBytes_[0] >= kFrameTypeCount)
-        return Event::BadHeader;
-    header_.type = static_cast<FrameType>(headerBytes_[0]);
-    for (int i = 0; i < 4; ++i) header_.args[i] = headerBytes_[1 + i];
-    return Event::Header;
+    return takeHeader(false);
 }
 
 FrameReader::Event FrameReader::dataByte(std::uint8_t b) {
@@ -209,27 +222,17 @@ FrameReader::Event FrameReader::dataByte(std::uint8_t b) {
 }
 
 FrameReader::Event FrameReader::dataCheckByte(std::uint8_t b) {
-    std::uint8_t value = 0;
-    switch (unescape(b, value)) {
-    case Escape::Pending: case Escape::Dropped: return Event::NeedMore;
-    case Escape::Terminator: case Escape::Invalid: huntHeader(); return Event::BadSubpacket;
-    case Escape::Plain: case Escape::Decoded: break;
+    switch (fieldByte(b, check_.data(), checkCount_, dataCrc32_ ? 4 : 2)) {
+    case Field::More: return Event::NeedMore;
+    case Field::Broken: return Event::BadSubpacket;
+    case Field::Complete: break;
     }
-    check_[checkCount_++] = value;
-    return checkCount_ < (dataCrc32_ ? 4u : 2u) ? Event::NeedMore : finishSubpacket();
+    return finishSubpacket();
 }
 
 FrameReader::Event FrameReader::finishSubpacket() {
     const auto term = static_cast<std::uint8_t>(terminator_);
-    bool good = false;
-    if (dataCrc32_) {
-        const std::uint32_t crc = crc32Final(crc32Update(crc32Update(kCrc32Start, buffer_.data(), size_), &term, 1));
-        good = check_[0] == std::uint8_t(crc) && check_[1] == std::uint8_t(crc >> 8) &&
-               check_[2] == std::uint8_t(crc >> 16) && check_[3] == std::uint8_t(crc >> 24);
-    } else {
-        const std::uint16_t crc = crc16Update(crc16Update(0, buffer_.data(), size_), &term, 1);
-        good = check_[0] == std::uint8_t(crc >> 8) && check_[1] == std::uint8_t(crc);
-    }
+    const bool good = crcMatches(buffer_.data(), size_, &term, check_.data(), dataCrc32_);
     // Frame goes on after ZCRCG and ZCRCQ: stay in data mode for the next subpacket.
     const bool goesOn = terminator_ == Terminator::Go || terminator_ == Terminator::GoAck;
     if (good && goesOn) {

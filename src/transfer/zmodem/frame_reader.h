@@ -34,8 +34,12 @@ public:
 private:
     enum class State { Hunt, Pad, PadDle, BinaryHeader, HexHeader, Data, DataCheck };
     enum class Escape { Plain, Dropped, Pending, Decoded, Terminator, Invalid };
+    enum class Field { More, Complete, Broken };
 
     Escape unescape(std::uint8_t b, std::uint8_t& out);
+    // One escaped byte of a fixed-size field (header, CRC).
+    Field fieldByte(std::uint8_t b, std::uint8_t* field, std::size_t& count, std::size_t needed);
+    Event takeHeader(bool crc32);
     Event huntByte(std::uint8_t b);
     Event binaryHeaderByte(std::uint8_t b);
     Event hexHeaderByte(std::uint8_t b);
