@@ -29,6 +29,8 @@ private slots:
     void unusableDirectoryOrSourceAborts();
     void lyingSenderIsNotBelieved_data();
     void lyingSenderIsNotBelieved();
+    void repeatedOffersLeaveOneFile_data();
+    void repeatedOffersLeaveOneFile();
 };
 
 void ZmodemReceiveSafetyTest::namesAreMadePlain_data() {
@@ -173,6 +175,35 @@ void ZmodemReceiveSafetyTest::lyingSenderIsNotBelieved() {
     QVERIFY(station.files.files().empty());  // not even the temporary file is left
     station.engine.pump(1000);
     QVERIFY(hasAbortSequence(station.sink.bytes));
+}
+
+void ZmodemReceiveSafetyTest::repeatedOffersLeaveOneFile_data() {
+    QTest::addColumn<bool>("damageRepeat");
+    QTest::newRow("clean repeat of ZFILE mid-file") << false;
+    QTest::newRow("damaged repeat of ZFILE mid-file") << true;
+}
+
+// A sender whose ZRPOS got lost offers the file again; the receiver must end with one file, no leftovers.
+void ZmodemReceiveSafetyTest::repeatedOffersLeaveOneFile() {
+    QFETCH(bool, damageRepeat);
+    const Bytes data = patternBytes(5000, 4);
+    const Bytes offer = fileOffer("twice.bin", data.size());
+    Bytes repeat = offer;
+    if (damageRepeat) {
+        const std::string name = "twice";
+        *std::search(repeat.begin(), repeat.end(), name.begin(), name.end()) ^= 0x01;
+    }
+    Bytes wire = startString();
+    for (const Bytes& part : {offer, repeat, offer, fileData(data), goodbye(true)})
+        wire.insert(wire.end(), part.begin(), part.end());
+    Station station(receiveInto("/in"));
+    station.files.addDirectory("/in");
+    station.engine.feed(wire.data(), wire.size(), station.terminal);
+
+    QCOMPARE(listed(station.events.aborts), QStringList());
+    QCOMPARE(listed(station.events.received), QStringList{"/in/twice.bin"});
+    QCOMPARE(station.files.files().size(), std::size_t(1));
+    QCOMPARE(*station.files.file("/in/twice.bin"), data);
 }
 
 QTEST_APPLESS_MAIN(ZmodemReceiveSafetyTest)

@@ -33,22 +33,44 @@ Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random) {
     return out;
 }
 
-// Wire bytes of a sender that announces `name` with `announcedSize`, sends `data` and says goodbye.
-Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO) {
-    FrameWriter writer;
+Bytes startString() {
     Bytes wire = {'r', 'z', '\r'};
-    writer.hexHeader(wire, Header::at(FrameType::RQInit, 0));
+    FrameWriter().hexHeader(wire, Header::at(FrameType::RQInit, 0));
+    return wire;
+}
+
+Bytes fileOffer(const std::string& name, std::uint64_t announcedSize) {
+    FrameWriter writer;
+    Bytes wire;
     writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
     std::string info = name;
     info.push_back('\0');
     info += std::to_string(announcedSize) + " 0 100644 0 1 " + std::to_string(announcedSize);
     info.push_back('\0');
     writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck, true);
+    return wire;
+}
+
+Bytes fileData(const Bytes& data) {
+    FrameWriter writer;
+    Bytes wire;
     writer.binaryHeader(wire, Header::at(FrameType::Data, 0), true);
     writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
     writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
-    writer.hexHeader(wire, Header::at(FrameType::Fin, 0));
+    return wire;
+}
+
+Bytes goodbye(bool endWithOO) {
+    Bytes wire;
+    FrameWriter().hexHeader(wire, Header::at(FrameType::Fin, 0));
     if (endWithOO) wire.insert(wire.end(), {'O', 'O'});
+    return wire;
+}
+
+Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO) {
+    Bytes wire = startString();
+    for (const Bytes& part : {fileOffer(name, announcedSize), fileData(data), goodbye(endWithOO)})
+        wire.insert(wire.end(), part.begin(), part.end());
     return wire;
 }
 

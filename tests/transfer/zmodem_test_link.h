@@ -67,6 +67,12 @@ struct Damage {
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed);
 Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random);
+// A sender's wire bytes, in parts: "rz" and ZRQINIT; ZFILE with its information; ZDATA and ZEOF; ZFIN.
+Bytes startString();
+Bytes fileOffer(const std::string& name, std::uint64_t announcedSize);
+Bytes fileData(const Bytes& data);
+Bytes goodbye(bool endWithOO);
+// All of them for one file.
 Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO = true);
 
 Config receiveInto(const std::string& directory);

@@ -146,6 +146,8 @@ Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
         state_ = State::AwaitFile;
         return Step::Continue;
     }
+    // A new offer replaces any half-received file: its temporary file goes.
+    discard();
     std::string error;
     target_ = ctx_.files.createTemporary(directory_, error);
     if (!target_) return fail(error);
@@ -204,6 +206,8 @@ Session::Step Receiver::onBadFrame(bool wasHeader) {
     case State::Data:
         return askToResend(wasHeader ? "damaged header" : "damaged data");
     case State::FileInfo:
+        if (repeatedFileInfo_) return askToResend("damaged repeat of the file information");
+        [[fallthrough]];
     case State::SinitData:
         ctx_.reader.huntHeader();
         state_ = State::AwaitFile;
