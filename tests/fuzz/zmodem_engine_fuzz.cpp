@@ -16,11 +16,13 @@ using namespace quillmar::zmodem;
 
 namespace {
 
+// Output is only counted; the fuzzer cares that writing never overruns.
 struct CountingSink : ByteSink {
     std::size_t written = 0;
     void write(const std::uint8_t*, std::size_t size) override { written += size; }
 };
 
+// Stops the run when a file is reported received but is not in the store.
 struct CheckingListener : Listener {
     MemoryFileStore* files = nullptr;
     void fileReceived(const std::string& path) override {

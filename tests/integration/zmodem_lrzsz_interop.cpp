@@ -70,6 +70,7 @@ QByteArray readFile(const QString& path) {
 
 QString tool() { return qEnvironmentVariable("QUILLMAR_BUILD_DIR", ".") + "/quillmar-zmodem"; }
 
+// One file of a transfer: how it is named to the sender and where it must land.
 struct Sent {
     QString announced;   // as given to the sender
     QString storedAs;    // where it must land, relative to the receive folder
@@ -78,6 +79,7 @@ struct Sent {
 
 }  // namespace
 
+// Real transfers with sz and rz, compared byte for byte.
 class ZmodemLrzszInteropTest : public QObject {
     Q_OBJECT
 

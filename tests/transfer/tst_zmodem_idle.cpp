@@ -24,6 +24,7 @@ Bytes feedInPieces(Station& station, const Bytes& input, const std::vector<std::
 
 }  // namespace
 
+// Pass-through, start detection and the end of a session, as the terminal sees them.
 class ZmodemIdleTest : public QObject {
     Q_OBJECT
 

@@ -15,6 +15,7 @@ bool hasAbortSequence(const Bytes& out) {
 
 }  // namespace
 
+// Names, directories and lengths a receiver must not trust.
 class ZmodemReceiveSafetyTest : public QObject {
     Q_OBJECT
 

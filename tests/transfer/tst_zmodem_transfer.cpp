@@ -42,6 +42,7 @@ void verifyNoLeftovers(const TestLink& link) {
 
 }  // namespace
 
+// Sender and receiver engines end to end over the in-memory link.
 class ZmodemTransferTest : public QObject {
     Q_OBJECT
 

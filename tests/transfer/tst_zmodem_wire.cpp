@@ -29,6 +29,7 @@ std::vector<FrameReader::Event> readAll(FrameReader& reader, const Bytes& wire, 
 
 }  // namespace
 
+// Encoding and decoding without any session around them.
 class ZmodemWireTest : public QObject {
     Q_OBJECT
 

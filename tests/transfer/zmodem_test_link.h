@@ -42,6 +42,7 @@ struct RecordingListener : Listener {
     }
 };
 
+// Keeps what an engine pumped out during one step.
 struct CollectingSink : ByteSink {
     Bytes bytes;
     void write(const std::uint8_t* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
