@@ -17,6 +17,8 @@ namespace quillmar::zmodem {
 
 // Never blocks and starts no threads: the owner feeds received bytes, ticks a monotonic clock
 // and says how much room the link has; output goes to the sink only within that room.
+// A serial-port owner calls feed() on readyRead, pump(room) after it and on bytesWritten (room:
+// what it lets the port queue, a few hundred bytes at 9600 baud) and tick() from a ~100 ms timer.
 class Engine {
 public:
     Engine(ByteSink& sink, FileStore& files, Listener& listener, Config config = {});
