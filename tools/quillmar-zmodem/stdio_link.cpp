@@ -126,8 +126,10 @@ bool runOverStdio(Engine& engine, BufferedSink& sink, ConsoleListener& listener)
         }
         if (!inputOpen && engine.transferring()) engine.abort("the link closed");
 
+        // Ask for room also when the batch went out whole but the engine has more to give.
+        const bool wantsOut = outputOpen && (sink.pending() > 0 || engine.hasOutput());
         pollfd fds[2] = {{STDIN_FILENO, short(inputOpen && !listener.done() ? POLLIN : 0), 0},
-                         {STDOUT_FILENO, short(outputOpen && sink.pending() > 0 ? POLLOUT : 0), 0}};
+                         {STDOUT_FILENO, short(wantsOut ? POLLOUT : 0), 0}};
         const int ready = ::poll(fds, 2, kPollMs);
         if (ready <= 0) continue;
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) inputOpen = readInput(engine);
