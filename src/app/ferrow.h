@@ -316,6 +316,11 @@ private:
     void ChoosePort(int portNumber);
     QAction* portItem(int portNumber) const;
 
+    // ---- Keyboards (screens/typing_rules.cpp) ----
+    void TypingKeyDown(TScreenMemo* screen, quint16 key, TShiftState shift);
+    void SendTypedCharacter(char key);
+    void AppendToLine(char c);
+
     bool shown_ = false;
     bool closeDone_ = false;
     QSet<QObject*> wired_;
