@@ -315,6 +315,7 @@ private:
     // ---- Port choice (link/port_choice.cpp) ----
     void ChoosePort(int portNumber);
     QAction* portItem(int portNumber) const;
+    void ShowPortPaths();
 
     // ---- Keyboards (screens/typing_rules.cpp) ----
     void TypingKeyDown(TScreenMemo* screen, quint16 key, TShiftState shift);

@@ -2,8 +2,11 @@
 
 #include "app/ferrow.h"
 
+#include <QMenu>
+
 void TFerrow::WireLinkHandlers()
 {
+    connect(Port1, &QMenu::aboutToShow, this, &TFerrow::ShowPortPaths);
     wire(Comm11, &TFerrow::Comm11Click);
     wire(Comm21, &TFerrow::Comm21Click);
     wire(Comm31, &TFerrow::Comm31Click);
