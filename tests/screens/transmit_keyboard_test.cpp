@@ -38,8 +38,6 @@ class TransmitKeyboardTest : public QObject {
 private slots:
     void keyMap_data();
     void keyMap();
-    void longLineNeverOverruns_data();
-    void longLineNeverOverruns();
     void clipboardKeys_data();
     void clipboardKeys();
     void heldEnterPromptsOnce_data();
@@ -119,6 +117,8 @@ void TransmitKeyboardTest::keyMap_data()
         {"SendString <13>"}, QStringLiteral("é\n< |"));
     row("buffered: F1 and F2 go into the line", Buffered, "|", "<F1> <F2> <Enter>",
         {"SendString <7><26><13>"}, "**\n< |");
+    row("buffered: the 256th character sends the first 255", Buffered, "|", keysOf('x', 255) + "y <Enter>",
+        {"SendString " + repeated('x', 255), "SendString y<13>"}, repeated('x', 255) + "y\n< |");
 
     // Edit mode and single-screen mode: the transmit screen is a local editor.
     QTest::newRow("edit mode, buffered: nothing sent or stored, Enter still prompts")
@@ -151,40 +151,6 @@ void TransmitKeyboardTest::keyMap()
     QCOMPARE(markedText(Ferrow->TransmitScreen), after);
     QCOMPARE(heldLine(), held);
     QVERIFY(Ferrow->ReceiveScreen->toPlainText().isEmpty());
-}
-
-void TransmitKeyboardTest::longLineNeverOverruns_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QStringList>("sent");
-
-    QTest::newRow("254 characters and Enter: one line")
-        << keysOf('x', 254) + "<Enter>" << QStringList{"SendString " + repeated('x', 254) + "<13>"};
-    QTest::newRow("255 characters and Enter: the full buffer, then CR")
-        << keysOf('x', 255) + "<Enter>"
-        << QStringList{"SendString " + repeated('x', 255), "SendString <13>"};
-    QTest::newRow("the 256th character sends the first 255")
-        << keysOf('x', 255) + "y <Enter>" << QStringList{"SendString " + repeated('x', 255), "SendString y<13>"};
-    QTest::newRow("Backspace at 255 still takes back the last one")
-        << keysOf('x', 255) + "<BS> y <Enter>"
-        << QStringList{"SendString " + repeated('x', 254) + "y", "SendString <13>"};
-    QTest::newRow("600 characters go out in three pieces")
-        << keysOf('x', 600) + "<Enter>"
-        << QStringList{"SendString " + repeated('x', 255), "SendString " + repeated('x', 255),
-                       "SendString " + repeated('x', 90) + "<13>"};
-}
-
-void TransmitKeyboardTest::longLineNeverOverruns()
-{
-    QFETCH(QString, keys);
-    QFETCH(QStringList, sent);
-    WindowFixture f;
-    startTyping(f, 2, Buffered);
-
-    typeKeys(Ferrow->TransmitScreen, keys);
-
-    QCOMPARE(f.transcript.entries, sent);
-    QCOMPARE(G.LineIndex, 0);
 }
 
 void TransmitKeyboardTest::clipboardKeys_data()
@@ -303,10 +269,8 @@ void TransmitKeyboardTest::modeMenu_data()
     QTest::addColumn<bool>("immediateChecked");
 
     QTest::newRow("buffered from the start") << QStringList{} << 2 << false;
-    QTest::newRow("immediate") << QStringList{"Immediate"} << 1 << true;
     QTest::newRow("immediate twice stays checked") << QStringList{"Immediate", "Immediate"} << 1 << true;
     QTest::newRow("immediate, then buffered") << QStringList{"Immediate", "Buffered"} << 2 << false;
-    QTest::newRow("buffered when already buffered") << QStringList{"Buffered"} << 2 << false;
 }
 
 void TransmitKeyboardTest::modeMenu()
