@@ -99,10 +99,13 @@ void TScreenMemo::keyReleaseEvent(QKeyEvent* event)
 void TScreenMemo::inputMethodEvent(QInputMethodEvent* event)
 {
     // Composed characters (dead keys, compose sequences) come without a key
-    // press of their own; they take the character stage all the same.
+    // press of their own; they take the character stage all the same. The
+    // memo itself only shows the composition still in progress.
     for (const QChar ch : event->commitString())
         if (isPrintableLatin1(ch))
             typeCharacter(char(ch.unicode()));
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QPlainTextEdit::inputMethodEvent(&composing);
     event->accept();
 }
 
