@@ -317,6 +317,11 @@ private:
     QAction* portItem(int portNumber) const;
     void ShowPortPaths();
 
+    // ---- Keyboards (screens/typing_rules.cpp) ----
+    void TypingKeyDown(TScreenMemo* screen, quint16 key, TShiftState shift);
+    void SendTypedCharacter(char key);
+    void AppendToLine(char c);
+
     bool shown_ = false;
     bool closeDone_ = false;
     QSet<QObject*> wired_;

@@ -1,7 +1,47 @@
 #include "screen_memo.h"
 
+#include "key_translation.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
+
+namespace {
+
+constexpr auto StageModifiers = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+
+// Keys that type nothing but that the screen still acts on itself: caret
+// movement and selection, Delete, and the clipboard keys Shift+Del,
+// Ctrl+Ins and Shift+Ins. Everything else the memo would do on its own
+// (undo, redo, select all, delete to end of line or word, ...) stays off:
+// Ctrl+A and Ctrl+K are TNC codes here, and undo would silently rewrite
+// what was already sent.
+bool isOwnEditingKey(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & Qt::AltModifier)
+        return false;
+    switch (qtKey) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    case Qt::Key_Delete:
+        return !(modifiers & Qt::ControlModifier);
+    case Qt::Key_Insert:
+        return modifiers == Qt::ControlModifier || modifiers == Qt::ShiftModifier;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 TScreenMemo::TScreenMemo(QWidget* parent)
     : QPlainTextEdit(parent)
@@ -9,23 +49,112 @@ TScreenMemo::TScreenMemo(QWidget* parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(false);
+    // What was typed has gone to the TNC; undo must not pretend otherwise.
+    setUndoRedoEnabled(false);
 }
 
-void TScreenMemo::receiveBytes(const QByteArray& bytes)
+int TScreenMemo::endPosition() const
 {
-    QByteArray text = bytes;
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(QString::fromLatin1(text));
+    return document()->characterCount() - 1;
 }
 
 void TScreenMemo::moveCaretToEnd()
 {
+    if (receiving_) {
+        caretToEndAsked_ = true;
+        return;
+    }
     QTextCursor c = textCursor();
     c.movePosition(QTextCursor::End);
     setTextCursor(c);
+}
+
+void TScreenMemo::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers shift = event->modifiers() & StageModifiers;
+    const quint16 virtualKey = virtualKeyOf(event->key());
+    quint16 key = virtualKey;
+    if (OnKeyDown)
+        OnKeyDown(key, shift);
+    const QByteArray typed = typedCharactersOf(event->key(), shift, event->text());
+    for (const char c : typed)
+        typeCharacter(c);
+    const bool keyKept = key != 0 || virtualKey == 0;
+    if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift))
+        QPlainTextEdit::keyPressEvent(event);
+    event->accept();
+}
+
+void TScreenMemo::keyReleaseEvent(QKeyEvent* event)
+{
+    event->accept();
+    // A held key repeats its press, not its release.
+    if (event->isAutoRepeat())
+        return;
+    quint16 key = virtualKeyOf(event->key());
+    if (OnKeyUp)
+        OnKeyUp(key, event->modifiers() & StageModifiers);
+}
+
+void TScreenMemo::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Composed characters (dead keys, compose sequences) come without a key
+    // press of their own; they take the character stage all the same. The
+    // memo itself only shows the composition still in progress.
+    for (const QChar ch : event->commitString())
+        if (isPrintableLatin1(ch))
+            typeCharacter(char(ch.unicode()));
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QPlainTextEdit::inputMethodEvent(&composing);
+    event->accept();
+}
+
+void TScreenMemo::typeCharacter(char c)
+{
+    if (OnKeyPress)
+        OnKeyPress(c);
+    if (c != 0)
+        applyTypedCharacter(c);
+}
+
+void TScreenMemo::applyTypedCharacter(char c)
+{
+    switch (quint8(c)) {
+    case 3:
+        copy();
+        return;
+    case 22:
+        paste();
+        return;
+    case 24:
+        cut();
+        return;
+    case 8: {
+        QTextCursor caret = textCursor();
+        caret.deletePreviousChar();
+        setTextCursor(caret);
+        return;
+    }
+    case 9:
+        insertPlainText(QStringLiteral("\t"));
+        return;
+    case 10:
+    case 13:
+        insertPlainText(QStringLiteral("\n"));
+        return;
+    default:
+        // Other control characters are commands to the TNC, not text.
+        if (quint8(c) >= 32)
+            insertPlainText(QString(QChar(quint8(c))));
+    }
+}
+
+void TScreenMemo::insertFromMimeData(const QMimeData* source)
+{
+    // Pasted text is held as 8-bit like everything else in the screen; a
+    // character with no Latin-1 form becomes '?'.
+    if (source && source->hasText())
+        insertPlainText(QString::fromLatin1(source->text().toLatin1()));
 }
 
 void TScreenMemo::mousePressEvent(QMouseEvent* event)

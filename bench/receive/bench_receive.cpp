@@ -1,0 +1,114 @@
+// How fast received TNC traffic goes through the real receive path (serial
+// layer, the receive screen's character stage, cleaning, the screen) into a
+// receive screen that already holds text. The event loop runs after every
+// read, as it does between two reads of the port, so painting is counted.
+// A flooded port returns about 4096 bytes a read; 256-byte reads show what
+// each read costs on its own. Prints the rate for each case; the last line
+// is the slower of log off and on with 1 MiB held and 4096-byte reads:
+// "bytes_per_second N".
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/production_seams.h"
+#include "app/state.h"
+#include "link/nr_comm.h"
+#include "link/serial_transport.h"
+#include "screens/screen_memo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr qsizetype MiB = 1024 * 1024;
+constexpr qsizetype FeedBytes = 4 * MiB;
+
+// Lines of 40 to 120 characters ended by CR LF, mostly text, now and then a
+// BEL or another control byte and a few 8-bit bytes, as a busy channel gives.
+QByteArray tncTraffic(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    static const char words[] = "N0CALL DE CQ QST 73 ARES EMCOMM net check-in traffic NR 12 R OK BK";
+    QByteArray out;
+    out.reserve(size + 128);
+    while (out.size() < size) {
+        const int length = int(random.bounded(40, 121));
+        for (int i = 0; i < length; ++i) {
+            const quint32 pick = random.bounded(1000);
+            if (pick < 3)
+                out += char(random.bounded(1, 7)); // line noise
+            else if (pick < 6)
+                out += char(random.bounded(128, 256));
+            else
+                out += words[random.bounded(int(sizeof words) - 1)];
+        }
+        if (random.bounded(50) == 0)
+            out += '\a';
+        out += "\r\n";
+    }
+    out.truncate(size);
+    return out;
+}
+
+// Bytes per second for `traffic` fed in `chunk`-byte reads into a receive
+// screen that already holds `held` bytes.
+double measure(qsizetype held, int chunk, int logFileState, const QByteArray& traffic)
+{
+    SerialTransport* port = Ferrow->nrComm1->transport();
+    Ferrow->ReceiveScreen->clear();
+    G.LogFileState = logFileState;
+    const QByteArray prefill = tncTraffic(held, 7);
+    for (qsizetype at = 0; at < prefill.size(); at += 64 * 1024)
+        Ferrow->ReceiveScreen->receiveBytes(prefill.mid(at, 64 * 1024));
+    QCoreApplication::processEvents();
+
+    QElapsedTimer clock;
+    clock.start();
+    for (qsizetype at = 0; at < traffic.size(); at += chunk) {
+        emit port->received(traffic.mid(at, chunk));
+        QCoreApplication::processEvents();
+    }
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    return double(traffic.size()) / seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("QUILLMAR_HOME", home.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    seams::install(productionSeams());
+    CreateForms();
+    Ferrow->show();
+    QCoreApplication::processEvents();
+
+    const QByteArray traffic = tncTraffic(FeedBytes, 1);
+    std::printf("feeding %lld bytes of TNC traffic per case\n", static_cast<long long>(traffic.size()));
+    double slowestAtOneMiB = 0;
+    struct Case {
+        qsizetype held;
+        int chunk;
+        int log;
+    };
+    for (const Case c : {Case{0, 4096, 2}, Case{MiB, 4096, 2}, Case{MiB, 4096, 1}, Case{0, 256, 2},
+                         Case{MiB, 256, 2}}) {
+        const double rate = measure(c.held, c.chunk, c.log, traffic);
+        std::printf("held %lld MiB, %d-byte reads, log %s: %.0f bytes/s\n", static_cast<long long>(c.held / MiB),
+                    c.chunk, c.log == 1 ? "on" : "off", rate);
+        if (c.held == MiB && c.chunk == 4096)
+            slowestAtOneMiB = slowestAtOneMiB == 0 ? rate : std::min(slowestAtOneMiB, rate);
+    }
+    std::fflush(stdout);
+    DestroyForms();
+    std::printf("bytes_per_second %.0f\n", slowestAtOneMiB);
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The receive screen's character stage serves two sources: bytes from the
+// TNC, cleaned for display, and the operator's keys, which are sent only in
+// single-screen mode, where the receive screen is the typing screen.
+
+#include "app/ferrow.h"
+
+#include "app/state.h"
+#include "display_cleaning.h"
+#include "screen_memo.h"
+
+void TFerrow::ReceiveScreenKeyDown(quint16& Key, TShiftState Shift)
+{
+    G.ReceiveFlag = 0;
+    if (G.ScreenMode == 1)
+        TypingKeyDown(ReceiveScreen, Key, Shift);
+}
+
+void TFerrow::ReceiveScreenKeyPress(char& Key)
+{
+    if (G.ReceiveFlag == 1) {
+        Key = char(cleanForDisplay(quint8(Key)));
+        // While the operations log is on, received text always lands at the end.
+        if (G.LogFileState == 1)
+            ReceiveScreen->moveCaretToEnd();
+    } else if (G.ScreenMode == 1) {
+        if (Key == 26)
+            Key = 0;
+        SendTypedCharacter(Key);
+    }
+    G.ReceiveFlag = 1;
+}
+
+void TFerrow::ReceiveScreenKeyUp(quint16&, TShiftState)
+{
+    // The receive screen gets no prompt.
+}

@@ -1,0 +1,82 @@
+// The path of bytes received from the TNC into a screen. It is kept apart
+// from typing so a received byte is never taken for a key, and it applies
+// runs of ordinary characters in one insertion at the end of the text, so
+// the cost of a byte does not depend on how much the screen already holds.
+
+#include "screen_memo.h"
+
+#include <QTextCursor>
+
+void TScreenMemo::receiveBytes(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const QTextCursor caret = textCursor();
+    const int anchorBefore = caret.anchor();
+    const int positionBefore = caret.position();
+    const int endBefore = endPosition();
+
+    QTextCursor at(document());
+    at.movePosition(QTextCursor::End);
+    at.beginEditBlock();
+    receiving_ = true;
+    caretToEndAsked_ = false;
+    QString run;
+    run.reserve(bytes.size());
+    for (const char byte : bytes) {
+        char c = byte;
+        if (OnReceiveChar)
+            OnReceiveChar(c);
+        applyReceived(c, run, at);
+    }
+    at.insertText(run);
+    at.endEditBlock();
+    receiving_ = false;
+    placeCaretAfterReceiving(anchorBefore, positionBefore, endBefore);
+}
+
+void TScreenMemo::applyReceived(char c, QString& run, QTextCursor& at)
+{
+    const bool afterCr = lastReceivedWasCr_;
+    switch (quint8(c)) {
+    case 0:
+        return; // discarded by the character stage
+    case 8:
+        at.insertText(run);
+        run.clear();
+        at.deletePreviousChar();
+        break;
+    case 10:
+        if (!afterCr)
+            run += QLatin1Char('\n');
+        break;
+    case 13:
+        run += QLatin1Char('\n');
+        break;
+    default:
+        run += QChar(quint8(c));
+    }
+    lastReceivedWasCr_ = quint8(c) == 13;
+}
+
+void TScreenMemo::placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore)
+{
+    const bool caretWasAtEnd = anchorBefore == endBefore && positionBefore == endBefore;
+    if (caretToEndAsked_ || caretWasAtEnd) {
+        caretToEndAsked_ = false;
+        moveCaretToEnd();
+        return;
+    }
+    // The operator is working elsewhere in the screen: put the caret and the
+    // selection back where they were, in case the text changed under them
+    // (a selection reaching to the end, a received Backspace).
+    const int end = endPosition();
+    const int anchor = qMin(anchorBefore, end);
+    const int position = qMin(positionBefore, end);
+    QTextCursor caret = textCursor();
+    if (caret.anchor() == anchor && caret.position() == position)
+        return;
+    caret.setPosition(anchor);
+    caret.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(caret);
+}
