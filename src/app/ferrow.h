@@ -319,4 +319,7 @@ private:
     bool shown_ = false;
     bool closeDone_ = false;
     QSet<QObject*> wired_;
+
+    // ---- TNC link: connection control, tables, TNC command sets ----
+    bool PortChosenOrWarn(const QString& text);
 };
