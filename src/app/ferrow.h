@@ -322,4 +322,9 @@ private:
 
     // ---- TNC link: connection control, tables, TNC command sets ----
     bool PortChosenOrWarn(const QString& text);
+    void ChooseTnc(int tnc, QWidget* dialog);
+    void ChooseNoTnc();
+    void SelectTnc(int tnc);
+    bool TncDialogOpen() const;
+    int TncSelectorIndex() const;
 };
