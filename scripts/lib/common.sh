@@ -9,7 +9,7 @@ QUILLMAR_BUILD="$QUILLMAR_ROOT/build"
 QUILLMAR_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
   qt6-serialport-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core)
 # Further packages the tests and the demo use as real peers and displays.
-QUILLMAR_TEST_PACKAGES=(lrzsz socat xvfb xauth imagemagick procps)
+QUILLMAR_TEST_PACKAGES=(lrzsz socat xvfb xauth x11-utils imagemagick procps)
 
 say() { printf 'quillmar: %s\n' "$*" >&2; }
 

@@ -315,6 +315,7 @@ private:
     // ---- Port choice (link/port_choice.cpp) ----
     void ChoosePort(int portNumber);
     QAction* portItem(int portNumber) const;
+    void ShowPortPaths();
 
     bool shown_ = false;
     bool closeDone_ = false;

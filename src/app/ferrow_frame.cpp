@@ -44,7 +44,7 @@ QPushButton* button(QWidget* parent, const char* caption, const char* hint)
         b->setToolTip(QString::fromLatin1(hint));
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::TabFocus);
-    b->setMaximumWidth(72);
+    b->setMaximumWidth(64);
     return b;
 }
 
@@ -194,7 +194,7 @@ void TFerrow::BuildControlBands()
     ConnectList->setEditable(false);
     ConnectList->AutoDropDown = true;
     ConnectList->setMaxVisibleItems(32);
-    ConnectList->setMinimumWidth(150);
+    ConnectList->setMinimumWidth(140);
     ConnectList->setToolTip(QStringLiteral("Station connect list"));
     ConnectBtn = button(ControlPanel, "Connect", "Connect to Station");
     DisconnectBtn = button(ControlPanel, "Discon..", "Disconnect from Station");
@@ -203,6 +203,7 @@ void TFerrow::BuildControlBands()
     ConverseBtn = button(ControlPanel, "Conv", "Set Converse Mode");
     Label6 = new QLabel(QStringLiteral("Log"), ControlPanel);
     LogBtn = button(ControlPanel, "OFF", "Turn Logging on or off");
+    LogBtn->setMaximumWidth(44);
     setCaptionColor(LogBtn, QColor(0, 128, 0));
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(ConnectList),
                        static_cast<QWidget*>(ConnectBtn), static_cast<QWidget*>(DisconnectBtn),

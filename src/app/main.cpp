@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <exception>
 
@@ -45,6 +46,9 @@ int main(int argc, char* argv[])
     });
     closeOnTerminationSignals([] { Ferrow->close(); });
 
+    Ferrow->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        Ferrow->move(screen->availableGeometry().center() - Ferrow->rect().center());
     Ferrow->show();
     const int status = app.exec();
     DestroyForms();

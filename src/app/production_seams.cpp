@@ -38,21 +38,21 @@ bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByte
     return true;
 }
 
-std::optional<QString> DialogQuery::openFile(const FileDialogSpec& spec)
+std::optional<QString> DialogQuery::openFile(const FileDialogOptions& options)
 {
-    QFileDialog dialog(QApplication::activeWindow(), spec.caption, spec.fileName, spec.filter);
+    QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
+    dialog.setDefaultSuffix(options.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
 
-std::optional<QString> DialogQuery::saveFile(const FileDialogSpec& spec)
+std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
 {
-    QFileDialog dialog(QApplication::activeWindow(), spec.caption, spec.fileName, spec.filter);
+    QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
+    dialog.setDefaultSuffix(options.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();

@@ -13,8 +13,8 @@ class DialogQuery final : public UserQuery {
 public:
     void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
     bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
-    std::optional<QString> openFile(const FileDialogSpec& spec) override;
-    std::optional<QString> saveFile(const FileDialogSpec& spec) override;
+    std::optional<QString> openFile(const FileDialogOptions& options) override;
+    std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
 };
 

@@ -21,7 +21,7 @@ public:
     virtual void pause(int ms) = 0;
 };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     QString caption;
     QString filter;        // Qt filter text, "Text Files (*.txt);;All Files (*)"
     QString defaultSuffix; // without the dot
@@ -37,8 +37,8 @@ public:
     // Modal one-line text query; `text` is the 8-bit edit buffer, in and out.
     // Returns true when the operator confirmed.
     virtual bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) = 0;
-    virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
     // The serial layer's own line-settings dialog; true when confirmed.
     virtual bool editLineSettings(SerialLineSettings& settings) = 0;
 };

@@ -4,11 +4,13 @@
 
 #include "app/combo_box.h"
 
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
 void TFerrow::WireLinkHandlers()
 {
+    connect(Port1, &QMenu::aboutToShow, this, &TFerrow::ShowPortPaths);
     wire(Comm11, &TFerrow::Comm11Click);
     wire(Comm21, &TFerrow::Comm21Click);
     wire(Comm31, &TFerrow::Comm31Click);

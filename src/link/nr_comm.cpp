@@ -72,6 +72,8 @@ void TnrComm::SetActive(bool active)
         return;
     }
     log_->Log(QStringLiteral("%1 open, %2").arg(portLabel(), describe(line_)));
+    if (!reason.isEmpty())
+        log_->Log(QStringLiteral("%1: %2").arg(portLabel(), reason));
     if (transport_->modemLines().known)
         modemTimer_.start();
 }
@@ -84,8 +86,11 @@ bool TnrComm::GetActive() const
 void TnrComm::applyLineToOpenPort()
 {
     QString reason;
-    if (transport_->isOpen() && !transport_->applySettings(line_, &reason))
-        log_->Log(QStringLiteral("%1: %2").arg(portLabel(), reason));
+    if (transport_->isOpen()) {
+        transport_->applySettings(line_, &reason);
+        if (!reason.isEmpty())
+            log_->Log(QStringLiteral("%1: %2").arg(portLabel(), reason));
+    }
 }
 
 void TnrComm::ConfigDialog()
@@ -169,6 +174,8 @@ void TnrComm::tryReopen()
     reopenTimer_.stop();
     setLamps(true);
     log_->Log(QStringLiteral("%1 is back: reopened, %2").arg(portLabel(), describe(line_)));
+    if (!reason.isEmpty())
+        log_->Log(QStringLiteral("%1: %2").arg(portLabel(), reason));
     if (transport_->modemLines().known)
         modemTimer_.start();
 }

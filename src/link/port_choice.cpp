@@ -27,6 +27,17 @@ QAction* TFerrow::portItem(int portNumber) const
     return items[portNumber - 1];
 }
 
+void TFerrow::ShowPortPaths()
+{
+    // What COMn stands for here can change while the program runs (a link
+    // made in the program folder), so it is looked up as the menu opens.
+    for (int n = 1; n <= 6; ++n) {
+        const QString path = comPortPath(n);
+        portItem(n)->setStatusTip(path);
+        portItem(n)->setToolTip(path);
+    }
+}
+
 void TFerrow::Comm11Click() { ChoosePort(1); }
 void TFerrow::Comm21Click() { ChoosePort(2); }
 void TFerrow::Comm31Click() { ChoosePort(3); }

@@ -11,9 +11,18 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
+
+// Linux numbers its pseudo-terminal slaves under majors 136 to 143.
+bool isPseudoTerminal(int fd)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
+}
 
 QString systemReason(int err)
 {
@@ -72,12 +81,19 @@ bool QtSerialTransport::applySettings(const SerialLineSettings& s, QString* reas
     settings_ = s;
     if (!port_.isOpen())
         return true;
-    const bool ok = port_.setBaudRate(static_cast<qint32>(s.baudRate)) && port_.setDataBits(dataBits)
-        && port_.setParity(parity) && port_.setStopBits(stopBits) && port_.setFlowControl(flow);
-    if (!ok) {
+    bool ok = port_.setBaudRate(static_cast<qint32>(s.baudRate)) && port_.setStopBits(stopBits)
+        && port_.setFlowControl(flow);
+    // A pseudo-terminal (a simulator, a network bridge) has no UART: it is
+    // always 8 bits without parity and refuses anything else. There the two
+    // settings do not apply, which is no reason to refuse the link.
+    const bool framed = port_.setDataBits(dataBits) && port_.setParity(parity);
+    if (!framed && isPseudoTerminal(port_.handle()))
+        *reason = QStringLiteral("pseudo-terminal: data bits and parity do not apply, it carries 8 bits");
+    else
+        ok = ok && framed;
+    if (!ok)
         *reason = QStringLiteral("the device refused %1: %2").arg(describe(s), port_.errorString());
-        port_.clearError();
-    }
+    port_.clearError();
     return ok;
 }
 

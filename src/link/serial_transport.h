@@ -35,6 +35,8 @@ public:
     // state and releases it. Never creates or truncates anything.
     virtual ProbeResult probe(const QString& device) = 0;
 
+    // On success `reason` may carry a note for the trace (settings that do
+    // not apply to this kind of device).
     virtual bool open(const QString& device, const SerialLineSettings& settings, QString* reason) = 0;
     virtual bool applySettings(const SerialLineSettings& settings, QString* reason) = 0;
     // Drains what was written, then closes.

@@ -132,6 +132,7 @@ private slots:
     void closingDrainsWhatWasWritten();
     void receivedBytesArrive();
     void lostDeviceIsReopenedWhenBack();
+    void pseudoTerminalTakesTncLineSettings();
 };
 
 void SerialPtyTest::pausesAreGapsOnTheLine_data()
@@ -234,6 +235,24 @@ void SerialPtyTest::lostDeviceIsReopenedWhenBack()
     QVERIFY(l.trace.last().contains(QStringLiteral("reopened")));
     l.comm.SendString("MYCALL\r");
     QTRY_COMPARE_WITH_TIMEOUT(again->received(), QByteArray("MYCALL\r"), 10000);
+}
+
+void SerialPtyTest::pseudoTerminalTakesTncLineSettings()
+{
+    // 7 data bits, even parity: what a TNC runs, and what a pseudo-terminal
+    // (the simulator) cannot represent. The link still opens, and says why.
+    PtyPeer peer;
+    TnrLogFile log;
+    QStringList trace;
+    QObject::connect(&log, &TnrLogFile::lineLogged, [&trace](const QString& l) { trace << l; });
+    TnrComm comm(std::make_unique<QtSerialTransport>(), &log);
+    comm.SetPortResolver([&peer](int) { return peer.device(); });
+    comm.SetActive(true);
+    QVERIFY2(comm.GetActive(), qPrintable(trace.join('\n')));
+    QVERIFY(trace.join('\n').contains(QStringLiteral("pseudo-terminal")));
+    QCOMPARE(int(comm.GetByteSize()), 7); // the setting itself is kept as chosen
+    comm.SendString("OK\r");
+    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), QByteArray("OK\r"), 10000);
 }
 
 int main(int argc, char** argv)

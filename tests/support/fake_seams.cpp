@@ -18,15 +18,15 @@ bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QBy
     return true;
 }
 
-std::optional<QString> ScriptedQuery::openFile(const FileDialogSpec& spec)
+std::optional<QString> ScriptedQuery::openFile(const FileDialogOptions& options)
 {
-    queries << QStringLiteral("open|") + spec.caption;
+    queries << QStringLiteral("open|") + options.caption;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
-std::optional<QString> ScriptedQuery::saveFile(const FileDialogSpec& spec)
+std::optional<QString> ScriptedQuery::saveFile(const FileDialogOptions& options)
 {
-    queries << QStringLiteral("save|") + spec.caption;
+    queries << QStringLiteral("save|") + options.caption;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
