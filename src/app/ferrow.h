@@ -323,6 +323,8 @@ private:
 
     // ---- TNC link: connection control, tables, TNC command sets ----
     bool PortChosenOrWarn(const QString& text);
+    // A stored text as a TNC line: the text, 100 ms, CR; then the typing screen.
+    void SendLineAndFocus(const QByteArray& text);
     void ChooseTnc(int tnc, QWidget* dialog);
     void ChooseNoTnc();
     void SelectTnc(int tnc);

@@ -39,7 +39,12 @@ void TFerrow::ConnectBtnClick()
     if (station < 0)
         return;
     // The path is the whole connect command as the TNC expects it.
-    nrComm1->SendString(StationForm->stationPath(station));
+    SendLineAndFocus(StationForm->stationPath(station));
+}
+
+void TFerrow::SendLineAndFocus(const QByteArray& text)
+{
+    nrComm1->SendString(text);
     Pause(100);
     nrComm1->SendChar(CR);
     FocusTypingScreen();

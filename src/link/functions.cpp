@@ -5,9 +5,7 @@
 
 #include "app/combo_box.h"
 #include "app/forms.h"
-#include "app/seams.h"
 #include "link/function_form.h"
-#include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
 
 #include <QListWidget>
@@ -19,16 +17,13 @@ void TFerrow::FunctionClick()
 
 void TFerrow::RefillFunctionList()
 {
-    copyRowsInto(FunctionList, FunctionForm->FunctionName);
-    FunctionList->setCurrentIndex(FunctionList->count() - 1);
+    copyRowsInto(FunctionList, FunctionForm->FunctionName, TFunctionForm::Entries - 1);
 }
 
 void TFerrow::FunctionListDropDown()
 {
     // As with the stations: a look at the list keeps the chosen function.
-    const int chosen = FunctionList->currentIndex();
-    copyRowsInto(FunctionList, FunctionForm->FunctionName);
-    FunctionList->setCurrentIndex(chosen);
+    copyRowsInto(FunctionList, FunctionForm->FunctionName, FunctionList->currentIndex());
 }
 
 void TFerrow::SendFunctionBtnClick()
@@ -38,8 +33,5 @@ void TFerrow::SendFunctionBtnClick()
     const int function = FunctionList->currentIndex();
     if (function < 0)
         return;
-    nrComm1->SendString(FunctionForm->functionCommand(function));
-    Pause(100);
-    nrComm1->SendChar(13);
-    FocusTypingScreen();
+    SendLineAndFocus(FunctionForm->functionCommand(function));
 }

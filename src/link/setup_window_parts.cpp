@@ -40,7 +40,7 @@ void selectRow(QListWidget* list, int row)
     list->setCurrentRow(row);
 }
 
-void copyRowsInto(QComboBox* dropDown, const QListWidget* list)
+void copyRowsInto(QComboBox* dropDown, const QListWidget* list, int selected)
 {
     while (dropDown->count() < list->count())
         dropDown->addItem(QString());
@@ -48,6 +48,7 @@ void copyRowsInto(QComboBox* dropDown, const QListWidget* list)
         dropDown->removeItem(dropDown->count() - 1);
     for (int i = 0; i < list->count(); ++i)
         dropDown->setItemText(i, list->item(i)->text());
+    dropDown->setCurrentIndex(selected);
 }
 
 void limitToSlot(QLineEdit* edit)

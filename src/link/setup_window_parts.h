@@ -27,8 +27,8 @@ void setRowText(QListWidget* list, int row, const QByteArray& text);
 void selectRow(QListWidget* list, int row);
 
 // Gives `dropDown` exactly the rows of `list`, row by row, without moving
-// any selection of `list`.
-void copyRowsInto(QComboBox* dropDown, const QListWidget* list);
+// any selection of `list`, and selects `selected` in it afterwards.
+void copyRowsInto(QComboBox* dropDown, const QListWidget* list, int selected);
 
 // An edit box whose text goes into a 256-byte slot takes at most 255 characters.
 void limitToSlot(QLineEdit* edit);

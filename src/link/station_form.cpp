@@ -91,8 +91,7 @@ void TStationForm::FormCreate()
     // The main window exists before this one: its drop-down gets the 32
     // (still empty) names and no selection until start-up refills it.
     if (Ferrow) {
-        copyRowsInto(Ferrow->ConnectList, StationList);
-        Ferrow->ConnectList->setCurrentIndex(-1);
+        copyRowsInto(Ferrow->ConnectList, StationList, -1);
     }
     selectRow(StationList, 0);
     selectRow(ConnectList, 0);

@@ -16,15 +16,12 @@ void TFerrow::ConnectList1Click()
 
 void TFerrow::RefillConnectList()
 {
-    copyRowsInto(ConnectList, StationForm->StationList);
-    ConnectList->setCurrentIndex(ConnectList->count() - 1);
+    copyRowsInto(ConnectList, StationForm->StationList, TStationForm::Entries - 1);
 }
 
 void TFerrow::ConnectListDropDown()
 {
     // Opening the list to look must not change the station Connect calls:
     // the names are refreshed, the chosen row stays.
-    const int chosen = ConnectList->currentIndex();
-    copyRowsInto(ConnectList, StationForm->StationList);
-    ConnectList->setCurrentIndex(chosen);
+    copyRowsInto(ConnectList, StationForm->StationList, ConnectList->currentIndex());
 }
