@@ -55,6 +55,9 @@ TFunctionForm::TFunctionForm(QWidget* parent)
     FunctionCmdEditBtn = new QPushButton(QStringLiteral("Command"), this);
     for (QListWidget* list : {FunctionList, FunctionName, FunctionString})
         showAllRows(list);
+    FunctionList->setFixedWidth(44);
+    FunctionName->setFixedWidth(160);
+    FunctionString->setFixedWidth(300);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(LabelsHeading, 0, 0);
@@ -71,9 +74,6 @@ TFunctionForm::TFunctionForm(QWidget* parent)
     buttons->addWidget(FunctionNameBtn);
     buttons->addWidget(FunctionCmdEditBtn);
     grid->addLayout(buttons, 5, 0, 1, 3);
-    grid->setColumnMinimumWidth(0, 36);
-    grid->setColumnMinimumWidth(1, 140);
-    grid->setColumnMinimumWidth(2, 260);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     centreOnScreen(this);
