@@ -325,4 +325,14 @@ private:
     bool shown_ = false;
     bool closeDone_ = false;
     QSet<QObject*> wired_;
+
+    // ---- TNC link: connection control, tables, TNC command sets ----
+    bool PortChosenOrWarn(const QString& text);
+    // A stored text as a TNC line: the text, 100 ms, CR; then the typing screen.
+    void SendLineAndFocus(const QByteArray& text);
+    void ChooseTnc(int tnc, QWidget* dialog);
+    void ChooseNoTnc();
+    void SelectTnc(int tnc);
+    bool TncDialogOpen() const;
+    int TncSelectorIndex() const;
 };

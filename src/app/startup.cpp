@@ -4,11 +4,14 @@
 #include "app/ferrow.h"
 
 #include "app/combo_box.h"
+#include "app/forms.h"
 #include "app/program_folder.h"
 #include "app/seams.h"
 #include "app/state.h"
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
+#include "link/tnc_close_form.h"
+#include "link/tnc_setup_form.h"
 #include "screens/clipboard_insert.h"
 #include "screens/font_record.h"
 #include "screens/screen_layout.h"
@@ -130,6 +133,9 @@ void TFerrow::FormShow()
     // Received files go to the operator's home directory until told otherwise.
     G.ReceiveDirText = QFile::encodeName(QDir::homePath());
 
+    RefillConnectList();
+    RefillFunctionList();
+
     if (G.ScreenMode == 2)
         insertThroughClipboard(TmpXmitBuf, TransmitScreen, "Quillmar EMCOMM/ARES Program \r< ");
     else
@@ -140,10 +146,19 @@ void TFerrow::FormShow()
 
     TNCSelect->setCurrentIndex(G.SelectedTnc);
     nrComm1->SetTerminalUsage(tuReceive);
+    if (G.SelectedTnc < 8)
+        SendStartupInitialization();
 }
 
 void TFerrow::FormClose()
 {
+    // An open TNC window stores its edit and puts the selection back first,
+    // so the termination lines are those of the TNC actually selected.
+    for (TncLinesForm* dialog : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm})
+        if (dialog && dialog->isOpen())
+            dialog->close();
+    if (G.SelectedTnc < 8)
+        SendShutdownTermination();
     if (nrComm1->GetActive() || nrComm1->IsReopening())
         nrComm1->SetActive(false);
 }

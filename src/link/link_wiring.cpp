@@ -1,8 +1,12 @@
-// Connects the TNC link's menu items and buttons to their handlers.
+// Connects the TNC link's menu items, buttons and drop-downs to their handlers.
 
 #include "app/ferrow.h"
 
+#include "app/combo_box.h"
+
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 
 void TFerrow::WireLinkHandlers()
 {
@@ -15,4 +19,41 @@ void TFerrow::WireLinkHandlers()
     wire(Comm61, &TFerrow::Comm61Click);
     wire(None1, &TFerrow::None1Click);
     wire(CommsInterfaceSetup1, &TFerrow::CommsInterfaceSetup1Click);
+
+    wire(ConnectBtn, &TFerrow::ConnectBtnClick);
+    wire(DisconnectBtn, &TFerrow::DisconnectBtnClick);
+    wire(TncResetBtn, &TFerrow::TncResetBtnClick);
+    wire(ConverseBtn, &TFerrow::ConverseBtnClick);
+    wire(ConnectList1, &TFerrow::ConnectList1Click);
+    ConnectList->OnDropDown = [this] { ConnectListDropDown(); };
+
+    wire(Function, &TFerrow::FunctionClick);
+    wire(SendFunctionBtn, &TFerrow::SendFunctionBtnClick);
+    FunctionList->OnDropDown = [this] { FunctionListDropDown(); };
+
+    wire(TNC, &TFerrow::TNCClick);
+    wire(TNC2, &TFerrow::TNC2Click);
+    wire(TNC3, &TFerrow::TNC3Click);
+    wire(TNC4, &TFerrow::TNC4Click);
+    wire(TNC5, &TFerrow::TNC5Click);
+    wire(TNC6, &TFerrow::TNC6Click);
+    wire(TNC7, &TFerrow::TNC7Click);
+    wire(TNC8, &TFerrow::TNC8Click);
+    wire(NoTNC, &TFerrow::NoTNCClick);
+    wire(InitializeTNC1, &TFerrow::InitializeTNC1Click);
+    wire(TNC11, &TFerrow::TNC11Click);
+    wire(TNC21, &TFerrow::TNC21Click);
+    wire(TNC31, &TFerrow::TNC31Click);
+    wire(TNC41, &TFerrow::TNC41Click);
+    wire(TNC51, &TFerrow::TNC51Click);
+    wire(TNC61, &TFerrow::TNC61Click);
+    wire(TNC71, &TFerrow::TNC71Click);
+    wire(TNC81, &TFerrow::TNC81Click);
+    wire(NoTNC2, &TFerrow::NoTNC2Click);
+    wire(Terminate1, &TFerrow::Terminate1Click);
+    wire(ResetCommandSetup1, &TFerrow::ResetCommandSetup1Click);
+    TNCSelect->OnDropDown = [this] { TNCSelectDropDown(); };
+    // Qt closes the list before it applies the row picked in it; the
+    // selection is read once that has happened.
+    TNCSelect->OnCloseUp = [this] { QTimer::singleShot(0, this, &TFerrow::TNCSelectCloseUp); };
 }
