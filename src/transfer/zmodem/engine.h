@@ -1,0 +1,81 @@
+// Quillmar's ZModem engine: watches terminal traffic, and sends and receives files over any byte link.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config.h"
+#include "file_store.h"
+#include "listener.h"
+#include "session.h"
+#include "start_detector.h"
+
+namespace quillmar::zmodem {
+
+// Never blocks and starts no threads: the owner feeds received bytes, ticks a monotonic clock
+// and says how much room the link has; output goes to the sink only within that room.
+// A serial-port owner calls feed() on readyRead, pump(room) after it and on bytesWritten (room:
+// what it lets the port queue, a few hundred bytes at 9600 baud) and tick() from a ~100 ms timer.
+class Engine {
+public:
+    Engine(ByteSink& sink, FileStore& files, Listener& listener, Config config = {});
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Received bytes. Bytes that are not part of a transfer are appended to `terminal`.
+    void feed(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& terminal);
+    // The monotonic time in milliseconds; drives every time-out.
+    void tick(std::uint64_t nowMs);
+    // Writes at most `room` bytes to the sink; returns how many it wrote.
+    std::size_t pump(std::size_t room);
+    // True when pump() has something to write.
+    bool hasOutput() const;
+
+    // Starts sending the files; false (after an abort event) when one cannot be read or a transfer runs.
+    bool send(const std::vector<std::string>& paths);
+    // Starts receiving now by announcing ourselves, for when the other side waits for us.
+    bool receive();
+    // Cancels a running transfer: abort sequence out, partial file removed, abort event.
+    void abort(const std::string& reason);
+
+    // Inactive: pure pass-through, no watching; switching off aborts a running transfer.
+    void setActive(bool active);
+    bool active() const { return active_; }
+    bool transferring() const { return session_ != nullptr; }
+    // The file being sent or received (the first file right after send()); empty when idle.
+    const std::string& currentFileName() const { return context_.currentFile; }
+
+    const Config& config() const { return config_; }
+    void setConfig(const Config& config);
+
+private:
+    void beginSession(std::unique_ptr<Session> session, Direction direction);
+    void feedSession(const std::uint8_t* data, std::size_t size, std::size_t& pos);
+    Session::Step dispatch(FrameReader::Event event);
+    template <typename Action>
+    Session::Step call(Action action);
+    void settle(Session::Step step);
+    void endWithFailure(std::string reason);
+    void startFromDetector();
+    bool swallowAfterSession(std::uint8_t b);
+    void queueAbortSequence();
+
+    ByteSink& sink_;
+    Listener& listener_;
+    Config config_;
+    SessionContext context_;
+    std::unique_ptr<Session> session_;
+    StartDetector detector_;
+    bool active_ = true;
+    bool inSession_ = false;                     // a session method is on the stack
+    std::optional<std::string> pendingAbort_;
+    int lineEndsToSwallow_ = 0;
+    int oToSwallow_ = 0;          // the "OO" a sender may send after ZFIN
+    std::uint64_t sessionEndedAt_ = 0;
+};
+
+}  // namespace quillmar::zmodem

@@ -1,0 +1,65 @@
+// The sending side: offers each file with ZFILE and streams its data as the link has room.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "session.h"
+
+namespace quillmar::zmodem {
+
+// Works through a list of files, already opened, one session from ZRQINIT to ZFIN.
+class Sender : public Session {
+public:
+    struct Item {
+        std::string path;
+        std::unique_ptr<SourceFile> file;
+    };
+
+    Sender(SessionContext& context, std::vector<Item> items);
+
+    // Queues "rz\r" and ZRQINIT, as a shell on the other side expects.
+    void start();
+
+    Step onHeader(const Header& header) override;
+    Step onSubpacket(const std::uint8_t* data, std::size_t size, Terminator end) override;
+    Step onBadFrame(bool wasHeader) override;
+    bool produce() override;
+    bool canProduce() const override { return state_ == State::Streaming; }
+
+protected:
+    Step onTimeout() override;
+    Step onGiveUp() override;
+    bool waitingForPeer() const override { return state_ != State::Streaming; }
+
+private:
+    enum class State { AwaitReceiver, AwaitSinitAck, AwaitFileReply, Streaming, AwaitAck, AwaitEofReply, AwaitFin };
+
+    Step takeCapabilities(const Header& rinit);
+    Step offerFile();
+    Step nextFile();
+    Step restartAt(std::uint32_t position, bool sync);
+    Step onStreamingHeader(const Header& header);
+    void sendSinit();
+    void sendFileInfo();
+    void sendEof();
+    void sendFin();
+    Terminator chooseTerminator(std::size_t size, bool last);
+    bool peerStreams() const;
+
+    std::vector<Item> items_;
+    std::size_t index_ = 0;
+    State state_ = State::AwaitReceiver;
+    std::uint8_t peerFlags_ = 0;
+    std::uint16_t peerBuffer_ = 0;
+    bool crc32_ = false;
+    std::uint64_t position_ = 0;
+    bool frameOpen_ = false;       // a ZDATA header went out and its frame has not ended
+    bool syncNext_ = false;        // first subpacket after a restart ends with ZCRCW
+    std::size_t subpacket_ = 1024;
+    std::size_t sinceSync_ = 0;
+    int goodInRow_ = 0;
+    std::vector<std::uint8_t> chunk_;
+};
+
+}  // namespace quillmar::zmodem

@@ -1,0 +1,124 @@
+// libFuzzer target: arbitrary bytes into an idle engine, a receiver and a sender's back channel.
+//
+// The first input byte picks the role and how the rest is cut into chunks; the engine must never
+// crash, overrun, or leave a temporary file or a wrong "received" report behind.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "frame_writer.h"
+#include "memory_file_store.h"
+
+using namespace quillmar::zmodem;
+
+namespace {
+
+// Output is only counted; the fuzzer cares that writing never overruns.
+struct CountingSink : ByteSink {
+    std::size_t written = 0;
+    void write(const std::uint8_t*, std::size_t size) override { written += size; }
+};
+
+// Stops the run when a file is reported received but is not in the store.
+struct CheckingListener : Listener {
+    MemoryFileStore* files = nullptr;
+    void fileReceived(const std::string& path) override {
+        if (!files->file(path)) std::abort();  // reported but not there
+    }
+};
+
+bool temporaryLeft(const MemoryFileStore& files) {
+    for (const auto& [path, bytes] : files.files())
+        if (path.find(".part") != std::string::npos) return true;
+    return false;
+}
+
+void writeSeed(const std::string& dir, const char* name, std::uint8_t mode, const std::vector<std::uint8_t>& wire) {
+    const std::string path = dir + "/" + name;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fputc(mode, out);
+        std::fwrite(wire.data(), 1, wire.size(), out);
+        std::fclose(out);
+    }
+}
+
+// Valid exchanges to start from, so the fuzzer reaches the data states quickly.
+void writeSeeds(const std::string& dir) {
+    FrameWriter writer;
+    std::vector<std::uint8_t> send = {'r', 'z', '\r'};
+    writer.hexHeader(send, Header::at(FrameType::RQInit, 0));
+    writer.binaryHeader(send, Header::flags(FrameType::File, kConvBinary), true);
+    const std::string info = std::string("seed.txt") + '\0' + "5 0 100644 0 1 5" + '\0';
+    writer.subpacket(send, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck, true);
+    writer.binaryHeader(send, Header::at(FrameType::Data, 0), true);
+    const std::uint8_t data[] = {'h', 'e', 'l', 'l', 'o'};
+    writer.subpacket(send, data, 3, Terminator::Go, true);
+    writer.subpacket(send, data + 3, 2, Terminator::EndFrame, true);
+    writer.binaryHeader(send, Header::at(FrameType::Eof, 5), true);
+    writer.hexHeader(send, Header::at(FrameType::Fin, 0));
+    send.insert(send.end(), {'O', 'O', '$', ' '});
+    writeSeed(dir, "remote-sender", 0x00, send);
+    writeSeed(dir, "receiver-started", 0x01, send);
+
+    std::vector<std::uint8_t> replies;
+    writer.hexHeader(replies, Header::flags(FrameType::RInit, kCanFullDuplex | kCanOverlapIo | kCanFcs32));
+    writer.hexHeader(replies, Header::at(FrameType::RPos, 0));
+    writer.hexHeader(replies, Header::at(FrameType::RPos, 100));
+    writer.hexHeader(replies, Header::flags(FrameType::RInit, kCanFullDuplex | kEscapeControl));
+    writer.hexHeader(replies, Header::at(FrameType::Fin, 0));
+    writeSeed(dir, "sender-replies", 0x02, replies);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (const char* dir = std::getenv("QUILLMAR_FUZZ_WRITE_SEEDS")) {
+        writeSeeds(dir);
+        std::exit(0);
+    }
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::uint8_t control = data[0];
+    ++data;
+    --size;
+
+    MemoryFileStore files;
+    files.addDirectory("/in");
+    files.putFile("/out/a", std::vector<std::uint8_t>(3000, 0x41));
+    files.setWriteLimit(64 * 1024);
+    CountingSink sink;
+    CheckingListener listener;
+    listener.files = &files;
+    Config config;
+    config.receiveDirectory = "/in";
+    config.escapeControl = control & 0x10;
+    config.maxSubpacket = (control & 0x20) ? 1024 : 8192;
+    Engine engine(sink, files, listener, config);
+
+    switch (control & 0x03) {
+    case 1: engine.receive(); break;
+    case 2: case 3: engine.send({"/out/a"}); break;
+    default: break;  // idle watching
+    }
+    const std::size_t chunk = 1 + ((control >> 2) & 0x03) * 97;
+    std::vector<std::uint8_t> terminal;
+    std::uint64_t now = 0;
+    for (std::size_t pos = 0; pos < size; pos += chunk) {
+        const std::size_t count = std::min(chunk, size - pos);
+        const std::size_t before = terminal.size();
+        engine.feed(data + pos, count, terminal);
+        if (terminal.size() - before > count) std::abort();  // the terminal got bytes nobody sent
+        now += (control & 0x40) ? 700 : 30;
+        engine.tick(now);
+        const std::size_t room = (control & 0x80) ? 64 : 4096;
+        if (engine.pump(room) > room) std::abort();
+        if (!engine.transferring() && temporaryLeft(files)) std::abort();
+    }
+    return 0;
+}
