@@ -13,6 +13,7 @@
 #include "screens/font_record.h"
 #include "screens/screen_layout.h"
 #include "screens/screen_memo.h"
+#include "transfer/nr_zmodem.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -129,6 +130,7 @@ void TFerrow::FormShow()
 
     // Received files go to the operator's home directory until told otherwise.
     G.ReceiveDirText = QFile::encodeName(QDir::homePath());
+    nrZModem1->SetDefaultPath(QFile::decodeName(G.ReceiveDirText));
 
     if (G.ScreenMode == 2)
         insertThroughClipboard(TmpXmitBuf, TransmitScreen, "Quillmar EMCOMM/ARES Program \r< ");
@@ -144,6 +146,10 @@ void TFerrow::FormShow()
 
 void TFerrow::FormClose()
 {
+    // A transfer still running is aborted (its partial file removed) before
+    // the port closes, so the abort sequence still reaches the other side.
+    if (nrZModem1->GetActive())
+        nrZModem1->SetActive(false);
     if (nrComm1->GetActive() || nrComm1->IsReopening())
         nrComm1->SetActive(false);
 }
