@@ -35,7 +35,8 @@ public:
     // True when pump() has something to write.
     bool hasOutput() const;
 
-    // Starts sending the files; false (after an abort event) when one cannot be read or a transfer runs.
+    // Starts sending the files. False when a transfer already runs (no event), or when a file cannot
+    // be read (transfer-starting and abort events, abort sequence out).
     bool send(const std::vector<std::string>& paths);
     // Starts receiving now by announcing ourselves, for when the other side waits for us.
     bool receive();
