@@ -6,8 +6,8 @@
 // goes on to the screen, during one none does.
 
 #include "link/data_processor.h"
-#include "zmodem/disk_file_store.h"
-#include "zmodem/engine.h"
+#include "transfer/zmodem/disk_file_store.h"
+#include "transfer/zmodem/engine.h"
 
 #include <QElapsedTimer>
 #include <QObject>
