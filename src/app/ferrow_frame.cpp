@@ -12,6 +12,7 @@
 #include "link/nr_semaphore.h"
 #include "link/serial_transport.h"
 #include "screens/screen_memo.h"
+#include "transfer/nr_zmodem.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -358,6 +359,16 @@ void TFerrow::BuildComponents()
     nrComm1->SetIndicators(CTS_Status, DSR_Status);
     nrComm1->SetTerminal([this](const QByteArray& bytes) { ReceiveScreen->receiveBytes(bytes); });
     nrComm1->SetPortResolver([this](int ordinal) { return comPortPath(ordinal + 1); });
+
+    // Design values: active, error limit 255, time-out 2000 ms, 3 retries;
+    // an existing file is never overwritten.
+    nrZModem1 = new TnrZModem(nrComm1, nrLogFile1, this);
+    nrZModem1->SetErrorLimit(255);
+    nrZModem1->SetTimeOut(2000);
+    nrZModem1->SetTimeOutRetries(3);
+    nrZModem1->SetProgressBar(ZProgressBar);
+    nrZModem1->SetActive(true);
+    nrComm1->SetDataProcessor(nrZModem1);
 
     ReceiveTimer = new QTimer(this);
     ReceiveTimer->setInterval(1000);

@@ -16,6 +16,7 @@
 #include "screens/font_record.h"
 #include "screens/screen_layout.h"
 #include "screens/screen_memo.h"
+#include "transfer/nr_zmodem.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -132,6 +133,7 @@ void TFerrow::FormShow()
 
     // Received files go to the operator's home directory until told otherwise.
     G.ReceiveDirText = QFile::encodeName(QDir::homePath());
+    nrZModem1->SetDefaultPath(QFile::decodeName(G.ReceiveDirText));
 
     RefillConnectList();
     RefillFunctionList();
@@ -159,6 +161,10 @@ void TFerrow::FormClose()
             dialog->close();
     if (G.SelectedTnc < 8)
         SendShutdownTermination();
+    // A transfer still running is aborted (its partial file removed) before
+    // the port closes, so the abort sequence still reaches the other side.
+    if (nrZModem1->GetActive())
+        nrZModem1->SetActive(false);
     if (nrComm1->GetActive() || nrComm1->IsReopening())
         nrComm1->SetActive(false);
 }

@@ -1,5 +1,7 @@
 #include "fake_transport.h"
 
+#include <QTimer>
+
 FakeTransport::FakeTransport(Transcript* transcript)
     : transcript_(transcript)
 {
@@ -53,13 +55,23 @@ bool FakeTransport::write(const QByteArray& bytes, bool singleChar, QString* rea
         transcript_->add(QStringLiteral("SendChar %1").arg(static_cast<unsigned char>(bytes.at(0))));
     else
         transcript_->add(QStringLiteral("SendString ") + printable(bytes));
+    if (peer)
+        QTimer::singleShot(0, this, [this, bytes] { peer(bytes); });
     return true;
 }
 
 void FakeTransport::queue(const QByteArray& bytes)
 {
-    if (open_)
+    if (!open_)
+        return;
+    if (!peer) {
         transcript_->add(QStringLiteral("Queue ") + printable(bytes));
+        return;
+    }
+    QTimer::singleShot(0, this, [this, bytes] {
+        peer(bytes);
+        emit queueDrained();
+    });
 }
 
 void FakeTransport::vanish(const QString& reason)

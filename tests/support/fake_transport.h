@@ -7,6 +7,8 @@
 #include "transcript.h"
 
 #include <QMap>
+
+#include <functional>
 #include <QSet>
 
 class FakeTransport final : public SerialTransport {
@@ -28,6 +30,11 @@ public:
     void inject(const QByteArray& bytes) { emit received(bytes); }
     // The device vanishes while open.
     void vanish(const QString& reason);
+
+    // A remote end on the line: when set, everything written or queued
+    // reaches it (after the current event, as over a real line), and queued
+    // bulk data is not recorded in the transcript.
+    std::function<void(const QByteArray&)> peer;
 
     // Test controls.
     QMap<QString, ProbeResult::Outcome> probeOutcome; // default Ok

@@ -1,0 +1,376 @@
+// The ZModem panel and menu on the main window, with a remote station running
+// ZModem at the far end of a fake serial line: the refusals and their boxes,
+// the connected-mode bytes, the status lines, the queries, and the safety of
+// breaking, disabling and narrow lines.
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "link/nr_comm.h"
+#include "remote_station.h"
+#include "screens/screen_memo.h"
+#include "transfer/nr_zmodem.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int WaitMs = 20000;
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    quint32 x = 12345;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1103515245 + 12345;
+        bytes[i] = char(x >> 24);
+    }
+    return bytes;
+}
+
+// A file on disk for the program to send.
+QString writeFile(const QString& dir, const QString& name, const QByteArray& content)
+{
+    QFile f(QDir(dir).filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    return f.fileName();
+}
+
+QString statusText()
+{
+    return Ferrow->LogScreen->toPlainText();
+}
+
+// The program's port is open 8N1 and the status memo is clear.
+void openLine(WindowFixture& f)
+{
+    f.show();
+    Ferrow->nrComm1->SetByteSize(8);
+    Ferrow->nrComm1->SetParity(0);
+    openFakePort(1);
+    Ferrow->LogScreen->clear();
+}
+
+// Runs `action` once, from the event loop, when the transfer has come `percent` of the way.
+void whenProgressReaches(int percent, std::function<void()> action)
+{
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(Ferrow->ZProgressBar, &QProgressBar::valueChanged, Ferrow, [=](int value) {
+        if (value >= percent && !*done) {
+            *done = true;
+            QTimer::singleShot(0, Ferrow, action);
+        }
+    });
+}
+
+void chooseFile(WindowFixture& f, const QString& path)
+{
+    f.query.fileAnswers << path;
+    Ferrow->ZFileOpenBtn->click();
+}
+
+} // namespace
+
+class ZModemControlsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void zSendRefusals_data();
+    void zSendRefusals();
+    void textQueries_data();
+    void textQueries();
+    void sendToRemote_data();
+    void sendToRemote();
+    void receiveFromRemote();
+    void breakDuringSend();
+    void disableDuringReceiveRemovesPartialFile();
+    void narrowLineRefusedAtOnce();
+    void closingDuringTransferAbortsBeforeThePortCloses();
+};
+
+void ZModemControlsTest::zSendRefusals_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("converse");
+    QTest::addColumn<QList<std::optional<QString>>>("fileChoices");
+    QTest::addColumn<QStringList>("transcript");
+    QTest::addColumn<QStringList>("boxes");
+
+    const QString rcv = QStringLiteral("ZModem Error|ZModem Rcv Active must be checked");
+    const QString noFile = QStringLiteral("ZModem Error| A file must be specified");
+    const QStringList connect{"SendString C W1AW", "SendChar 13", "pause 750"};
+    QTest::newRow("Enable unchecked: only that box, not even the connect command")
+        << false << true << QList<std::optional<QString>>{QStringLiteral("/etc/hostname")} << QStringList{}
+        << QStringList{rcv};
+    QTest::newRow("no file chosen") << true << false << QList<std::optional<QString>>{} << QStringList{}
+                                    << QStringList{noFile};
+    QTest::newRow("connected mode without a file: connect command first, then the box")
+        << true << true << QList<std::optional<QString>>{} << connect << QStringList{noFile};
+    QTest::newRow("Z-File cancelled after a choice")
+        << true << false << QList<std::optional<QString>>{QStringLiteral("/etc/hostname"), std::nullopt}
+        << QStringList{} << QStringList{noFile};
+}
+
+void ZModemControlsTest::zSendRefusals()
+{
+    QFETCH(bool, enabled);
+    QFETCH(bool, converse);
+    QFETCH(QList<std::optional<QString>>, fileChoices);
+    QFETCH(QStringList, transcript);
+    QFETCH(QStringList, boxes);
+
+    WindowFixture f;
+    openLine(f);
+    G.ZModemConnectCommand.store("C W1AW");
+    if (!enabled)
+        Ferrow->ZDisable->trigger();
+    if (converse)
+        Ferrow->ConverseOn->trigger();
+    for (const std::optional<QString>& choice : fileChoices) {
+        f.query.fileAnswers << choice;
+        Ferrow->ZFileOpenBtn->click();
+    }
+    f.transcript.clear();
+
+    Ferrow->ZSendBtn->click();
+
+    QCOMPARE(f.transcript.entries, transcript);
+    QCOMPARE(f.query.boxes, boxes);
+    QVERIFY(!statusText().contains(QStringLiteral("Sending")));
+    QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    // A cancelled choice keeps the old name in the field.
+    if (!fileChoices.isEmpty())
+        QCOMPARE(Ferrow->ZModemEdit->text(), QStringLiteral("/etc/hostname"));
+}
+
+void ZModemControlsTest::textQueries_data()
+{
+    QTest::addColumn<bool>("receiveDir");
+    QTest::addColumn<std::optional<QByteArray>>("answer");
+    QTest::addColumn<QByteArray>("stored");
+
+    QTest::newRow("Connect Cmd cancelled: nothing stored") << false << std::optional<QByteArray>() << QByteArray();
+    QTest::newRow("Connect Cmd confirmed empty: kept") << false << std::optional<QByteArray>("") << QByteArray();
+    QTest::newRow("Connect Cmd confirmed") << false << std::optional<QByteArray>("C N0CALL-2") << QByteArray("C N0CALL-2");
+    QTest::newRow("Receive Dir. cancelled: nothing stored") << true << std::optional<QByteArray>() << QByteArray();
+    QTest::newRow("Receive Dir. confirmed empty: kept") << true << std::optional<QByteArray>("") << QByteArray();
+    QTest::newRow("Receive Dir. confirmed") << true << std::optional<QByteArray>("/srv/inbox") << QByteArray("/srv/inbox");
+}
+
+void ZModemControlsTest::textQueries()
+{
+    QFETCH(bool, receiveDir);
+    QFETCH(std::optional<QByteArray>, answer);
+    QFETCH(QByteArray, stored);
+
+    WindowFixture f;
+    f.show();
+    const QString homeDir = Ferrow->nrZModem1->GetDefaultPath();
+    f.query.textAnswers << answer;
+    (receiveDir ? Ferrow->RcvDir : Ferrow->ModemConnect)->trigger();
+
+    const TextSlot& slot = receiveDir ? G.ZModemReceiveDir : G.ZModemConnectCommand;
+    QCOMPARE(QByteArray(slot.text().data(), qsizetype(slot.text().size())), stored);
+    // The first query of a run starts from the working copy.
+    const QString initial = receiveDir ? QFile::decodeName(QFile::encodeName(QDir::homePath()))
+                                       : QStringLiteral("Default String");
+    const QString caption = receiveDir ? QStringLiteral("Default Directory") : QStringLiteral("Connect Command");
+    QCOMPARE(f.query.queries, QStringList{caption + "|ZModem File Transfer|" + initial});
+    if (receiveDir)
+        QCOMPARE(Ferrow->nrZModem1->GetDefaultPath(), stored.isEmpty() ? homeDir : QString::fromLatin1(stored));
+}
+
+void ZModemControlsTest::sendToRemote_data()
+{
+    QTest::addColumn<bool>("converse");
+    QTest::addColumn<int>("size");
+    QTest::newRow("converse off, empty file") << false << 0;
+    QTest::newRow("converse off, 100 KiB") << false << 100 * 1024;
+    QTest::newRow("converse on wraps the send") << true << 3000;
+}
+
+void ZModemControlsTest::sendToRemote()
+{
+    QFETCH(bool, converse);
+    QFETCH(int, size);
+    WindowFixture f;
+    openLine(f);
+    RemoteStation remote(f.device());
+    G.ZModemConnectCommand.store("C W1AW");
+    if (converse)
+        Ferrow->ConverseOn->trigger();
+    const QByteArray content = pattern(size);
+    chooseFile(f, writeFile(f.home(), QStringLiteral("net report.txt"), content));
+    f.transcript.clear();
+
+    Ferrow->ZSendBtn->click();
+    QVERIFY(!Ferrow->ZSendBtn->isEnabled());
+    QVERIFY(Ferrow->ZBreakBtn->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), WaitMs);
+
+    QCOMPARE(statusText(), QStringLiteral("Sending...\nnet report.txt\nFile Sent\n\nEnd of Transfers\n"));
+    const auto* got = remote.files.file("/remote/net report.txt");
+    QVERIFY(got);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(got->data()), qsizetype(got->size())), content);
+    const QStringList connected{"SendString C W1AW", "SendChar 13", "pause 750", "SendString <3>",
+                                "SendString DISCONNECT<13>"};
+    QCOMPARE(f.transcript.entries, converse ? connected : QStringList{});
+    QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+    QCOMPARE(Ferrow->ZProgressBar->value(), 0);
+    // Every status line went through the clipboard; the last one is there.
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("End of Transfers")));
+    QCOMPARE(G.ActiveScreen, 1);
+}
+
+void ZModemControlsTest::receiveFromRemote()
+{
+    WindowFixture f;
+    openLine(f);
+    RemoteStation remote(f.device());
+    const QString inbox = f.home() + QStringLiteral("inbox");
+    QDir().mkpath(inbox);
+    writeFile(inbox, QStringLiteral("traffic.txt"), "already here"); // never overwritten
+    f.query.textAnswers << inbox.toLocal8Bit();
+    Ferrow->RcvDir->trigger();
+    Ferrow->ReceiveScreen->clear();
+    Ferrow->LogScreen->clear();
+
+    const QByteArray content = pattern(300 * 1024);
+    remote.files.putFile("/remote/traffic.txt", {content.begin(), content.end()});
+    // The buttons as the announcement left them, before the file came in.
+    bool sendWhileReceiving = true, breakWhileReceiving = false;
+    QObject::connect(Ferrow->nrZModem1, &TnrZModem::OnBeforeReceived, Ferrow, [&] {
+        sendWhileReceiving = Ferrow->ZSendBtn->isEnabled();
+        breakWhileReceiving = Ferrow->ZBreakBtn->isEnabled();
+    });
+    QVERIFY(remote.send("/remote/traffic.txt"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), WaitMs);
+
+    const QString text = statusText();
+    const qsizetype receiving = text.indexOf(QStringLiteral("\nReceiving...\ntraffic.txt\n"));
+    const qsizetype received = text.indexOf(QStringLiteral("\nFile Received\n"));
+    const qsizetype end = text.indexOf(QStringLiteral("\nEnd of Transfers\n"));
+    QVERIFY2(receiving >= 0 && receiving < received && received < end, qPrintable(text));
+    QVERIFY(!sendWhileReceiving);
+    QVERIFY(breakWhileReceiving); // the operator can stop a transfer that ties up the channel
+    QFile kept(QDir(inbox).filePath(QStringLiteral("traffic.txt")));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("already here"));
+    QFile arrived(QDir(inbox).filePath(QStringLiteral("traffic.txt.1")));
+    QVERIFY(arrived.open(QIODevice::ReadOnly));
+    QCOMPARE(arrived.readAll(), content);
+    QCOMPARE(QDir(inbox).entryList(QDir::Files).size(), 2); // no temporary left behind
+    // The transfer's bytes never reached the receive screen.
+    QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("B0100")));
+    QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+}
+
+void ZModemControlsTest::breakDuringSend()
+{
+    WindowFixture f;
+    openLine(f);
+    RemoteStation remote(f.device());
+    chooseFile(f, writeFile(f.home(), QStringLiteral("big.bin"), pattern(4 * 1024 * 1024)));
+    bool breakEnabledAfter = true;
+    whenProgressReaches(10, [&] {
+        Ferrow->ZBreakBtn->click();
+        breakEnabledAfter = Ferrow->ZBreakBtn->isEnabled();
+    });
+    Ferrow->ZSendBtn->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("Aborted\n")), WaitMs);
+    QVERIFY(!breakEnabledAfter);
+    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ZSendBtn->isEnabled(), WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!remote.aborts.empty(), WaitMs);
+    QCOMPARE(Ferrow->ZProgressBar->value(), 0);
+    QVERIFY(remote.files.file("/remote/big.bin") == nullptr);
+    QVERIFY(!statusText().contains(QStringLiteral("File Sent")));
+    // "Aborted" was written before the component was told to stop.
+    QVERIFY(statusText().indexOf(QStringLiteral("Aborted")) < statusText().indexOf(QStringLiteral("transfer aborted")));
+}
+
+void ZModemControlsTest::disableDuringReceiveRemovesPartialFile()
+{
+    WindowFixture f;
+    openLine(f);
+    RemoteStation remote(f.device());
+    const QString inbox = f.home() + QStringLiteral("inbox");
+    QDir().mkpath(inbox);
+    Ferrow->nrZModem1->SetDefaultPath(inbox);
+    const QByteArray content = pattern(4 * 1024 * 1024);
+    remote.files.putFile("/remote/long.bin", {content.begin(), content.end()});
+    // The operator disables receiving a little way into the file.
+    bool disabled = false;
+    whenProgressReaches(10, [&] {
+        disabled = true;
+        Ferrow->ZDisable->trigger();
+    });
+    QVERIFY(remote.send("/remote/long.bin"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(disabled && Ferrow->ZSendBtn->isEnabled(), WaitMs);
+    QVERIFY(statusText().contains(QStringLiteral("transfer aborted")));
+    QVERIFY(!statusText().contains(QStringLiteral("File Received")));
+    QTRY_VERIFY_WITH_TIMEOUT(!remote.aborts.empty(), WaitMs);
+    QCOMPARE(QDir(inbox).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    QCOMPARE(G.ZModemEnabled, 0);
+}
+
+void ZModemControlsTest::narrowLineRefusedAtOnce()
+{
+    WindowFixture f;
+    f.show();
+    openFakePort(1); // 7 data bits, as a TNC link starts
+    RemoteStation remote(f.device());
+    chooseFile(f, writeFile(f.home(), QStringLiteral("x.txt"), "x"));
+    Ferrow->ZSendBtn->click();
+    QVERIFY(statusText().contains(QStringLiteral("needs 8")));
+    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ZSendBtn->isEnabled(), WaitMs);
+    QVERIFY(remote.terminal.isEmpty()); // not a byte of ZModem went out
+}
+
+void ZModemControlsTest::closingDuringTransferAbortsBeforeThePortCloses()
+{
+    WindowFixture f;
+    openLine(f);
+    RemoteStation remote(f.device());
+    chooseFile(f, writeFile(f.home(), QStringLiteral("big.bin"), pattern(4 * 1024 * 1024)));
+    QStringList order;
+    bool closed = false;
+    whenProgressReaches(10, [&] {
+        f.device()->peer = [&order](const QByteArray& bytes) {
+            if (bytes.contains("\x18\x18\x18\x18\x18\x18\x18\x18"))
+                order << QStringLiteral("abort sequence");
+        };
+        Ferrow->close();
+        closed = true;
+        order << QStringLiteral("port closed");
+        QVERIFY(!Ferrow->nrComm1->GetActive());
+        QVERIFY(!Ferrow->nrZModem1->GetTransferring());
+    });
+    Ferrow->ZSendBtn->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(closed, WaitMs);
+    // The abort sequence was handed over before the port closed (the fake
+    // line delivers it right after the closing step).
+    QTRY_COMPARE_WITH_TIMEOUT(order, (QStringList{QStringLiteral("port closed"), QStringLiteral("abort sequence")}),
+                              WaitMs);
+    QVERIFY(!statusText().contains(QStringLiteral("File Sent")));
+}
+
+QTEST_MAIN(ZModemControlsTest)
+#include "zmodem_controls_test.moc"
