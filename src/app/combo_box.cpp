@@ -1,6 +1,7 @@
 #include "combo_box.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 
 void TComboBox::showPopup()
 {
@@ -15,8 +16,12 @@ void TComboBox::hidePopup()
     QComboBox::hidePopup();
     if (open_) {
         open_ = false;
-        if (OnCloseUp)
-            OnCloseUp();
+        // Qt hides the list before it makes the clicked row current; the
+        // close-up must see the row the operator picked.
+        QTimer::singleShot(0, this, [this] {
+            if (OnCloseUp)
+                OnCloseUp();
+        });
     }
 }
 

@@ -12,6 +12,7 @@ public:
     using QComboBox::QComboBox;
 
     std::function<void()> OnDropDown;
+    // Raised after the list closed and the picked row (if any) is current.
     std::function<void()> OnCloseUp;
     bool AutoDropDown = false;
 

@@ -5,6 +5,7 @@
 
 #include "app/ferrow.h"
 
+#include "app/caption_color.h"
 #include "app/combo_box.h"
 #include "app/seams.h"
 #include "link/nr_comm.h"
@@ -47,14 +48,6 @@ QPushButton* button(QWidget* parent, const char* caption, const char* hint)
     b->setFocusPolicy(Qt::TabFocus);
     b->setMaximumWidth(64);
     return b;
-}
-
-void setCaptionColor(QPushButton* b, const QColor& color)
-{
-    QPalette p = b->palette();
-    p.setColor(QPalette::Active, QPalette::ButtonText, color);
-    p.setColor(QPalette::Inactive, QPalette::ButtonText, color);
-    b->setPalette(p);
 }
 
 QHBoxLayout* bandLayout(QWidget* band)

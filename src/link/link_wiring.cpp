@@ -6,7 +6,6 @@
 
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 
 void TFerrow::WireLinkHandlers()
 {
@@ -53,7 +52,5 @@ void TFerrow::WireLinkHandlers()
     wire(Terminate1, &TFerrow::Terminate1Click);
     wire(ResetCommandSetup1, &TFerrow::ResetCommandSetup1Click);
     TNCSelect->OnDropDown = [this] { TNCSelectDropDown(); };
-    // Qt closes the list before it applies the row picked in it; the
-    // selection is read once that has happened.
-    TNCSelect->OnCloseUp = [this] { QTimer::singleShot(0, this, &TFerrow::TNCSelectCloseUp); };
+    TNCSelect->OnCloseUp = [this] { TNCSelectCloseUp(); };
 }

@@ -1,5 +1,6 @@
 // Typing in the transmit screen, the send-mode menu and the Edit button.
 
+#include "app/caption_color.h"
 #include "app/ferrow.h"
 
 #include "app/state.h"
@@ -14,14 +15,6 @@ namespace {
 bool typingIsSent()
 {
     return G.ScreenMode == 2 && G.EditXmitMode != 1;
-}
-
-void setCaptionColour(QPushButton* button, const QColor& colour)
-{
-    QPalette p = button->palette();
-    p.setColor(QPalette::Active, QPalette::ButtonText, colour);
-    p.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
-    button->setPalette(p);
 }
 
 } // namespace
@@ -76,6 +69,6 @@ void TFerrow::BufferedClick()
 void TFerrow::EditXmitBtnClick()
 {
     G.EditXmitMode = G.EditXmitMode == 1 ? 0 : 1;
-    setCaptionColour(EditXmitBtn, G.EditXmitMode == 1 ? QColor(255, 0, 0) : QColor(0, 128, 0));
+    setCaptionColor(EditXmitBtn, G.EditXmitMode == 1 ? QColor(255, 0, 0) : QColor(0, 128, 0));
     TransmitScreen->setFocus();
 }
