@@ -2,12 +2,24 @@
 
 #include "crc.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace quillmar::zmodem {
 namespace {
 
 constexpr int kCancelRun = 5;  // five CANs in a row end a transfer; valid frames never hold two
 
 bool isFlowControl(std::uint8_t b) { return (b & 0x7F) == kXon || (b & 0x7F) == kXoff; }
+
+// Bytes that end a run of plain data: ZDLE and the flow-control characters a receiver drops.
+constexpr std::array<bool, 256> kEndsRun = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = b == kDle || ((b & 0x7F) == kXon || (b & 0x7F) == kXoff);
+    return table;
+}();
 
 int hexValue(std::uint8_t b) {
     b &= 0x7F;
@@ -113,16 +125,13 @@ FrameReader::Event FrameReader::next(const std::uint8_t* data, std::size_t size,
 
 // Copies the run of plain bytes that needs no decoding; this is where the time goes at speed.
 std::size_t FrameReader::fastCopyData(const std::uint8_t* data, std::size_t size, std::size_t pos) {
-    std::uint8_t* out = buffer_.data();
-    std::size_t count = size_;
-    while (pos < size && count < buffer_.size()) {
-        const std::uint8_t b = data[pos];
-        if (b == kDle || isFlowControl(b)) break;
-        out[count++] = b;
-        ++pos;
-    }
-    size_ = count;
-    return pos;
+    const std::uint8_t* run = data + pos;
+    const std::size_t limit = std::min(size - pos, buffer_.size() - size_);
+    std::size_t n = 0;
+    while (n < limit && !kEndsRun[run[n]]) ++n;
+    std::memcpy(buffer_.data() + size_, run, n);
+    size_ += n;
+    return pos + n;
 }
 
 FrameReader::Event FrameReader::huntByte(std::uint8_t b) {
