@@ -67,7 +67,7 @@ void ZmodemReceiverTest::terminalBytesPassUntouched() {
     const Bytes shown(bytes.begin(), bytes.end() - (starts ? 3 : 0));
     for (std::size_t first = 0; first <= bytes.size(); ++first) {
         for (std::size_t second = first; second <= bytes.size(); second += 3) {
-            Station station(receiveInto(kInbox));
+            Station station;
             station.engine.setActive(active);
             station.engine.feed(bytes.data(), first, station.terminal);
             station.engine.feed(bytes.data() + first, second - first, station.terminal);
@@ -96,8 +96,7 @@ void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes() {
     QFETCH(QByteArray, after);
     QFETCH(QByteArray, expected);
     QFETCH(int, waitMs);
-    Station station(receiveInto(kInbox));
-    station.files.addDirectory(kInbox);
+    Station station;
     station.engine.tick(1000);
     feed(station, scriptedSender("a", 3000, patternBytes(3000, 2), 1, false));
     QCOMPARE(station.finishes, 1);
@@ -143,7 +142,6 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts() {
     QFETCH(QString, outcome);
     const bool lands = outcome.startsWith('/');
     Station station(receiveInto(offer.directory.toStdString()));
-    station.files.addDirectory("/in");
     station.files.addDirectory("/ro", false);
     station.files.setHome("/home/op");
     station.files.addDirectory("/home/op");

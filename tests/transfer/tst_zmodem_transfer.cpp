@@ -194,8 +194,7 @@ void ZmodemTransferTest::silenceIsRepeatedThenGivenUp_data() {
 
 void ZmodemTransferTest::silenceIsRepeatedThenGivenUp() {
     QFETCH(bool, receiving);
-    Station station(receiveInto(kInbox));
-    station.files.addDirectory(kInbox);
+    Station station;
     station.files.putFile("/out/a", patternBytes(10, 1));
     station.engine.tick(0);
     QVERIFY(receiving ? station.engine.receive() : station.engine.send({"/out/a"}));
@@ -216,7 +215,7 @@ void ZmodemTransferTest::silenceIsRepeatedThenGivenUp() {
 }
 
 void ZmodemTransferTest::unreadableFileAbortsAtOnce() {
-    Station station(Config{});
+    Station station;
     station.files.putFile("/out/a", patternBytes(100, 1));
     station.files.makeUnreadable("/out/a");
     QVERIFY(!station.engine.send({"/out/a"}));

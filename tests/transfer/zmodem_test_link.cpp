@@ -65,9 +65,7 @@ Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Byt
 }
 
 TestLink::TestLink(Config senderConfig, Config receiverConfig)
-    : sender(std::move(senderConfig)), receiver(std::move(receiverConfig)) {
-    receiver.files.addDirectory(kInbox);
-}
+    : sender(std::move(senderConfig)), receiver(std::move(receiverConfig)) {}
 
 std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire) {
     from.out.clear();

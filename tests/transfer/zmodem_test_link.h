@@ -17,9 +17,15 @@ namespace zmodemtest {
 using Bytes = std::vector<std::uint8_t>;
 using namespace quillmar::zmodem;
 
-// One end of the link: an engine with its files, and everything it told its owner, wrote and passed through.
+inline const std::string kInbox = "/in";
+Config receiveInto(const std::string& directory);
+
+// One end of the link: an engine with its files (kInbox among them), and everything it told its owner,
+// wrote and passed through.
 struct Station : Listener, ByteSink {
-    explicit Station(Config config) : engine(*this, files, *this, std::move(config)) {}
+    explicit Station(Config config = receiveInto(kInbox)) : engine(*this, files, *this, std::move(config)) {
+        files.addDirectory(kInbox);
+    }
 
     MemoryFileStore files;
     Engine engine;
@@ -50,7 +56,6 @@ struct Damage {
     std::size_t cutAfter = SIZE_MAX;  // the wire is cut once this many bytes have arrived
 };
 
-inline const std::string kInbox = "/in";
 // What a terminal shows of a sender's start before the engine takes over.
 inline const QByteArray kStartText("rz\r**\x18" "B00000000000000");
 
@@ -58,14 +63,12 @@ inline Bytes bytesOf(const QByteArray& text) { return Bytes(text.begin(), text.e
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed);
 bool hasAbortSequence(const Bytes& out);
-Config receiveInto(const std::string& directory);
 // A sender's whole session for one file on the wire: "rz", ZRQINIT, ZFILE `offers` times (a repeat is what a
 // sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and, if asked, "OO".
 Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers = 1,
                      bool endWithOO = true);
 
-// Drives a sender and a receiver (whose directory kInbox exists) until both are idle, advancing the
-// clock only when the wire is quiet.
+// Drives a sender and a receiver until both are idle, advancing the clock only when the wire is quiet.
 class TestLink {
 public:
     explicit TestLink(Config senderConfig = {}, Config receiverConfig = receiveInto(kInbox));
