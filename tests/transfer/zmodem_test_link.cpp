@@ -81,16 +81,16 @@ std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, st
 bool TestLink::run(int maxSteps) {
     randomToReceiver_.seed(toReceiver.seed);
     randomToSender_.seed(toSender.seed + 7919);
-    sender.engine.tick(now);
-    receiver.engine.tick(now);
+    sender.engine.tick(now_);
+    receiver.engine.tick(now_);
     for (int step = 0; step < maxSteps; ++step) {
         const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_, wireToReceiver) +
                                   carry(receiver, sender, toSender, randomToSender_, wireToSender);
         if (moved > 0) continue;
         if (!sender.engine.transferring() && !receiver.engine.transferring()) return true;
-        now += 500;  // a quiet wire: let time pass
-        sender.engine.tick(now);
-        receiver.engine.tick(now);
+        now_ += 500;  // a quiet wire: let time pass
+        sender.engine.tick(now_);
+        receiver.engine.tick(now_);
     }
     return false;
 }

@@ -73,13 +73,11 @@ class TestLink {
 public:
     explicit TestLink(Config senderConfig = {}, Config receiverConfig = receiveInto(kInbox));
 
-    Station sender;
-    Station receiver;
+    Station sender, receiver;
     Damage toReceiver, toSender;
-    std::size_t room = 4096;           // bytes each side may write per step
-    std::uint64_t now = 1000;
+    std::size_t room = 4096;             // bytes each side may write per step
     Bytes wireToReceiver, wireToSender;  // everything each side was fed
-    int roomOverruns = 0;              // pumps that wrote more than the room they were given
+    int roomOverruns = 0;                // pumps that wrote more than the room they were given
 
     // Returns false if the exchange had not settled after `maxSteps`.
     bool run(int maxSteps = 200000);
@@ -87,6 +85,7 @@ public:
 private:
     std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire);
     std::mt19937 randomToReceiver_, randomToSender_;
+    std::uint64_t now_ = 1000;
 };
 
 }  // namespace zmodemtest
