@@ -5,6 +5,28 @@
 #include "frame_writer.h"
 
 namespace zmodemtest {
+namespace {
+
+// Changes one byte, loses a run and doubles a run, each by its chance.
+Bytes damaged(Bytes out, const Damage& damage, std::mt19937& random) {
+    if (out.empty()) return out;
+    std::uniform_real_distribution<double> chance(0, 1);
+    auto somewhere = [&](std::size_t size) { return std::uniform_int_distribution<std::size_t>(0, size - 1)(random); };
+    auto runFrom = [&](std::size_t at) { return std::min<std::size_t>(1 + random() % 64, out.size() - at); };
+    if (chance(random) < damage.flipRate) out[somewhere(out.size())] ^= static_cast<std::uint8_t>(1 + random() % 255);
+    if (chance(random) < damage.dropRate) {
+        const std::size_t at = somewhere(out.size());
+        out.erase(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
+    }
+    if (!out.empty() && chance(random) < damage.duplicateRate) {
+        const std::size_t at = somewhere(out.size());
+        const Bytes copy(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
+        out.insert(out.begin() + long(at), copy.begin(), copy.end());
+    }
+    return out;
+}
+
+}  // namespace
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
@@ -13,65 +35,9 @@ Bytes patternBytes(std::size_t size, std::uint32_t seed) {
     return bytes;
 }
 
-Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random) {
-    if (chunk.empty()) return chunk;
-    std::uniform_real_distribution<double> chance(0, 1);
-    Bytes out = chunk;
-    auto somewhere = [&](std::size_t size) { return std::uniform_int_distribution<std::size_t>(0, size - 1)(random); };
-    if (chance(random) < damage.flipRate) out[somewhere(out.size())] ^= static_cast<std::uint8_t>(1 + random() % 255);
-    if (chance(random) < damage.dropRate) {
-        const std::size_t at = somewhere(out.size());
-        const std::size_t length = std::min<std::size_t>(1 + random() % 64, out.size() - at);
-        out.erase(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(at + length));
-    }
-    if (!out.empty() && chance(random) < damage.duplicateRate) {
-        const std::size_t at = somewhere(out.size());
-        const std::size_t length = std::min<std::size_t>(1 + random() % 64, out.size() - at);
-        Bytes copy(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(at + length));
-        out.insert(out.begin() + static_cast<long>(at), copy.begin(), copy.end());
-    }
-    return out;
-}
-
-Bytes startString() {
-    Bytes wire = {'r', 'z', '\r'};
-    FrameWriter().hexHeader(wire, Header::at(FrameType::RQInit, 0));
-    return wire;
-}
-
-Bytes fileOffer(const std::string& name, std::uint64_t announcedSize) {
-    FrameWriter writer;
-    Bytes wire;
-    writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
-    std::string info = name;
-    info.push_back('\0');
-    info += std::to_string(announcedSize) + " 0 100644 0 1 " + std::to_string(announcedSize);
-    info.push_back('\0');
-    writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck, true);
-    return wire;
-}
-
-Bytes fileData(const Bytes& data) {
-    FrameWriter writer;
-    Bytes wire;
-    writer.binaryHeader(wire, Header::at(FrameType::Data, 0), true);
-    writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
-    writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
-    return wire;
-}
-
-Bytes goodbye(bool endWithOO) {
-    Bytes wire;
-    FrameWriter().hexHeader(wire, Header::at(FrameType::Fin, 0));
-    if (endWithOO) wire.insert(wire.end(), {'O', 'O'});
-    return wire;
-}
-
-Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO) {
-    Bytes wire = startString();
-    for (const Bytes& part : {fileOffer(name, announcedSize), fileData(data), goodbye(endWithOO)})
-        wire.insert(wire.end(), part.begin(), part.end());
-    return wire;
+bool hasAbortSequence(const Bytes& out) {
+    const Bytes cans(8, 0x18);
+    return std::search(out.begin(), out.end(), cans.begin(), cans.end()) != out.end();
 }
 
 Config receiveInto(const std::string& directory) {
@@ -80,21 +46,34 @@ Config receiveInto(const std::string& directory) {
     return config;
 }
 
+Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers, bool endWithOO) {
+    FrameWriter writer;
+    Bytes wire = {'r', 'z', '\r'};
+    writer.hexHeader(wire, Header::at(FrameType::RQInit, 0));
+    std::string info = name + '\0' + std::to_string(announced) + " 0 100644 0 1 " + std::to_string(announced) + '\0';
+    for (int i = 0; i < offers; ++i) {
+        writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
+        writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck,
+                         true);
+    }
+    writer.binaryHeader(wire, Header::at(FrameType::Data, 0), true);
+    writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
+    writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
+    writer.hexHeader(wire, Header::at(FrameType::Fin, 0));
+    if (endWithOO) wire.insert(wire.end(), {'O', 'O'});
+    return wire;
+}
+
 TestLink::TestLink(Config senderConfig, Config receiverConfig)
     : sender(std::move(senderConfig)), receiver(std::move(receiverConfig)) {}
 
-std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random) {
-    from.sink.bytes.clear();
+std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire) {
+    from.out.clear();
     const std::size_t written = from.engine.pump(room);
-    if (written > room || from.sink.bytes.size() != written) ++roomOverruns;
-    Bytes chunk = damaged(from.sink.bytes, damage, random);
-    if (cutWire && cutWire()) chunk.clear();
-    if (&to == &receiver) {
-        bytesToReceiver += chunk.size();
-        wireToReceiver.insert(wireToReceiver.end(), chunk.begin(), chunk.end());
-    } else {
-        wireToSender.insert(wireToSender.end(), chunk.begin(), chunk.end());
-    }
+    if (written > room || from.out.size() != written) ++roomOverruns;
+    Bytes chunk = damaged(from.out, damage, random);
+    chunk.resize(std::min(chunk.size(), damage.cutAfter - std::min(damage.cutAfter, wire.size())));
+    wire.insert(wire.end(), chunk.begin(), chunk.end());
     to.engine.feed(chunk.data(), chunk.size(), to.terminal);
     return written;
 }
@@ -102,18 +81,16 @@ std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, st
 bool TestLink::run(int maxSteps) {
     randomToReceiver_.seed(toReceiver.seed);
     randomToSender_.seed(toSender.seed + 7919);
-    sender.engine.tick(now);
-    receiver.engine.tick(now);
+    sender.engine.tick(now_);
+    receiver.engine.tick(now_);
     for (int step = 0; step < maxSteps; ++step) {
-        const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_) +
-                                  carry(receiver, sender, toSender, randomToSender_);
-        const bool busy = sender.engine.transferring() || receiver.engine.transferring();
-        if (moved == 0 && !busy) return true;
-        if (moved == 0) {
-            now += quietStepMs;
-            sender.engine.tick(now);
-            receiver.engine.tick(now);
-        }
+        const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_, wireToReceiver) +
+                                  carry(receiver, sender, toSender, randomToSender_, wireToSender);
+        if (moved > 0) continue;
+        if (!sender.engine.transferring() && !receiver.engine.transferring()) return true;
+        now_ += 500;  // a quiet wire: let time pass
+        sender.engine.tick(now_);
+        receiver.engine.tick(now_);
     }
     return false;
 }

@@ -17,98 +17,75 @@ namespace zmodemtest {
 using Bytes = std::vector<std::uint8_t>;
 using namespace quillmar::zmodem;
 
-// Records every event so a test can check what the owner would have been told.
-struct RecordingListener : Listener {
-    std::vector<Direction> starts;
-    std::vector<std::string> offered, received, sent, aborts;
-    int finishedCount = 0;
-    std::uint64_t lastDone = 0, lastTotal = 0;
-    std::function<bool(const std::string&)> accept;  // none: take every file
-    std::function<void()> onProgress;                 // lets a test act mid-transfer
+inline const std::string kInbox = "/in";
+Config receiveInto(const std::string& directory);
 
-    void transferStarting(Direction d) override { starts.push_back(d); }
-    bool fileOffered(const std::string& name, std::uint64_t) override {
-        offered.push_back(name);
-        return !accept || accept(name);
+// One end of the link: an engine with its files (kInbox among them), and everything it told its owner,
+// wrote and passed through.
+struct Station : Listener, ByteSink {
+    explicit Station(Config config = receiveInto(kInbox)) : engine(*this, files, *this, std::move(config)) {
+        files.addDirectory(kInbox);
     }
-    void fileReceived(const std::string& path) override { received.push_back(path); }
-    void fileSent(const std::string& path) override { sent.push_back(path); }
-    void finished() override { ++finishedCount; }
-    void aborted(const std::string& reason) override { aborts.push_back(reason); }
-    void progress(std::uint64_t done, std::uint64_t total) override {
+
+    MemoryFileStore files;
+    Engine engine;
+    Bytes out, terminal;
+    QStringList received, sent, aborts;  // as lists, which Qt Test prints on a mismatch
+    int starts = 0, finishes = 0;
+    std::uint64_t lastDone = 0;
+    std::function<void()> onProgress;  // lets a test act mid-transfer
+
+    void write(const std::uint8_t* data, std::size_t size) override { out.insert(out.end(), data, data + size); }
+    void transferStarting(Direction) override { ++starts; }
+    void fileReceived(const std::string& path) override { received << QString::fromStdString(path); }
+    void fileSent(const std::string& path) override { sent << QString::fromStdString(path); }
+    void finished() override { ++finishes; }
+    void aborted(const std::string& reason) override { aborts << QString::fromStdString(reason); }
+    void progress(std::uint64_t done, std::uint64_t) override {
         lastDone = done;
-        lastTotal = total;
         if (onProgress) onProgress();
     }
 };
 
-// Keeps what an engine pumped out during one step.
-struct CollectingSink : ByteSink {
-    Bytes bytes;
-    void write(const std::uint8_t* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
-};
-
-// One end of the link: its files, events, output and the terminal bytes it passed through.
-struct Station {
-    explicit Station(Config config) : engine(sink, files, events, std::move(config)) {}
-    MemoryFileStore files;
-    RecordingListener events;
-    CollectingSink sink;
-    Engine engine;
-    Bytes terminal;
-};
-
-// How the wire hurts the bytes of one direction; applied to each chunk as it crosses.
+// How the wire hurts the bytes of one direction, chunk by chunk as they cross.
 struct Damage {
     double flipRate = 0;       // chance per chunk that one byte is changed
     double dropRate = 0;       // chance per chunk that a run of bytes vanishes
     double duplicateRate = 0;  // chance per chunk that a run of bytes arrives twice
     std::uint32_t seed = 1;
+    std::size_t cutAfter = SIZE_MAX;  // the wire is cut once this many bytes have arrived
 };
 
-Bytes patternBytes(std::size_t size, std::uint32_t seed);
-Bytes damaged(const Bytes& chunk, const Damage& damage, std::mt19937& random);
-// A sender's wire bytes, in parts: "rz" and ZRQINIT; ZFILE with its information; ZDATA and ZEOF; ZFIN.
-Bytes startString();
-Bytes fileOffer(const std::string& name, std::uint64_t announcedSize);
-Bytes fileData(const Bytes& data);
-Bytes goodbye(bool endWithOO);
-// All of them for one file.
-Bytes scriptedSender(const std::string& name, std::uint64_t announcedSize, const Bytes& data, bool endWithOO = true);
+// What a terminal shows of a sender's start before the engine takes over.
+inline const QByteArray kStartText("rz\r**\x18" "B00000000000000");
 
-Config receiveInto(const std::string& directory);
-inline const std::string kInbox = "/in";
+inline Bytes bytesOf(const QByteArray& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes patternBytes(std::size_t size, std::uint32_t seed);
+bool hasAbortSequence(const Bytes& out);
+// A sender's whole session for one file on the wire: "rz", ZRQINIT, ZFILE `offers` times (a repeat is what a
+// sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and, if asked, "OO".
+Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers = 1,
+                     bool endWithOO = true);
 
 // Drives a sender and a receiver until both are idle, advancing the clock only when the wire is quiet.
 class TestLink {
 public:
-    TestLink(Config senderConfig = {}, Config receiverConfig = receiveInto(kInbox));
+    explicit TestLink(Config senderConfig = {}, Config receiverConfig = receiveInto(kInbox));
 
-    Station sender;
-    Station receiver;
+    Station sender, receiver;
     Damage toReceiver, toSender;
-    std::size_t room = 4096;           // bytes each side may write per step
-    std::uint64_t now = 1000;
-    std::uint64_t quietStepMs = 500;
-    std::size_t bytesToReceiver = 0;
-    Bytes wireToReceiver;              // everything the receiver was fed
-    Bytes wireToSender;                // everything the sender was fed
-    int roomOverruns = 0;              // pumps that wrote more than the room they were given
-    std::function<bool()> cutWire;     // while true, bytes vanish in both directions
+    std::size_t room = 4096;             // bytes each side may write per step
+    Bytes wireToReceiver, wireToSender;  // everything each side was fed
+    int roomOverruns = 0;                // pumps that wrote more than the room they were given
 
     // Returns false if the exchange had not settled after `maxSteps`.
     bool run(int maxSteps = 200000);
 
 private:
-    std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random);
+    std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire);
     std::mt19937 randomToReceiver_, randomToSender_;
+    std::uint64_t now_ = 1000;
 };
-
-// Qt Test prints QStringLists on a mismatch, so event lists are compared as such.
-inline QStringList listed(const std::vector<std::string>& items) {
-    QStringList list;
-    for (const auto& item : items) list << QString::fromStdString(item);
-    return list;
-}
 
 }  // namespace zmodemtest
