@@ -220,7 +220,6 @@ void TncDialogsTest::lineEditing_data()
     QTest::newRow("initialization: scroll bar, Update") << false << true << true;
     QTest::newRow("initialization: clicked, not applied: lost") << false << false << false;
     QTest::newRow("termination: clicked, Update") << true << false << true;
-    QTest::newRow("termination: scroll bar, not applied: lost") << true << true << false;
 }
 
 void TncDialogsTest::lineEditing()
