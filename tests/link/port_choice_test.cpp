@@ -11,28 +11,34 @@
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTest>
 
 namespace {
-
-// "COM1".."COM6" or "None": the one checked item of the port menu.
-QString checkedPort()
-{
-    QStringList checked;
-    for (QAction* a : Ferrow->Port1->actions())
-        if (a->isChecked())
-            checked << a->text();
-    return checked.join(QLatin1Char(','));
-}
 
 void choose(const QString& item)
 {
     for (QAction* a : Ferrow->Port1->actions())
         if (a->text() == item)
             a->trigger(); // as the operator would, through the menu
+}
+
+// The checked port menu items, the port variables and the serial layer, as one line.
+QString portState()
+{
+    QStringList checked;
+    for (QAction* a : Ferrow->Port1->actions())
+        if (a->isChecked())
+            checked << a->text();
+    return QStringLiteral("%1: %2 %3 %4 active=%5 lamps=%6%7")
+        .arg(checked.join(QLatin1Char(',')))
+        .arg(G.CommPortNumber)
+        .arg(G.CommPortSelected)
+        .arg(QString::fromLatin1(commPortNameText(G)))
+        .arg(Ferrow->nrComm1->GetActive())
+        .arg(Ferrow->CTS_Status->GetChecked())
+        .arg(Ferrow->DSR_Status->GetChecked());
 }
 
 } // namespace
@@ -42,7 +48,6 @@ class PortChoiceTest : public QObject {
 private slots:
     void choices_data();
     void choices();
-    void alreadyCheckedPortDoesNothing();
     void failedProbeFallsBackToNone_data();
     void failedProbeFallsBackToNone();
     void commsInterfaceSetup_data();
@@ -54,70 +59,46 @@ private slots:
 void PortChoiceTest::choices_data()
 {
     QTest::addColumn<QStringList>("sequence");
-    QTest::addColumn<QString>("checked");
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QByteArray>("portName");
-    QTest::addColumn<QStringList>("opens"); // devices opened, by COM number
-    QTest::addColumn<bool>("lampsOn");
+    QTest::addColumn<QString>("state"); // as portState() writes it
+    QTest::addColumn<QList<int>>("opens"); // devices opened, by COM number
+    QTest::addColumn<int>("closes");
+    QTest::addColumn<bool>("focusStep"); // the last choice hands the caret back
 
-    QTest::newRow("COM1") << QStringList{"COM1"} << "COM1" << 1 << QByteArray("COM1") << QStringList{"COM1"}
-                          << true;
-    QTest::newRow("COM5 then COM2") << QStringList{"COM5", "COM2"} << "COM2" << 2 << QByteArray("COM2")
-                                    << QStringList{"COM5", "COM2"} << true;
-    QTest::newRow("COM5, COM2, COM5 again") << QStringList{"COM5", "COM2", "COM5"} << "COM5" << 5
-                                            << QByteArray("COM5") << QStringList{"COM5", "COM2", "COM5"} << true;
-    QTest::newRow("None twice after COM3") << QStringList{"COM3", "None", "None"} << "None" << 0
-                                           << QByteArray("NONE") << QStringList{"COM3"} << true;
-    QTest::newRow("None twice from the start") << QStringList{"None", "None"} << "None" << 0
-                                               << QByteArray("NONE") << QStringList{} << false;
+    QTest::newRow("COM5 then COM2") << QStringList{"COM5", "COM2"} << "COM2: 2 2 COM2 active=1 lamps=11"
+                                    << QList<int>{5, 2} << 1 << true;
+    QTest::newRow("an already checked port does nothing")
+        << QStringList{"COM4", "COM4"} << "COM4: 4 4 COM4 active=1 lamps=11" << QList<int>{4} << 0 << false;
+    // "None" leaves the lamps as they were.
+    QTest::newRow("None twice after COM3") << QStringList{"COM3", "None", "None"} << "None: 0 0 NONE active=0 lamps=11"
+                                           << QList<int>{3} << 1 << false;
+    QTest::newRow("None twice from the start") << QStringList{"None", "None"} << "None: 0 0 NONE active=0 lamps=00"
+                                               << QList<int>{} << 0 << false;
 }
 
 void PortChoiceTest::choices()
 {
     QFETCH(QStringList, sequence);
-    QFETCH(QString, checked);
-    QFETCH(int, portNumber);
-    QFETCH(QByteArray, portName);
-    QFETCH(QStringList, opens);
-    QFETCH(bool, lampsOn);
-
+    QFETCH(QString, state);
+    QFETCH(QList<int>, opens);
+    QFETCH(int, closes);
+    QFETCH(bool, focusStep);
     WindowFixture f;
     f.show();
-    for (const QString& item : sequence)
+    for (const QString& item : sequence) {
+        if (item == sequence.last()) // the operator left the caret at the start
+            Ferrow->TransmitScreen->moveCursor(QTextCursor::Start);
         choose(item);
+    }
 
-    QCOMPARE(checkedPort(), checked);
-    QCOMPARE(G.CommPortNumber, portNumber);
-    QCOMPARE(G.CommPortSelected, portNumber);
-    QCOMPARE(commPortNameText(G), portName);
-    QStringList expectedDevices;
-    for (const QString& port : opens)
-        expectedDevices << Ferrow->comPortPath(port.mid(3).toInt());
-    QCOMPARE(f.device()->opens, expectedDevices);
-    QCOMPARE(Ferrow->nrComm1->GetActive(), portNumber != 0);
-    // "None" leaves the lamps as they were.
-    QCOMPARE(Ferrow->CTS_Status->GetChecked(), lampsOn);
-    QCOMPARE(Ferrow->DSR_Status->GetChecked(), lampsOn);
+    QCOMPARE(portState(), state);
+    QStringList devices;
+    for (const int port : opens)
+        devices << Ferrow->comPortPath(port);
+    QCOMPARE(f.device()->opens, devices);
+    QCOMPARE(f.device()->probes, devices); // every open was probed first, nothing else
+    QCOMPARE(f.device()->closes, closes);
+    QCOMPARE(Ferrow->TransmitScreen->textCursor().atEnd(), focusStep);
     QVERIFY(f.query.boxes.isEmpty());
-}
-
-void PortChoiceTest::alreadyCheckedPortDoesNothing()
-{
-    WindowFixture f;
-    f.show();
-    choose(QStringLiteral("COM4"));
-    Ferrow->TransmitScreen->setFocus();
-    QTextCursor middle = Ferrow->TransmitScreen->textCursor();
-    middle.setPosition(3);
-    Ferrow->TransmitScreen->setTextCursor(middle);
-    const int probes = f.device()->probes.size();
-
-    choose(QStringLiteral("COM4"));
-
-    QCOMPARE(f.device()->probes.size(), probes);
-    QCOMPARE(f.device()->opens.size(), 1);
-    QCOMPARE(f.device()->closes, 0);
-    QCOMPARE(Ferrow->TransmitScreen->textCursor().position(), 3); // the focus step did not run
 }
 
 void PortChoiceTest::failedProbeFallsBackToNone_data()
@@ -137,7 +118,6 @@ void PortChoiceTest::failedProbeFallsBackToNone()
     QFETCH(int, outcome);
     QFETCH(bool, refuseOpen);
     QFETCH(QStringList, boxes);
-
     WindowFixture f;
     f.show();
     choose(QStringLiteral("COM1")); // a port that was open before is closed as well
@@ -153,17 +133,9 @@ void PortChoiceTest::failedProbeFallsBackToNone()
     QCOMPARE(f.query.boxes, boxes);
     for (QWidget* owner : f.query.boxOwners)
         QCOMPARE(owner, static_cast<QWidget*>(Ferrow));
-    QCOMPARE(checkedPort(), QStringLiteral("None"));
-    QCOMPARE(G.CommPortNumber, 0);
-    QCOMPARE(G.CommPortSelected, 0);
-    QCOMPARE(commPortNameText(G), QByteArray("NONE"));
+    QCOMPARE(portState(), QStringLiteral("None: 0 0 NONE active=0 lamps=00")); // no lamp on a closed port
     QCOMPARE(G.PortProbeResult, 0);
-    QVERIFY(!Ferrow->nrComm1->GetActive());
-    // The lamps never light on a port that is not open.
-    QVERIFY(!Ferrow->CTS_Status->GetChecked());
-    QVERIFY(!Ferrow->DSR_Status->GetChecked());
-    // Whatever the outcome, the caret ends in the typing screen.
-    QCOMPARE(G.ActiveScreen, 1);
+    QCOMPARE(G.ActiveScreen, 1); // whatever the outcome, the caret ends in the typing screen
     QVERIFY(Ferrow->LogScreen->toPlainText().contains(QStringLiteral("fake")));
 }
 
@@ -180,35 +152,19 @@ void PortChoiceTest::commsInterfaceSetup()
     WindowFixture f;
     f.show();
     choose(QStringLiteral("COM1"));
-    SerialLineSettings chosen;
-    chosen.baudRate = 1200;
-    chosen.parity = pNone;
-    chosen.stopBits = sbTwo;
-    chosen.byteSize = 8;
-    chosen.streamProtocol = spRtsCts;
+    const SerialLineSettings chosen{1200, pNone, sbTwo, 8, spRtsCts};
     f.query.lineAnswers << (confirm ? std::optional(chosen) : std::nullopt);
 
     Ferrow->CommsInterfaceSetup1->trigger();
 
     QCOMPARE(f.query.queries, QStringList{QStringLiteral("line settings")});
-    if (confirm) {
-        QCOMPARE(G.SerialParity, int(pNone));
-        QCOMPARE(G.SerialBaudRate, 1200);
-        QCOMPARE(G.SerialStopBits, int(sbTwo));
-        QCOMPARE(G.SerialStreamProtocol, int(spRtsCts));
-        // The byte size stays in the serial layer until the settings are saved.
-        QCOMPARE(G.SerialByteSize, 7);
-        QCOMPARE(int(Ferrow->nrComm1->GetByteSize()), 8);
-        // The open port takes the new line settings at once; it is not reopened.
-        QCOMPARE(f.device()->settings, chosen);
-        QCOMPARE(f.device()->opens.size(), 1);
-    } else {
-        QCOMPARE(G.SerialParity, 1);
-        QCOMPARE(G.SerialBaudRate, 9600);
-        QCOMPARE(G.SerialStopBits, 1);
-        QCOMPARE(G.SerialStreamProtocol, 0);
-        QCOMPARE(Ferrow->nrComm1->lineSettings(), SerialLineSettings{});
-    }
+    // The byte size stays in the serial layer until the settings are saved.
+    QCOMPARE((QList<int>{G.SerialBaudRate, G.SerialParity, G.SerialStopBits, G.SerialByteSize, G.SerialStreamProtocol}),
+             confirm ? (QList<int>{1200, pNone, sbTwo, 7, spRtsCts}) : (QList<int>{9600, 1, 1, 7, 0}));
+    QCOMPARE(Ferrow->nrComm1->lineSettings(), confirm ? chosen : SerialLineSettings{});
+    // The open port takes the new line settings at once; it is not reopened.
+    QCOMPARE(f.device()->settings, confirm ? chosen : SerialLineSettings{});
+    QCOMPARE(f.device()->opens.size(), 1);
 }
 
 void PortChoiceTest::portResolution_data()

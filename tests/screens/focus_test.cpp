@@ -12,25 +12,30 @@
 class FocusTest : public QObject {
     Q_OBJECT
 private slots:
-    void focusTypingScreen_data();
-    void focusTypingScreen();
-    void clicksChooseTheScreenInUse_data();
-    void clicksChooseTheScreenInUse();
+    void screenInUse_data();
+    void screenInUse();
 };
 
-void FocusTest::focusTypingScreen_data()
+void FocusTest::screenInUse_data()
 {
     QTest::addColumn<int>("screenMode");
-    QTest::addColumn<bool>("transmitTypes");
-    QTest::newRow("dual screen: the transmit screen") << 2 << true;
-    QTest::newRow("single screen: the receive screen") << 1 << false;
-    QTest::newRow("any other mode counts as single") << 0 << false;
+    QTest::addColumn<QString>("action"); // "focus": FocusTypingScreen; "click" / "press" on the screen
+    QTest::addColumn<bool>("transmit");  // the screen that must end in use
+
+    QTest::newRow("focus, dual screen: the transmit screen") << 2 << "focus" << true;
+    QTest::newRow("focus, single screen: the receive screen") << 1 << "focus" << false;
+    QTest::newRow("focus, any other mode counts as single") << 0 << "focus" << false;
+    QTest::newRow("click on the receive screen") << 2 << "click" << false;
+    QTest::newRow("right mouse down on the receive screen") << 2 << "press" << false;
+    QTest::newRow("click on the transmit screen") << 1 << "click" << true;
+    QTest::newRow("right mouse down on the transmit screen") << 1 << "press" << true;
 }
 
-void FocusTest::focusTypingScreen()
+void FocusTest::screenInUse()
 {
     QFETCH(int, screenMode);
-    QFETCH(bool, transmitTypes);
+    QFETCH(QString, action);
+    QFETCH(bool, transmit);
     WindowFixture f;
     f.show();
     for (TScreenMemo* s : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen}) {
@@ -39,47 +44,23 @@ void FocusTest::focusTypingScreen()
         c.setPosition(4); // the operator clicked into the middle
         s->setTextCursor(c);
     }
-    // The operator last worked in the other screen.
-    if (transmitTypes)
-        Ferrow->ReceiveScreenClick();
-    else
-        Ferrow->TransmitScreenClick();
+    G.ActiveScreen = transmit ? 0 : 1; // the operator last worked in the other screen
     G.ScreenMode = screenMode;
+    TScreenMemo* target = transmit ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
+    TScreenMemo* other = transmit ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen;
 
-    Ferrow->FocusTypingScreen();
-
-    TScreenMemo* typing = transmitTypes ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
-    TScreenMemo* other = transmitTypes ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen;
-    QCOMPARE(typing->textCursor().position(), typing->document()->characterCount() - 1);
-    QCOMPARE(other->textCursor().position(), 4);
-    QCOMPARE(G.ActiveScreen, transmitTypes ? 1 : 0);
-    QTRY_VERIFY(typing->hasFocus());
-}
-
-void FocusTest::clicksChooseTheScreenInUse_data()
-{
-    QTest::addColumn<bool>("onTransmit");
-    QTest::addColumn<bool>("pressOnly");
-    QTest::newRow("click on the receive screen") << false << false;
-    QTest::newRow("mouse down on the receive screen") << false << true;
-    QTest::newRow("click on the transmit screen") << true << false;
-    QTest::newRow("mouse down on the transmit screen") << true << true;
-}
-
-void FocusTest::clicksChooseTheScreenInUse()
-{
-    QFETCH(bool, onTransmit);
-    QFETCH(bool, pressOnly);
-    WindowFixture f;
-    f.show();
-    G.ActiveScreen = onTransmit ? 0 : 1;
-    TScreenMemo* target = onTransmit ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
-    if (pressOnly)
-        QTest::mousePress(target->viewport(), Qt::RightButton, {}, QPoint(10, 10));
-    else
+    if (action == "focus")
+        Ferrow->FocusTypingScreen();
+    else if (action == "click")
         QTest::mouseClick(target->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
-    QCOMPARE(G.ActiveScreen, onTransmit ? 1 : 0);
+    else
+        QTest::mousePress(target->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+
+    QCOMPARE(G.ActiveScreen, transmit ? 1 : 0);
     QTRY_VERIFY(target->hasFocus());
+    QCOMPARE(other->textCursor().position(), 4);
+    if (action == "focus")
+        QVERIFY(target->textCursor().atEnd());
 }
 
 QTEST_MAIN(FocusTest)

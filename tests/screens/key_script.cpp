@@ -19,6 +19,7 @@ constexpr NamedKey Names[] = {
     {"F2", Qt::Key_F2, ""},          {"F3", Qt::Key_F3, ""},           {"Left", Qt::Key_Left, ""},
     {"Right", Qt::Key_Right, ""},    {"Home", Qt::Key_Home, ""},       {"End", Qt::Key_End, ""},
     {"Del", Qt::Key_Delete, "\x7f"}, {"Ins", Qt::Key_Insert, ""},      {"Ctrl", Qt::Key_Control, ""},
+    {"Backtab", Qt::Key_Backtab, ""},
 };
 
 std::pair<Qt::Key, QString> keyOf(const QString& token)

@@ -4,7 +4,7 @@
 //
 // Keys are separated by spaces. A key is one character ("H", "é", "5") or a
 // name in angle brackets (<Enter> <BS> <Tab> <Esc> <Space> <F1> <F2> <F3>
-// <Left> <Right> <Home> <End> <Del> <Ins> <Ctrl>), optionally preceded by
+// <Left> <Right> <Home> <End> <Del> <Ins> <Ctrl> <Backtab>), optionally preceded by
 // modifiers: ^ Ctrl, + Shift, @ Alt ("^C" is Ctrl+C, "+<Ins>" Shift+Insert).
 
 #include <QString>

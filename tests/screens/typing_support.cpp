@@ -6,7 +6,6 @@
 #include "screens/screen_memo.h"
 #include "window_fixture.h"
 
-#include <QPlainTextEdit>
 #include <QTextCursor>
 
 void startTyping(WindowFixture& f, int screenMode, int sendMode, int editXmitMode)
@@ -25,21 +24,15 @@ void startTyping(WindowFixture& f, int screenMode, int sendMode, int editXmitMod
 void setMarkedText(QPlainTextEdit* screen, const QString& marked)
 {
     QString text = marked;
-    const int caretMark = text.indexOf(QLatin1Char('|'));
-    Q_ASSERT(caretMark >= 0);
-    int anchor = text.indexOf(QLatin1Char('{'));
-    int caret = caretMark;
-    if (anchor >= 0) {
-        if (anchor < caret)
-            --caret;
-        else
-            --anchor;
-        text.remove(QLatin1Char('{'));
-    }
+    const int anchorMark = text.indexOf(QLatin1Char('{'));
+    text.remove(QLatin1Char('{'));
+    const int caret = text.indexOf(QLatin1Char('|'));
     text.remove(QLatin1Char('|'));
+    // The anchor mark, when after the caret mark, stood one place further on.
+    const int anchor = anchorMark < 0 ? caret : anchorMark > caret ? anchorMark - 1 : anchorMark;
     screen->setPlainText(text);
     QTextCursor c(screen->document());
-    c.setPosition(anchor >= 0 ? anchor : caret);
+    c.setPosition(anchor);
     c.setPosition(caret, QTextCursor::KeepAnchor);
     screen->setTextCursor(c);
 }
@@ -48,18 +41,11 @@ QString markedText(const QPlainTextEdit* screen)
 {
     QString text = screen->toPlainText();
     const QTextCursor c = screen->textCursor();
-    const int caret = c.position();
-    const int anchor = c.anchor();
-    // Insert the later mark first so the earlier position stays valid.
-    if (anchor != caret && anchor > caret)
-        text.insert(anchor, QLatin1Char('{'));
-    text.insert(caret, QLatin1Char('|'));
-    if (anchor != caret && anchor < caret)
-        text.insert(anchor, QLatin1Char('{'));
+    // The later mark first, so the earlier position stays valid.
+    if (c.anchor() > c.position())
+        text.insert(c.anchor(), QLatin1Char('{'));
+    text.insert(c.position(), QLatin1Char('|'));
+    if (c.anchor() < c.position())
+        text.insert(c.anchor(), QLatin1Char('{'));
     return text;
-}
-
-QByteArray heldLine()
-{
-    return QByteArray(G.LineBuffer.bytes, G.LineIndex);
 }

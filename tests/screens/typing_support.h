@@ -3,7 +3,6 @@
 // text written with its caret ("|") and selection anchor ("{") in place, so
 // one string says what a screen holds and where the operator is in it.
 
-#include <QByteArray>
 #include <QString>
 
 class QPlainTextEdit;
@@ -16,6 +15,3 @@ void startTyping(WindowFixture& f, int screenMode, int sendMode, int editXmitMod
 // "ab{cd|ef": text "abcdef", selection anchored at 2, caret at 4.
 void setMarkedText(QPlainTextEdit* screen, const QString& marked);
 QString markedText(const QPlainTextEdit* screen);
-
-// The bytes in the line buffer that the next Enter would send.
-QByteArray heldLine();
