@@ -4,6 +4,7 @@
 # and expect exit status 0.
 #   start_and_stop.sh QUILLMAR_BINARY SCREENSHOT_PNG
 set -euo pipefail
+trap 'echo "smoke: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 binary=$1
 shot=$2
 work=$(mktemp -d)
