@@ -12,7 +12,7 @@ trap 'kill -TERM ${xvfb:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # Xvfb picks a free display and tells us which.
 exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$fd" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 display=
 for _ in $(seq 300); do
