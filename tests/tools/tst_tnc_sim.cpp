@@ -129,7 +129,7 @@ void TncSimTest::conversation_data()
     QTest::newRow("LF ignored, CR LF ends one line") << plain << QByteArray("M\nY\r\nMY\r\n") << my + my;
     QTest::newRow("Ctrl-C at the prompt ignored") << plain << QByteArray("\x03MY\r") << my;
     QTest::newRow("control and 8-bit bytes pass both ways")
-        << plain << QByteArray("\x0f\x16\x11\x13\xe9\r") << "\x0f\x16\x11\x13\xe9" + eh;
+        << plain << QByteArray("\x0f\x16\x11\x13\x1a\x1c\xe9\r") << "\x0f\x16\x11\x13\x1a\x1c\xe9" + eh;
     QTest::newRow("words that are no command") << plain << QByteArray("FOO\rM\rKA\rCONNECTS\rRESTAR\r")
                                                << "FOO" + eh + "M" + eh + "KA" + eh + "CONNECTS" + eh + "RESTAR" + eh;
     QTest::newRow("a line past 255 characters rings the bell")
