@@ -146,9 +146,9 @@ void TncSimTest::conversation_data()
         << plain << QByteArray("C K1\r\x03" "D\rC K1\r\x03" "DISCONNE\rD\r")
         << connected + "cmd:D\r\n*** DISCONNECTED\r\ncmd:" + connected
                + "cmd:DISCONNE\r\n*** DISCONNECTED\r\ncmd:D\r\n?not connected\r\ncmd:";
-    QTest::newRow("RESTART signs on, drops the link, keeps MYCALL")
-        << plain << QByteArray("MY w1aw-7\rC K1\r\x03RESTART\rC\rMY\r")
-        << "MY w1aw-7\r\nMYCALL was N0CALL\r\ncmd:" + connected + "cmd:RESTART\r\n" + signOn
+    QTest::newRow("--mycall; RESTART signs on, drops the link, keeps MYCALL")
+        << QStringList{"--mycall", "w1aw"} << QByteArray("MY w1aw-7\rC K1\r\x03RESTART\rC\rMY\r")
+        << "MY w1aw-7\r\nMYCALL was W1AW\r\ncmd:" + connected + "cmd:RESTART\r\n" + signOn
                + "C\r\nLink state is: DISCONNECTED\r\ncmd:MY\r\nMYCALL W1AW-7\r\ncmd:";
     QTest::newRow("B and BT set and show, bad values refused")
         << plain << QByteArray("B E 250\rB E 251\rB\rBT net\rBT\rMY K1-16\r")
