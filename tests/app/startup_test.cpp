@@ -10,158 +10,126 @@
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+namespace {
+
+QByteArray slot(const TextSlot& s) { return QByteArray(s.text().data(), qsizetype(s.text().size())); }
+
+} // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void processStartValues();
     void defaultsAfterCreate_data();
     void defaultsAfterCreate();
-    void fontRecordsFromDesignFont();
-    void bannerAndCaretAfterShow();
-    void singleScreenBannerGoesToReceiveScreen();
+    void firstShow_data();
+    void firstShow();
     void menuBarOrderAndCheckMarks();
     void closeSequenceRunsOnce_data();
     void closeSequenceRunsOnce();
-    void programFolderPaths();
+    void settingsFileRememberedIfPresent();
 };
-
-void StartupTest::processStartValues()
-{
-    // Before any window exists only the four text objects hold a value.
-    const ProcessState fresh;
-    QCOMPARE(fresh.ResetCommandText, QByteArray("Default String"));
-    QCOMPARE(fresh.ReceiveDirText, QByteArray("Default String"));
-    QCOMPARE(fresh.ConnectCommandText, QByteArray("Default String"));
-    QCOMPARE(fresh.BroadcastTimerText, QByteArray("Default String"));
-    QCOMPARE(fresh.SelectedTnc, 0);
-    QCOMPARE(fresh.ScreenMode, 0);
-    QVERIFY(fresh.TncNames[0].empty());
-}
 
 void StartupTest::defaultsAfterCreate_data()
 {
-    QTest::addColumn<qint64>("actual");
-    QTest::addColumn<qint64>("expected");
-    // Each row reads the value right after window creation.
+    QTest::addColumn<QList<qint64>>("actual");
+    QTest::addColumn<QList<qint64>>("expected");
+    // Each row reads a group of values right after window creation; true counts as 1. Values that stay
+    // zero from the fresh process state are left out.
     WindowFixture f;
-    auto row = [](const char* name, qint64 actual, qint64 expected) {
+    const TnrComm* comm = Ferrow->nrComm1;
+    auto row = [](const char* name, const QList<qint64>& actual, const QList<qint64>& expected) {
         QTest::newRow(name) << actual << expected;
     };
-    row("LogActive", G.LogActive, 0);
-    row("LogFileState", G.LogFileState, 2);
-    row("PortProbeResult", G.PortProbeResult, 0);
-    row("CommPortSelected", G.CommPortSelected, 0);
-    row("CommPortNumber", G.CommPortNumber, 0);
-    row("SerialParity", G.SerialParity, 1);
-    row("SerialBaudRate", G.SerialBaudRate, 9600);
-    row("SerialStopBits", G.SerialStopBits, 1);
-    row("SerialByteSize", G.SerialByteSize, 7);
-    row("SerialStreamProtocol", G.SerialStreamProtocol, 0);
-    row("nrComm1 parity", Ferrow->nrComm1->GetParity(), 1);
-    row("nrComm1 baud rate", Ferrow->nrComm1->GetBaudRate(), 9600);
-    row("nrComm1 stop bits", Ferrow->nrComm1->GetStopBits(), 1);
-    row("nrComm1 byte size", Ferrow->nrComm1->GetByteSize(), 7);
-    row("nrComm1 stream protocol", Ferrow->nrComm1->GetStreamProtocol(), 0);
-    row("nrComm1 closed", Ferrow->nrComm1->GetActive(), 0);
-    row("ScreenAreaHeight", qint64(G.ScreenAreaHeight), 253);
-    row("SplitRatio is 144/253 in float", G.SplitRatio == 144.0f / 253.0f, 1);
-    row("SplitDragging", G.SplitDragging, 0);
-    row("ActiveScreen", G.ActiveScreen, 1);
-    row("CommandChar", G.CommandChar, 3);
-    row("LineIndex", G.LineIndex, 0);
-    row("EditXmitMode", G.EditXmitMode, 0);
-    row("ScreenMode", G.ScreenMode, 2);
-    row("SendPermitted", G.SendPermitted, 0);
-    row("SettingsFilePath empty without a file", G.SettingsFilePath.empty(), 1);
-    row("HelpFilePath empty without a file", G.HelpFilePath.empty(), 1);
-    row("ApplyingSettings", G.ApplyingSettings, 0);
-    row("SelectedTnc", G.SelectedTnc, 8);
-    row("NotifyEnabled", G.NotifyEnabled, 0);
-    row("AlarmSound", G.AlarmSound, 1);
-    row("SoundState", G.SoundState, 2);
-    row("SendMode", G.SendMode, 2);
-    row("ColorScheme", G.ColorScheme, 1);
-    row("ReceiveFlag", G.ReceiveFlag, 1);
-    row("ZModemFileChosen", G.ZModemFileChosen, 0);
-    row("ZModemEnabled", G.ZModemEnabled, 1);
-    row("ZModemConverse", G.ZModemConverse, 0);
-    row("BroadcastActive", G.BroadcastActive, 0);
-    row("BroadcastTimerValue", G.BroadcastTimerValue, 0);
-    row("BroadcastInterval", G.BroadcastInterval, 3);
-    row("ConnectCommandText kept", G.ConnectCommandText == "Default String", 1);
-    row("BroadcastTimerText kept", G.BroadcastTimerText == "Default String", 1);
-    row("CommPortName is NONE", commPortNameText(G) == "NONE", 1);
-    row("ResetCommand is RESTART", G.ResetCommand.text() == "RESTART", 1);
-    row("TncNames slot 0", G.TncNames[0].text() == "TNC1", 1);
-    row("TncNames slot 7", G.TncNames[7].text() == "TNC8", 1);
-    row("TncNames slot 8", G.TncNames[8].text() == "None", 1);
-    row("ModeMemo shows Dual Screen", Ferrow->ModeMemo->toPlainText() == "Dual Screen", 1);
-    row("ZBreakBtn disabled", Ferrow->ZBreakBtn->isEnabled(), 0);
-    row("nothing sent at creation", f.transcript.entries.size(), 0);
+    row("log file closed, port name NONE", {G.LogFileState, commPortNameText(G) == "NONE"}, {2, 1});
+    row("serial: parity 1, 9600 baud, 1 stop bit, 7 bits",
+        {G.SerialParity, G.SerialBaudRate, G.SerialStopBits, G.SerialByteSize}, {1, 9600, 1, 7});
+    row("nrComm1 takes the serial settings and stays closed",
+        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(), comm->GetStreamProtocol(),
+         comm->GetActive()},
+        {1, 9600, 1, 7, 0, 0});
+    row("screen area 253 high, split at 144/253 in float",
+        {qint64(G.ScreenAreaHeight), G.SplitRatio == 144.0f / 253.0f}, {253, 1});
+    row("typing: transmit screen active, ETX, dual screen shown, buffered, receive flag",
+        {G.ActiveScreen, G.CommandChar, G.ScreenMode, Ferrow->ModeMemo->toPlainText() == "Dual Screen", G.SendMode,
+         G.ReceiveFlag},
+        {1, 3, 2, 1, 2, 1});
+    row("TNC: None selected, names TNC1..TNC8 and None, reset command RESTART",
+        {G.SelectedTnc, slot(G.TncNames[0]) == "TNC1", slot(G.TncNames[7]) == "TNC8", slot(G.TncNames[8]) == "None",
+         slot(G.ResetCommand) == "RESTART"},
+        {8, 1, 1, 1, 1});
+    row("beep, sound idle, white, ZModem on with Break disabled, no broadcast",
+        {G.AlarmSound, G.SoundState, G.ColorScheme, G.ZModemEnabled, Ferrow->ZBreakBtn->isEnabled(),
+         G.BroadcastInterval},
+        {1, 2, 1, 1, 0, 3});
+    row("the four query texts keep Default String",
+        {G.ConnectCommandText == "Default String", G.BroadcastTimerText == "Default String",
+         G.ReceiveDirText == "Default String", G.ResetCommandText == "Default String"},
+        {1, 1, 1, 1});
+    const QByteArray home = QFile::encodeName(f.home());
+    row("program folder and the ring sounds in it",
+        {slot(G.ProgramFolder) == home, slot(G.RingInWavePath) == home + "ringin.wav",
+         slot(G.RingOutWavePath) == home + "ringout.wav", G.SettingsFilePath.empty(), G.HelpFilePath.empty()},
+        {1, 1, 1, 1, 1});
+    // The design font, 15 pixels high (11 points at 96 pixels per inch), regular; black schemes write in white.
+    const char* const fontNames[] = {"receive font, white", "transmit font, white", "receive font, black",
+                                     "transmit font, black"};
+    const ScreenFontRecord* fonts[] = {&G.ReceiveFontWhite, &G.TransmitFontWhite, &G.ReceiveFontBlack,
+                                       &G.TransmitFontBlack};
+    for (int i = 0; i < 4; ++i)
+        row(fontNames[i], {slot(fonts[i]->Name) == "MS Sans Serif", fonts[i]->Height, fonts[i]->Size, fonts[i]->Color,
+                           fonts[i]->Style, fonts[i]->Pitch},
+            {1, -15, 11, i < 2 ? qint32(0xFF000008) : 0x00FFFFFF, 0, 0});
+    row("nothing sent at creation", {f.transcript.entries.size()}, {0});
 }
 
 void StartupTest::defaultsAfterCreate()
 {
-    QFETCH(qint64, actual);
-    QFETCH(qint64, expected);
+    QFETCH(QList<qint64>, actual);
+    QFETCH(QList<qint64>, expected);
     QCOMPARE(actual, expected);
 }
 
-void StartupTest::fontRecordsFromDesignFont()
+void StartupTest::firstShow_data()
 {
-    WindowFixture f;
-    for (const ScreenFontRecord* r : {&G.ReceiveFontWhite, &G.TransmitFontWhite}) {
-        QCOMPARE(QByteArray(r->Name.text().data(), int(r->Name.text().size())), QByteArray("MS Sans Serif"));
-        QCOMPARE(r->Height, -15);
-        QCOMPARE(r->Size, 11); // 15 pixels at 96 pixels per inch
-        QCOMPARE(r->Color, qint32(0xFF000008));
-        QCOMPARE(int(r->Style), 0);
-        QCOMPARE(int(r->Pitch), 0);
-    }
-    QCOMPARE(G.ReceiveFontBlack.Color, 0x00FFFFFF);
-    QCOMPARE(G.TransmitFontBlack.Color, 0x00FFFFFF);
-    QCOMPARE(G.TransmitFontBlack.Height, -15);
+    QTest::addColumn<int>("screenMode");
+    QTest::addColumn<QString>("transmitText");
+    QTest::addColumn<QString>("receiveText");
+
+    QTest::newRow("dual screen: banner and prompt in the transmit screen")
+        << 2 << "Quillmar EMCOMM/ARES Program \n< " << "";
+    QTest::newRow("single screen: banner in the receive screen") << 1 << "" << "Quillmar EMCOMM/ARES Program \n";
 }
 
-void StartupTest::bannerAndCaretAfterShow()
+void StartupTest::firstShow()
 {
+    QFETCH(int, screenMode);
+    QFETCH(QString, transmitText);
+    QFETCH(QString, receiveText);
     WindowFixture f;
+    G.ScreenMode = screenMode;
     Ferrow->ReceiveScreen->setPlainText(QStringLiteral("left over"));
     QGuiApplication::clipboard()->setText(QStringLiteral("operator's text"));
     f.show();
 
-    QCOMPARE(Ferrow->TransmitScreen->toPlainText(), QStringLiteral("Quillmar EMCOMM/ARES Program \n< "));
-    QCOMPARE(Ferrow->TransmitScreen->textCursor().position(),
-             Ferrow->TransmitScreen->document()->characterCount() - 1);
-    QCOMPARE(G.ActiveScreen, 1);
-    QVERIFY(Ferrow->ReceiveScreen->toPlainText().isEmpty());
+    QCOMPARE(Ferrow->TransmitScreen->toPlainText(), transmitText);
+    QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), receiveText);
+    QCOMPARE(G.ActiveScreen, screenMode == 2 ? 1 : 0);
+    // The caret waits at the end of the typing screen.
+    const QPlainTextEdit* typing = screenMode == 2 ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
+    QCOMPARE(typing->textCursor().position(), typing->document()->characterCount() - 1);
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
     QCOMPARE(Ferrow->TNCSelect->currentIndex(), 8);
     QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), 2);
     // No port, no TNC: the only thing on the record is the banner's pause.
     QCOMPARE(f.transcript.entries, QStringList{QStringLiteral("pause 100")});
-}
-
-void StartupTest::singleScreenBannerGoesToReceiveScreen()
-{
-    WindowFixture f;
-    G.ScreenMode = 1;
-    f.show();
-    QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), QStringLiteral("Quillmar EMCOMM/ARES Program \n"));
-    QVERIFY(Ferrow->TransmitScreen->toPlainText().isEmpty());
-    QCOMPARE(Ferrow->ReceiveScreen->textCursor().blockNumber(), 1);
-    QCOMPARE(G.ActiveScreen, 0);
 }
 
 void StartupTest::menuBarOrderAndCheckMarks()
@@ -177,17 +145,10 @@ void StartupTest::menuBarOrderAndCheckMarks()
     for (QAction* a : Ferrow->Port1->actions())
         ports << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "-", "None"}));
-    QVERIFY(Ferrow->None1->isChecked());
-    QVERIFY(Ferrow->TNC->isChecked());
-    QVERIFY(Ferrow->TNC11->isChecked());
-    QVERIFY(Ferrow->ZEnable->isChecked());
-    QVERIFY(Ferrow->ConverseOff->isChecked());
-    QVERIFY(Ferrow->Buffered->isChecked());
-    QVERIFY(Ferrow->DualScreenBtn->isChecked());
-    QVERIFY(Ferrow->White1->isChecked());
-    QVERIFY(Ferrow->OFF1->isChecked());
-    QVERIFY(Ferrow->Beep2->isChecked());
-    QVERIFY(Ferrow->NONE2->isChecked());
+    for (QAction* checked : {Ferrow->None1, Ferrow->TNC, Ferrow->TNC11, Ferrow->ZEnable, Ferrow->ConverseOff,
+                             Ferrow->Buffered, Ferrow->DualScreenBtn, Ferrow->White1, Ferrow->OFF1, Ferrow->Beep2,
+                             Ferrow->NONE2})
+        QVERIFY2(checked->isChecked(), qPrintable(checked->objectName() + " " + checked->text()));
     QCOMPARE(Ferrow->TNCSelect->count(), 10);
 }
 
@@ -229,24 +190,16 @@ void StartupTest::closeSequenceRunsOnce()
     QVERIFY(!QFile::exists(f.home() + QStringLiteral("Quillmar.cfg")));
 }
 
-void StartupTest::programFolderPaths()
+void StartupTest::settingsFileRememberedIfPresent()
 {
     WindowFixture f;
-    const QByteArray home = QFile::encodeName(f.home());
-    QCOMPARE(QByteArray(G.ProgramFolder.text().data(), int(G.ProgramFolder.text().size())), home);
-    QCOMPARE(QByteArray(G.RingInWavePath.text().data(), int(G.RingInWavePath.text().size())), home + "ringin.wav");
-    QCOMPARE(QByteArray(G.RingOutWavePath.text().data(), int(G.RingOutWavePath.text().size())),
-             home + "ringout.wav");
-
-    // Files present at creation are remembered; the folder itself is never created.
     QFile cfg(f.home() + QStringLiteral("Quillmar.cfg"));
     QVERIFY(cfg.open(QIODevice::WriteOnly));
     cfg.close();
     DestroyForms();
     G = ProcessState{};
     CreateForms();
-    QCOMPARE(QByteArray(G.SettingsFilePath.text().data(), int(G.SettingsFilePath.text().size())),
-             home + "Quillmar.cfg");
+    QCOMPARE(slot(G.SettingsFilePath), QFile::encodeName(cfg.fileName()));
     QVERIFY(G.HelpFilePath.empty());
 }
 
