@@ -123,7 +123,9 @@ QByteArray TnrZModem::ProcessReceived(const QByteArray& bytes)
 
 void TnrZModem::pump()
 {
-    if (!engine_.hasOutput())
+    // With the port gone (closed, or a device lost mid-transfer) nothing is
+    // handed over; the engine's time-outs then end the transfer.
+    if (!engine_.hasOutput() || !comm_->GetActive())
         return;
     // Keep about a quarter second of line time queued: enough to stream, and
     // little enough that an abort or a restart request is not stuck behind it.
