@@ -6,6 +6,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quillmar::zmodem {
 namespace {
 
@@ -20,6 +24,30 @@ constexpr std::array<bool, 256> kEndsRun = [] {
         table[b] = b == kDle || ((b & 0x7F) == kXon || (b & 0x7F) == kXoff);
     return table;
 }();
+
+// How many leading bytes of `run` (up to `limit`, in whole 16-byte blocks)
+// need no decoding; the caller finishes the last partial block byte by byte.
+std::size_t plainRunLength(const std::uint8_t* run, std::size_t limit) {
+    std::size_t n = 0;
+#if defined(__SSE2__)
+    // Flow-control bytes differ from XON/XOFF only in bit 7, so one mask
+    // folds 0x91/0x93 onto 0x11/0x13.
+    const __m128i dle = _mm_set1_epi8(static_cast<char>(kDle));
+    const __m128i xon = _mm_set1_epi8(static_cast<char>(kXon));
+    const __m128i xoff = _mm_set1_epi8(static_cast<char>(kXoff));
+    const __m128i low7 = _mm_set1_epi8(0x7F);
+    for (; n + 16 <= limit; n += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + n));
+        const __m128i folded = _mm_and_si128(block, low7);
+        const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(block, dle),
+                                             _mm_or_si128(_mm_cmpeq_epi8(folded, xon), _mm_cmpeq_epi8(folded, xoff)));
+        const int mask = _mm_movemask_epi8(special);
+        if (mask != 0)
+            return n + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    return n;
+}
 
 int hexValue(std::uint8_t b) {
     b &= 0x7F;
@@ -127,7 +155,7 @@ FrameReader::Event FrameReader::next(const std::uint8_t* data, std::size_t size,
 std::size_t FrameReader::fastCopyData(const std::uint8_t* data, std::size_t size, std::size_t pos) {
     const std::uint8_t* run = data + pos;
     const std::size_t limit = std::min(size - pos, buffer_.size() - size_);
-    std::size_t n = 0;
+    std::size_t n = plainRunLength(run, limit);
     while (n < limit && !kEndsRun[run[n]]) ++n;
     std::memcpy(buffer_.data() + size_, run, n);
     size_ += n;
