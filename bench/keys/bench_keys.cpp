@@ -4,6 +4,7 @@
 // Prints both medians; the last line is the larger: "median_key_us N".
 
 #include "app/ferrow.h"
+#include "common/bench_window.h"
 #include "app/forms.h"
 #include "app/production_seams.h"
 #include "link/serial_transport.h"
@@ -99,10 +100,8 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("QUILLMAR_HOME", home.path().toLocal8Bit());
+    prepareBenchEnvironment(home);
     QApplication app(argc, argv);
     seams::Set set = productionSeams();
     set.makeTransport = [] {
@@ -110,10 +109,7 @@ int main(int argc, char** argv)
         port = t.get();
         return t;
     };
-    seams::install(set);
-    CreateForms();
-    Ferrow->show();
-    QCoreApplication::processEvents();
+    showBenchWindow(set);
     Ferrow->Comm11Click();
     if (!port || !port->isOpen()) {
         std::fprintf(stderr, "bench_keys: the port did not open\n");

@@ -8,6 +8,7 @@
 // "bytes_per_second N".
 
 #include "app/ferrow.h"
+#include "common/bench_window.h"
 #include "app/forms.h"
 #include "app/production_seams.h"
 #include "app/state.h"
@@ -81,15 +82,10 @@ double measure(qsizetype held, int chunk, int logFileState, const QByteArray& tr
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("QUILLMAR_HOME", home.path().toLocal8Bit());
+    prepareBenchEnvironment(home);
     QApplication app(argc, argv);
-    seams::install(productionSeams());
-    CreateForms();
-    Ferrow->show();
-    QCoreApplication::processEvents();
+    showBenchWindow(productionSeams());
 
     const QByteArray traffic = tncTraffic(FeedBytes, 1);
     std::printf("feeding %lld bytes of TNC traffic per case\n", static_cast<long long>(traffic.size()));
