@@ -95,11 +95,11 @@ int main(int argc, char** argv)
         int chunk;
         int log;
     };
-    for (const Case c : {Case{0, 4096, 2}, Case{MiB, 4096, 2}, Case{MiB, 4096, 1}, Case{0, 256, 2},
-                         Case{MiB, 256, 2}}) {
+    for (const Case c :
+         {Case{0, 4096, 2}, Case{MiB, 4096, 2}, Case{MiB, 4096, 1}, Case{0, 256, 2}, Case{MiB, 256, 2}}) {
         const double rate = measure(c.held, c.chunk, c.log, traffic);
-        std::printf("held %lld MiB, %d-byte reads, log %s: %.0f bytes/s\n", static_cast<long long>(c.held / MiB),
-                    c.chunk, c.log == 1 ? "on" : "off", rate);
+        std::printf("held %lld MiB, %d-byte reads, log %s: %.0f bytes/s\n",
+                    static_cast<long long>(c.held / MiB), c.chunk, c.log == 1 ? "on" : "off", rate);
         if (c.held == MiB && c.chunk == 4096)
             slowestAtOneMiB = slowestAtOneMiB == 0 ? rate : std::min(slowestAtOneMiB, rate);
     }

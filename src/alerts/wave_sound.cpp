@@ -7,8 +7,14 @@
 
 namespace {
 
-quint32 le32(const char* p) { return qFromLittleEndian<quint32>(p); }
-quint16 le16(const char* p) { return qFromLittleEndian<quint16>(p); }
+quint32 le32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+quint16 le16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
 
 bool setSampleFormat(QAudioFormat& format, int bits)
 {
@@ -60,7 +66,10 @@ WaveData readWaveFile(const QString& path)
 }
 
 WaveSound::WaveSound() = default;
-WaveSound::~WaveSound() { close(); }
+WaveSound::~WaveSound()
+{
+    close();
+}
 
 void WaveSound::beep()
 {

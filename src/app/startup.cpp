@@ -71,8 +71,9 @@ void TFerrow::FormCreate()
     nrComm1->SetByteSize(static_cast<quint8>(G.SerialByteSize));
     nrComm1->SetStreamProtocol(static_cast<quint8>(G.SerialStreamProtocol));
 
-    G.ScreenAreaHeight = screenAreaHeight(StatusPanel->y(), ControlPanel->y(), ControlPanel->height(),
-                                          ControlPanel2->y(), ControlPanel2->height(), SplitterPanel->height());
+    G.ScreenAreaHeight =
+        screenAreaHeight(StatusPanel->y(), ControlPanel->y(), ControlPanel->height(), ControlPanel2->y(),
+                         ControlPanel2->height(), SplitterPanel->height());
     G.SplitRatio = static_cast<float>(ReceiveScreen->height()) / G.ScreenAreaHeight;
     G.SplitDragging = 0;
 
@@ -169,9 +170,7 @@ void TFerrow::FormClose()
         nrComm1->SetActive(false);
 }
 
-void TFerrow::FormDestroy()
-{
-}
+void TFerrow::FormDestroy() {}
 
 void TFerrow::Exit2Click()
 {
@@ -202,8 +201,7 @@ void TFerrow::closeEvent(QCloseEvent* event)
 void TFerrow::WireAppHandlers()
 {
     wire(Exit2, &TFerrow::Exit2Click);
-    connect(nrLogFile1, &TnrLogFile::lineLogged, this, [this](const QString& line) {
-        LogScreen->appendPlainText(line);
-    });
+    connect(nrLogFile1, &TnrLogFile::lineLogged, this,
+            [this](const QString& line) { LogScreen->appendPlainText(line); });
     connect(nrComm1, &TnrComm::OnAfterReceive, this, &TFerrow::nrComm1AfterReceive);
 }

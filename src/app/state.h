@@ -17,9 +17,9 @@
 struct ScreenFontRecord {
     TextSlot Name;
     std::int32_t Size = 0;
-    std::int32_t Color = 0;  // 0x00BBGGRR, or 0xFF000000 + system colour index
-    std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
-    std::uint8_t Pitch = 0;  // 0 default, 1 variable, 2 fixed
+    std::int32_t Color = 0; // 0x00BBGGRR, or 0xFF000000 + system colour index
+    std::uint8_t Style = 0; // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+    std::uint8_t Pitch = 0; // 0 default, 1 variable, 2 fixed
     std::uint8_t Reserved[2] = {};
     std::int32_t Height = 0; // pixels; negative: without internal leading
 };
@@ -30,31 +30,31 @@ using CommandSet = TextSlot[33];
 
 // Named values of the integer codes below. The stored and sent numbers are
 // these; a test that checks a file or a transcript keeps the raw numbers.
-constexpr std::int32_t NoCommPort = 0;          // CommPortNumber, CommPortSelected
-constexpr std::int32_t NoTnc = 8;               // SelectedTnc: 0..7 are TNC1..TNC8
-constexpr std::int32_t ScreenModeSingle = 1;    // ScreenMode
+constexpr std::int32_t NoCommPort = 0;       // CommPortNumber, CommPortSelected
+constexpr std::int32_t NoTnc = 8;            // SelectedTnc: 0..7 are TNC1..TNC8
+constexpr std::int32_t ScreenModeSingle = 1; // ScreenMode
 constexpr std::int32_t ScreenModeDual = 2;
-constexpr std::int32_t SendModeImmediate = 1;   // SendMode
+constexpr std::int32_t SendModeImmediate = 1; // SendMode
 constexpr std::int32_t SendModeBuffered = 2;
 constexpr std::int32_t ActiveReceiveScreen = 0; // ActiveScreen
 constexpr std::int32_t ActiveTransmitScreen = 1;
-constexpr std::int32_t ColorSchemeWhite = 1;    // ColorScheme; any other value loads as Black
+constexpr std::int32_t ColorSchemeWhite = 1; // ColorScheme; any other value loads as Black
 constexpr std::int32_t ColorSchemeBlack = 2;
-constexpr std::int32_t FontTargetReceive = 0;   // FontTarget
+constexpr std::int32_t FontTargetReceive = 0; // FontTarget
 constexpr std::int32_t FontTargetTransmit = 1;
-constexpr std::int32_t ZModemConverseOff = 0;   // ZModemConverse
+constexpr std::int32_t ZModemConverseOff = 0; // ZModemConverse
 constexpr std::int32_t ZModemConverseOn = 1;
-constexpr std::int32_t BroadcastOnce = 1;       // BroadcastInterval
+constexpr std::int32_t BroadcastOnce = 1; // BroadcastInterval
 constexpr std::int32_t BroadcastOnTimer = 2;
 constexpr std::int32_t BroadcastNone = 3;
-constexpr std::int32_t NotifyOff = 0;           // NotifyEnabled
+constexpr std::int32_t NotifyOff = 0; // NotifyEnabled
 constexpr std::int32_t NotifyOn = 1;
-constexpr std::int32_t AlarmBeep = 1;           // AlarmSound
+constexpr std::int32_t AlarmBeep = 1; // AlarmSound
 constexpr std::int32_t AlarmRingIn = 2;
 constexpr std::int32_t AlarmRingOut = 3;
-constexpr std::int32_t SoundPlaying = 1;        // SoundState: also "the last open failed"
+constexpr std::int32_t SoundPlaying = 1; // SoundState: also "the last open failed"
 constexpr std::int32_t SoundIdle = 2;
-constexpr std::int32_t LogFileOpen = 1;         // LogFileState
+constexpr std::int32_t LogFileOpen = 1; // LogFileState
 constexpr std::int32_t LogFileClosed = 2;
 
 struct ProcessState {

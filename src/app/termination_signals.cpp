@@ -28,8 +28,7 @@ void closeOnTerminationSignals(std::function<void()> handler)
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] {
         char buffer[16];
-        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
+        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {}
         handler();
     });
     struct sigaction action = {};

@@ -91,8 +91,8 @@ private:
     SerialLineSettings line_;
     int comPort_ = 0;
     int usage_ = tuReceive;
-    QByteArray held_;     // received while the terminal was not in use
-    QString devicePath_;  // what the open port resolved to
+    QByteArray held_;    // received while the terminal was not in use
+    QString devicePath_; // what the open port resolved to
     QTimer reopenTimer_;
     QTimer modemTimer_;
 };

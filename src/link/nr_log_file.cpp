@@ -32,8 +32,8 @@ void TnrLogFile::rotateIfFull()
 
 void TnrLogFile::Log(const QString& line)
 {
-    const QString stamped = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz "))
-        + line;
+    const QString stamped =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")) + line;
     if (!fileName_.isEmpty()) {
         rotateIfFull();
         if (file_.isOpen()) {

@@ -16,9 +16,9 @@
 
 QString TFerrow::comPortPath(int portNumber) const
 {
-    return resolveComPort(QFile::decodeName(QByteArray(G.ProgramFolder.text().data(),
-                                                       int(G.ProgramFolder.text().size()))),
-                          portNumber);
+    return resolveComPort(
+        QFile::decodeName(QByteArray(G.ProgramFolder.text().data(), int(G.ProgramFolder.text().size()))),
+        portNumber);
 }
 
 QAction* TFerrow::portItem(int portNumber) const
@@ -38,12 +38,30 @@ void TFerrow::ShowPortPaths()
     }
 }
 
-void TFerrow::Comm11Click() { ChoosePort(1); }
-void TFerrow::Comm21Click() { ChoosePort(2); }
-void TFerrow::Comm31Click() { ChoosePort(3); }
-void TFerrow::Comm41Click() { ChoosePort(4); }
-void TFerrow::Comm51Click() { ChoosePort(5); }
-void TFerrow::Comm61Click() { ChoosePort(6); }
+void TFerrow::Comm11Click()
+{
+    ChoosePort(1);
+}
+void TFerrow::Comm21Click()
+{
+    ChoosePort(2);
+}
+void TFerrow::Comm31Click()
+{
+    ChoosePort(3);
+}
+void TFerrow::Comm41Click()
+{
+    ChoosePort(4);
+}
+void TFerrow::Comm51Click()
+{
+    ChoosePort(5);
+}
+void TFerrow::Comm61Click()
+{
+    ChoosePort(6);
+}
 
 void TFerrow::ChoosePort(int n)
 {
@@ -87,7 +105,8 @@ void TFerrow::ProbeCommPort(const char* name)
     const ProbeResult probe = nrComm1->transport()->probe(device);
     G.PortProbeHandle = probe.handle;
     if (probe.outcome == ProbeResult::OpenFailed) {
-        nrLogFile1->Log(QStringLiteral("%1 (%2): cannot open: %3").arg(QLatin1String(name), device, probe.reason));
+        nrLogFile1->Log(
+            QStringLiteral("%1 (%2): cannot open: %3").arg(QLatin1String(name), device, probe.reason));
         Query().messageBox(this, QStringLiteral("Failed to open the comms device"),
                            QStringLiteral("Communications I/O Error"));
         G.PortProbeResult = 0;

@@ -38,7 +38,8 @@ ProbeResult probeSerialDevice(const QString& device)
     }
     if (::tcgetattr(fd, &result.state) != 0) {
         result.outcome = ProbeResult::StateFailed;
-        result.reason = QStringLiteral("not a serial device: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        result.reason =
+            QStringLiteral("not a serial device: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
     } else {
         result.outcome = ProbeResult::Ok;
     }

@@ -21,7 +21,8 @@ namespace {
 bool isPseudoTerminal(int fd)
 {
     struct stat st;
-    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
+    return ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+        major(st.st_rdev) <= 143;
 }
 
 QString systemReason(int err)
@@ -73,16 +74,16 @@ bool QtSerialTransport::applySettings(const SerialLineSettings& s, QString* reas
     QSerialPort::StopBits stopBits;
     QSerialPort::DataBits dataBits;
     QSerialPort::FlowControl flow;
-    if (!toQtParity(s.parity, &parity) || !toQtStopBits(s.stopBits, &stopBits)
-        || !toQtDataBits(s.byteSize, &dataBits) || !toQtFlowControl(s.streamProtocol, &flow)) {
+    if (!toQtParity(s.parity, &parity) || !toQtStopBits(s.stopBits, &stopBits) ||
+        !toQtDataBits(s.byteSize, &dataBits) || !toQtFlowControl(s.streamProtocol, &flow)) {
         *reason = QStringLiteral("line settings out of range: %1").arg(describe(s));
         return false;
     }
     settings_ = s;
     if (!port_.isOpen())
         return true;
-    bool ok = port_.setBaudRate(static_cast<qint32>(s.baudRate)) && port_.setStopBits(stopBits)
-        && port_.setFlowControl(flow);
+    bool ok = port_.setBaudRate(static_cast<qint32>(s.baudRate)) && port_.setStopBits(stopBits) &&
+        port_.setFlowControl(flow);
     // A pseudo-terminal (a simulator, a network bridge) has no UART: it is
     // always 8 bits without parity and refuses anything else. There the two
     // settings do not apply, which is no reason to refuse the link.
@@ -225,7 +226,8 @@ void QtSerialTransport::drainOutput()
     QElapsedTimer clock;
     clock.start();
     int pending = 0;
-    while (::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 && clock.elapsed() < lineTimeMs(pending) + 1000)
+    while (::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 &&
+           clock.elapsed() < lineTimeMs(pending) + 1000)
         QThread::msleep(2);
 }
 

@@ -14,13 +14,13 @@
 struct ProbeResult {
     enum Outcome { Ok, OpenFailed, StateFailed };
     Outcome outcome = OpenFailed;
-    QString reason;      // the operating system's words, for the trace
-    int handle = -1;     // descriptor used by the probe (already released)
-    termios state = {};  // line state read from the device
+    QString reason;     // the operating system's words, for the trace
+    int handle = -1;    // descriptor used by the probe (already released)
+    termios state = {}; // line state read from the device
 };
 
 struct ModemLines {
-    bool known = false;  // false: the device does not report its modem lines
+    bool known = false; // false: the device does not report its modem lines
     bool cts = false;
     bool dsr = false;
 };

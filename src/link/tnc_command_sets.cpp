@@ -84,24 +84,78 @@ void checkTncInMenus(int n)
 
 // ---- Menu choices ----
 
-void TFerrow::TNCClick() { ChooseTnc(0, TNC_SetupForm); }
-void TFerrow::TNC2Click() { ChooseTnc(1, TNC_SetupForm); }
-void TFerrow::TNC3Click() { ChooseTnc(2, TNC_SetupForm); }
-void TFerrow::TNC4Click() { ChooseTnc(3, TNC_SetupForm); }
-void TFerrow::TNC5Click() { ChooseTnc(4, TNC_SetupForm); }
-void TFerrow::TNC6Click() { ChooseTnc(5, TNC_SetupForm); }
-void TFerrow::TNC7Click() { ChooseTnc(6, TNC_SetupForm); }
-void TFerrow::TNC8Click() { ChooseTnc(7, TNC_SetupForm); }
-void TFerrow::TNC11Click() { ChooseTnc(0, TNC_CloseForm); }
-void TFerrow::TNC21Click() { ChooseTnc(1, TNC_CloseForm); }
-void TFerrow::TNC31Click() { ChooseTnc(2, TNC_CloseForm); }
-void TFerrow::TNC41Click() { ChooseTnc(3, TNC_CloseForm); }
-void TFerrow::TNC51Click() { ChooseTnc(4, TNC_CloseForm); }
-void TFerrow::TNC61Click() { ChooseTnc(5, TNC_CloseForm); }
-void TFerrow::TNC71Click() { ChooseTnc(6, TNC_CloseForm); }
-void TFerrow::TNC81Click() { ChooseTnc(7, TNC_CloseForm); }
-void TFerrow::NoTNCClick() { ChooseNoTnc(); }
-void TFerrow::NoTNC2Click() { ChooseNoTnc(); }
+void TFerrow::TNCClick()
+{
+    ChooseTnc(0, TNC_SetupForm);
+}
+void TFerrow::TNC2Click()
+{
+    ChooseTnc(1, TNC_SetupForm);
+}
+void TFerrow::TNC3Click()
+{
+    ChooseTnc(2, TNC_SetupForm);
+}
+void TFerrow::TNC4Click()
+{
+    ChooseTnc(3, TNC_SetupForm);
+}
+void TFerrow::TNC5Click()
+{
+    ChooseTnc(4, TNC_SetupForm);
+}
+void TFerrow::TNC6Click()
+{
+    ChooseTnc(5, TNC_SetupForm);
+}
+void TFerrow::TNC7Click()
+{
+    ChooseTnc(6, TNC_SetupForm);
+}
+void TFerrow::TNC8Click()
+{
+    ChooseTnc(7, TNC_SetupForm);
+}
+void TFerrow::TNC11Click()
+{
+    ChooseTnc(0, TNC_CloseForm);
+}
+void TFerrow::TNC21Click()
+{
+    ChooseTnc(1, TNC_CloseForm);
+}
+void TFerrow::TNC31Click()
+{
+    ChooseTnc(2, TNC_CloseForm);
+}
+void TFerrow::TNC41Click()
+{
+    ChooseTnc(3, TNC_CloseForm);
+}
+void TFerrow::TNC51Click()
+{
+    ChooseTnc(4, TNC_CloseForm);
+}
+void TFerrow::TNC61Click()
+{
+    ChooseTnc(5, TNC_CloseForm);
+}
+void TFerrow::TNC71Click()
+{
+    ChooseTnc(6, TNC_CloseForm);
+}
+void TFerrow::TNC81Click()
+{
+    ChooseTnc(7, TNC_CloseForm);
+}
+void TFerrow::NoTNCClick()
+{
+    ChooseNoTnc();
+}
+void TFerrow::NoTNC2Click()
+{
+    ChooseNoTnc();
+}
 
 bool TFerrow::TncDialogOpen() const
 {
@@ -185,9 +239,9 @@ void TFerrow::SendShutdownTermination()
 void TFerrow::ResetCommandSetup1Click()
 {
     G.ResetCommandText = slotBytes(G.ResetCommand);
-    if (Query().textQuery(QStringLiteral("Input the TNC Reset/Restart Command"), QStringLiteral("RESET Command:"),
-                          G.ResetCommandText)
-        && !G.ResetCommandText.isEmpty())
+    if (Query().textQuery(QStringLiteral("Input the TNC Reset/Restart Command"),
+                          QStringLiteral("RESET Command:"), G.ResetCommandText) &&
+        !G.ResetCommandText.isEmpty())
         storeBytes(G.ResetCommand, G.ResetCommandText);
 }
 

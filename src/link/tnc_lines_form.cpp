@@ -31,8 +31,9 @@ QStringList lineNumbers(int count)
 } // namespace
 
 TncLinesForm::TncLinesForm(const char* caption, const char* heading, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromLatin1(caption));
 

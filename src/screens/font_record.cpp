@@ -13,8 +13,8 @@ ScreenFontRecord fontRecordOf(const QFont& font, qint32 color, int dpi)
     r.Height = -pixels;
     r.Size = static_cast<std::int32_t>(std::lround(pixels * 72.0 / (dpi > 0 ? dpi : 96)));
     r.Color = color;
-    r.Style = (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0)
-        | (font.strikeOut() ? 8 : 0);
+    r.Style = (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
+        (font.strikeOut() ? 8 : 0);
     r.Pitch = font.fixedPitch() ? 2 : 0;
     return r;
 }

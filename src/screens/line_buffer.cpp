@@ -3,14 +3,14 @@
 namespace line_buffer {
 
 namespace {
-constexpr int Capacity = int(TextSlot::MaxText);
+    constexpr int Capacity = int(TextSlot::MaxText);
 
-// Where the next character goes; an index that something else left out of
-// range counts as an empty line rather than a write outside the buffer.
-int nextIndex(const ProcessState& s)
-{
-    return s.LineIndex >= 0 && s.LineIndex <= Capacity ? s.LineIndex : 0;
-}
+    // Where the next character goes; an index that something else left out of
+    // range counts as an empty line rather than a write outside the buffer.
+    int nextIndex(const ProcessState& s)
+    {
+        return s.LineIndex >= 0 && s.LineIndex <= Capacity ? s.LineIndex : 0;
+    }
 } // namespace
 
 QByteArray append(ProcessState& s, char c)

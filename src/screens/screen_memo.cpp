@@ -30,14 +30,10 @@ bool isOwnEditingKey(int qtKey, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Home:
     case Qt::Key_End:
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        return true;
-    case Qt::Key_Delete:
-        return !(modifiers & Qt::ControlModifier);
-    case Qt::Key_Insert:
-        return modifiers == Qt::ControlModifier || modifiers == Qt::ShiftModifier;
-    default:
-        return false;
+    case Qt::Key_PageDown: return true;
+    case Qt::Key_Delete: return !(modifiers & Qt::ControlModifier);
+    case Qt::Key_Insert: return modifiers == Qt::ControlModifier || modifiers == Qt::ShiftModifier;
+    default: return false;
     }
 }
 
@@ -120,28 +116,18 @@ void TScreenMemo::typeCharacter(char c)
 void TScreenMemo::applyTypedCharacter(char c)
 {
     switch (quint8(c)) {
-    case 3:
-        copy();
-        return;
-    case 22:
-        paste();
-        return;
-    case 24:
-        cut();
-        return;
+    case 3: copy(); return;
+    case 22: paste(); return;
+    case 24: cut(); return;
     case 8: {
         QTextCursor caret = textCursor();
         caret.deletePreviousChar();
         setTextCursor(caret);
         return;
     }
-    case 9:
-        insertPlainText(QStringLiteral("\t"));
-        return;
+    case 9: insertPlainText(QStringLiteral("\t")); return;
     case 10:
-    case 13:
-        insertPlainText(QStringLiteral("\n"));
-        return;
+    case 13: insertPlainText(QStringLiteral("\n")); return;
     default:
         // Other control characters are commands to the TNC, not text.
         if (quint8(c) >= 32)

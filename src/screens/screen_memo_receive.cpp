@@ -39,8 +39,7 @@ void TScreenMemo::applyReceived(char c, QString& run, QTextCursor& at)
 {
     const bool afterCr = lastReceivedWasCr_;
     switch (quint8(c)) {
-    case 0:
-        return; // discarded by the character stage
+    case 0: return; // discarded by the character stage
     case 8:
         at.insertText(run);
         run.clear();
@@ -50,11 +49,8 @@ void TScreenMemo::applyReceived(char c, QString& run, QTextCursor& at)
         if (!afterCr)
             run += QLatin1Char('\n');
         break;
-    case 13:
-        run += QLatin1Char('\n');
-        break;
-    default:
-        run += QChar(quint8(c));
+    case 13: run += QLatin1Char('\n'); break;
+    default: run += QChar(quint8(c));
     }
     lastReceivedWasCr_ = quint8(c) == 13;
 }

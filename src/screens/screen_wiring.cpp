@@ -13,7 +13,9 @@ void TFerrow::WireScreenHandlers()
     ReceiveScreen->OnClick = [this] { ReceiveScreenClick(); };
     ReceiveScreen->OnMouseDown = [this] { ReceiveScreenMouseDown(); };
 
-    TransmitScreen->OnKeyDown = [this](quint16& key, TShiftState shift) { TransmitScreenKeyDown(key, shift); };
+    TransmitScreen->OnKeyDown = [this](quint16& key, TShiftState shift) {
+        TransmitScreenKeyDown(key, shift);
+    };
     TransmitScreen->OnKeyPress = [this](char& key) { TransmitScreenKeyPress(key); };
     TransmitScreen->OnKeyUp = [this](quint16& key, TShiftState shift) { TransmitScreenKeyUp(key, shift); };
 

@@ -56,7 +56,8 @@ void TFerrow::ZFileOpenBtnClick()
 void TFerrow::ZSendBtnClick()
 {
     if (!ZEnable->isChecked()) {
-        Query().messageBox(this, QStringLiteral("ZModem Rcv Active must be checked"), QStringLiteral("ZModem Error"));
+        Query().messageBox(this, QStringLiteral("ZModem Rcv Active must be checked"),
+                           QStringLiteral("ZModem Error"));
         return;
     }
     if (G.ZModemConverse == 1) {
@@ -165,8 +166,8 @@ void TFerrow::RcvDirClick()
 {
     // Only a confirmed, non-empty answer is stored.
     if (Query().textQuery(QStringLiteral("Default Directory"), QStringLiteral("ZModem File Transfer"),
-                          G.ReceiveDirText)
-        && !G.ReceiveDirText.isEmpty()) {
+                          G.ReceiveDirText) &&
+        !G.ReceiveDirText.isEmpty()) {
         nrZModem1->SetDefaultPath(QFile::decodeName(G.ReceiveDirText));
         G.ZModemReceiveDir.store(G.ReceiveDirText.toStdString());
     }
@@ -177,7 +178,7 @@ void TFerrow::ModemConnectClick()
     // Only a confirmed, non-empty answer is stored: a cancelled first query
     // must not make "Default String" the command sent to the TNC.
     if (Query().textQuery(QStringLiteral("Connect Command"), QStringLiteral("ZModem File Transfer"),
-                          G.ConnectCommandText)
-        && !G.ConnectCommandText.isEmpty())
+                          G.ConnectCommandText) &&
+        !G.ConnectCommandText.isEmpty())
         G.ZModemConnectCommand.store(G.ConnectCommandText.toStdString());
 }

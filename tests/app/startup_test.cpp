@@ -20,7 +20,10 @@
 
 namespace {
 
-QByteArray slot(const TextSlot& s) { return QByteArray(s.text().data(), qsizetype(s.text().size())); }
+QByteArray slot(const TextSlot& s)
+{
+    return QByteArray(s.text().data(), qsizetype(s.text().size()));
+}
 
 } // namespace
 
@@ -52,18 +55,18 @@ void StartupTest::defaultsAfterCreate_data()
     row("serial: parity 1, 9600 baud, 1 stop bit, 7 bits",
         {G.SerialParity, G.SerialBaudRate, G.SerialStopBits, G.SerialByteSize}, {1, 9600, 1, 7});
     row("nrComm1 takes the serial settings and stays closed",
-        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(), comm->GetStreamProtocol(),
-         comm->GetActive()},
+        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(),
+         comm->GetStreamProtocol(), comm->GetActive()},
         {1, 9600, 1, 7, 0, 0});
     row("screen area 253 high, split at 144/253 in float",
         {qint64(G.ScreenAreaHeight), G.SplitRatio == 144.0f / 253.0f}, {253, 1});
     row("typing: transmit screen active, ETX, dual screen shown, buffered, receive flag",
-        {G.ActiveScreen, G.CommandChar, G.ScreenMode, Ferrow->ModeMemo->toPlainText() == "Dual Screen", G.SendMode,
-         G.ReceiveFlag},
+        {G.ActiveScreen, G.CommandChar, G.ScreenMode, Ferrow->ModeMemo->toPlainText() == "Dual Screen",
+         G.SendMode, G.ReceiveFlag},
         {1, 3, 2, 1, 2, 1});
     row("TNC: None selected, names TNC1..TNC8 and None, reset command RESTART",
-        {G.SelectedTnc, slot(G.TncNames[0]) == "TNC1", slot(G.TncNames[7]) == "TNC8", slot(G.TncNames[8]) == "None",
-         slot(G.ResetCommand) == "RESTART"},
+        {G.SelectedTnc, slot(G.TncNames[0]) == "TNC1", slot(G.TncNames[7]) == "TNC8",
+         slot(G.TncNames[8]) == "None", slot(G.ResetCommand) == "RESTART"},
         {8, 1, 1, 1, 1});
     row("beep, sound idle, white, ZModem on with Break disabled, no broadcast",
         {G.AlarmSound, G.SoundState, G.ColorScheme, G.ZModemEnabled, Ferrow->ZBreakBtn->isEnabled(),
@@ -78,14 +81,16 @@ void StartupTest::defaultsAfterCreate_data()
         {slot(G.ProgramFolder) == home, slot(G.RingInWavePath) == home + "ringin.wav",
          slot(G.RingOutWavePath) == home + "ringout.wav", G.SettingsFilePath.empty(), G.HelpFilePath.empty()},
         {1, 1, 1, 1, 1});
-    // The design font, 15 pixels high (11 points at 96 pixels per inch), regular; black schemes write in white.
+    // The design font, 15 pixels high (11 points at 96 pixels per inch), regular; black schemes write in
+    // white.
     const char* const fontNames[] = {"receive font, white", "transmit font, white", "receive font, black",
                                      "transmit font, black"};
     const ScreenFontRecord* fonts[] = {&G.ReceiveFontWhite, &G.TransmitFontWhite, &G.ReceiveFontBlack,
                                        &G.TransmitFontBlack};
     for (int i = 0; i < 4; ++i)
-        row(fontNames[i], {slot(fonts[i]->Name) == "MS Sans Serif", fonts[i]->Height, fonts[i]->Size, fonts[i]->Color,
-                           fonts[i]->Style, fonts[i]->Pitch},
+        row(fontNames[i],
+            {slot(fonts[i]->Name) == "MS Sans Serif", fonts[i]->Height, fonts[i]->Size, fonts[i]->Color,
+             fonts[i]->Style, fonts[i]->Pitch},
             {1, -15, 11, i < 2 ? qint32(0xFF000008) : 0x00FFFFFF, 0, 0});
     row("nothing sent at creation", {f.transcript.entries.size()}, {0});
 }
@@ -104,8 +109,10 @@ void StartupTest::firstShow_data()
     QTest::addColumn<QString>("receiveText");
 
     QTest::newRow("dual screen: banner and prompt in the transmit screen")
-        << 2 << "Quillmar EMCOMM/ARES Program \n< " << "";
-    QTest::newRow("single screen: banner in the receive screen") << 1 << "" << "Quillmar EMCOMM/ARES Program \n";
+        << 2 << "Quillmar EMCOMM/ARES Program \n< "
+        << "";
+    QTest::newRow("single screen: banner in the receive screen") << 1 << ""
+                                                                 << "Quillmar EMCOMM/ARES Program \n";
 }
 
 void StartupTest::firstShow()
@@ -138,16 +145,17 @@ void StartupTest::menuBarOrderAndCheckMarks()
     QStringList menus;
     for (QAction* a : Ferrow->menuBar()->actions())
         menus << a->text();
-    QCOMPARE(menus, (QStringList{"File", "ZModem", "Edit", "Options", "Mode", "Screen", "Alarm", "Broadcast",
-                                 "Help"}));
+    QCOMPARE(
+        menus,
+        (QStringList{"File", "ZModem", "Edit", "Options", "Mode", "Screen", "Alarm", "Broadcast", "Help"}));
     QCOMPARE(Ferrow->windowTitle(), QStringLiteral("Quillmar"));
     QStringList ports;
     for (QAction* a : Ferrow->Port1->actions())
         ports << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(ports, (QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "-", "None"}));
-    for (QAction* checked : {Ferrow->None1, Ferrow->TNC, Ferrow->TNC11, Ferrow->ZEnable, Ferrow->ConverseOff,
-                             Ferrow->Buffered, Ferrow->DualScreenBtn, Ferrow->White1, Ferrow->OFF1, Ferrow->Beep2,
-                             Ferrow->NONE2})
+    for (QAction* checked :
+         {Ferrow->None1, Ferrow->TNC, Ferrow->TNC11, Ferrow->ZEnable, Ferrow->ConverseOff, Ferrow->Buffered,
+          Ferrow->DualScreenBtn, Ferrow->White1, Ferrow->OFF1, Ferrow->Beep2, Ferrow->NONE2})
         QVERIFY2(checked->isChecked(), qPrintable(checked->objectName() + " " + checked->text()));
     QCOMPARE(Ferrow->TNCSelect->count(), 10);
 }

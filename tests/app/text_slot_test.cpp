@@ -22,11 +22,14 @@ void TextSlotTest::store_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("expectedText"); // then a zero byte, then `before` untouched
 
-    QTest::newRow("short text over longer one keeps the tail") << QByteArray("ABCDEFGH") << QByteArray("xy")
-                                                               << QByteArray("xy");
-    QTest::newRow("empty text writes only the terminator") << QByteArray("ABCD") << QByteArray() << QByteArray();
-    QTest::newRow("255 characters fit exactly") << QByteArray() << QByteArray(255, 'a') << QByteArray(255, 'a');
-    QTest::newRow("longer text is cut at 255") << QByteArray() << QByteArray(300, 'x') << QByteArray(255, 'x');
+    QTest::newRow("short text over longer one keeps the tail")
+        << QByteArray("ABCDEFGH") << QByteArray("xy") << QByteArray("xy");
+    QTest::newRow("empty text writes only the terminator")
+        << QByteArray("ABCD") << QByteArray() << QByteArray();
+    QTest::newRow("255 characters fit exactly")
+        << QByteArray() << QByteArray(255, 'a') << QByteArray(255, 'a');
+    QTest::newRow("longer text is cut at 255")
+        << QByteArray() << QByteArray(300, 'x') << QByteArray(255, 'x');
 }
 
 void TextSlotTest::store()

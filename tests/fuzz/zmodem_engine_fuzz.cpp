@@ -25,18 +25,24 @@ struct CountingSink : ByteSink {
 // Stops the run when a file is reported received but is not in the store.
 struct CheckingListener : Listener {
     MemoryFileStore* files = nullptr;
-    void fileReceived(const std::string& path) override {
-        if (!files->file(path)) std::abort();  // reported but not there
+    void fileReceived(const std::string& path) override
+    {
+        if (!files->file(path))
+            std::abort(); // reported but not there
     }
 };
 
-bool temporaryLeft(const MemoryFileStore& files) {
+bool temporaryLeft(const MemoryFileStore& files)
+{
     for (const auto& [path, bytes] : files.files())
-        if (path.find(".part") != std::string::npos) return true;
+        if (path.find(".part") != std::string::npos)
+            return true;
     return false;
 }
 
-void writeSeed(const std::string& dir, const char* name, std::uint8_t mode, const std::vector<std::uint8_t>& wire) {
+void writeSeed(const std::string& dir, const char* name, std::uint8_t mode,
+               const std::vector<std::uint8_t>& wire)
+{
     const std::string path = dir + "/" + name;
     if (FILE* out = std::fopen(path.c_str(), "wb")) {
         std::fputc(mode, out);
@@ -46,13 +52,15 @@ void writeSeed(const std::string& dir, const char* name, std::uint8_t mode, cons
 }
 
 // Valid exchanges to start from, so the fuzzer reaches the data states quickly.
-void writeSeeds(const std::string& dir) {
+void writeSeeds(const std::string& dir)
+{
     FrameWriter writer;
     std::vector<std::uint8_t> send = {'r', 'z', '\r'};
     writer.hexHeader(send, Header::at(FrameType::RQInit, 0));
     writer.binaryHeader(send, Header::flags(FrameType::File, kConvBinary), true);
     const std::string info = std::string("seed.txt") + '\0' + "5 0 100644 0 1 5" + '\0';
-    writer.subpacket(send, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck, true);
+    writer.subpacket(send, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(),
+                     Terminator::WaitAck, true);
     writer.binaryHeader(send, Header::at(FrameType::Data, 0), true);
     const std::uint8_t data[] = {'h', 'e', 'l', 'l', 'o'};
     writer.subpacket(send, data, 3, Terminator::Go, true);
@@ -72,9 +80,10 @@ void writeSeeds(const std::string& dir) {
     writeSeed(dir, "sender-replies", 0x02, replies);
 }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     if (const char* dir = std::getenv("QUILLMAR_FUZZ_WRITE_SEEDS")) {
         writeSeeds(dir);
         std::exit(0);
@@ -82,8 +91,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
     const std::uint8_t control = data[0];
     ++data;
     --size;
@@ -103,8 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     switch (control & 0x03) {
     case 1: engine.receive(); break;
-    case 2: case 3: engine.send({"/out/a"}); break;
-    default: break;  // idle watching
+    case 2:
+    case 3: engine.send({"/out/a"}); break;
+    default: break; // idle watching
     }
     const std::size_t chunk = 1 + ((control >> 2) & 0x03) * 97;
     std::vector<std::uint8_t> terminal;
@@ -113,12 +125,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t count = std::min(chunk, size - pos);
         const std::size_t before = terminal.size();
         engine.feed(data + pos, count, terminal);
-        if (terminal.size() - before > count) std::abort();  // the terminal got bytes nobody sent
+        if (terminal.size() - before > count)
+            std::abort(); // the terminal got bytes nobody sent
         now += (control & 0x40) ? 700 : 30;
         engine.tick(now);
         const std::size_t room = (control & 0x80) ? 64 : 4096;
-        if (engine.pump(room) > room) std::abort();
-        if (!engine.transferring() && temporaryLeft(files)) std::abort();
+        if (engine.pump(room) > room)
+            std::abort();
+        if (!engine.transferring() && temporaryLeft(files))
+            std::abort();
     }
     return 0;
 }

@@ -35,28 +35,31 @@ void LinkTncSimTest::startConnectDisconnectClose()
     G.TncTermCommands[2][1].store("BTEXT %");
     G.TncTermCommands[2][3].store("MYCALL N0CALL");
     G.TncInitCommands[1][0].store("MYCALL W0RONG"); // another TNC's lines stay home
-    Ferrow->Comm11Click(); // the stored port, opened while the settings are applied
+    Ferrow->Comm11Click();                          // the stored port, opened while the settings are applied
     QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(Ferrow->LogScreen->toPlainText()));
     StationForm->setStation(31, "K1ABC", "C K1ABC VIA W1XYZ-1");
 
     f.show();
     const QByteArray atStart = "MYCALL K1ABC\rBTEXT Net control\r";
     QTRY_COMPARE_WITH_TIMEOUT(sim.transcript(), atStart, kSimWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0CALL")),
-                             kSimWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0CALL")), kSimWaitMs);
 
     Ferrow->ConnectBtn->click(); // entry 32, as start-up left the drop-down
     QTRY_VERIFY_WITH_TIMEOUT(
         Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("*** CONNECTED to K1ABC VIA W1XYZ-1")),
         kSimWaitMs);
     Ferrow->DisconnectBtn->click();
-    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("*** DISCONNECTED")),
-                             kSimWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("*** DISCONNECTED")), kSimWaitMs);
 
     Ferrow->close();
     QVERIFY(!Ferrow->nrComm1->GetActive());
     QTRY_COMPARE_WITH_TIMEOUT(sim.transcript(),
-                              atStart + "C K1ABC VIA W1XYZ-1\r" + "\x03" "DISCONNECT\r" + "BTEXT %\rMYCALL N0CALL\r",
+                              atStart + "C K1ABC VIA W1XYZ-1\r" +
+                                  "\x03"
+                                  "DISCONNECT\r" +
+                                  "BTEXT %\rMYCALL N0CALL\r",
                               kSimWaitMs);
     QVERIFY(sim.stop());
     QVERIFY(f.query.boxes.isEmpty());

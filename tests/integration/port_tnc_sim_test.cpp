@@ -60,8 +60,8 @@ void PortTncSimTest::trafficFailureAndReturn()
     QVERIFY(Ferrow->CTS_Status->GetChecked());
     Ferrow->ReceiveScreen->clear();
     Ferrow->nrComm1->SendString("MYCALL K1ABC\r");
-    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0CALL")),
-                             kSimWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0CALL")), kSimWaitMs);
     QVERIFY(f.query.boxes.isEmpty());
 }
 

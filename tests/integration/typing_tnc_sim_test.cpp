@@ -30,15 +30,17 @@ void TypingTncSimTest::typedKeysReachTheTnc_data()
     QTest::addColumn<QByteArray>("received"); // what the simulator got
     QTest::addColumn<QString>("shownLast");   // how the receive screen ends
 
-    QTest::newRow("buffered: one command line") << 2 << 2 << "M Y C A L L <Enter>" << QByteArray("MYCALL\r")
-                                                << "cmd:MYCALL\nMYCALL N0CALL\ncmd:";
+    QTest::newRow("buffered: one command line")
+        << 2 << 2 << "M Y C A L L <Enter>" << QByteArray("MYCALL\r") << "cmd:MYCALL\nMYCALL N0CALL\ncmd:";
     QTest::newRow("immediate: key by key, its Backspace echo undone on screen")
-        << 2 << 1 << "M Y <BS> Y C A L L <Enter>" << QByteArray("MY\bYCALL\r") << "cmd:MYCALL\nMYCALL N0CALL\ncmd:";
+        << 2 << 1 << "M Y <BS> Y C A L L <Enter>" << QByteArray("MY\bYCALL\r")
+        << "cmd:MYCALL\nMYCALL N0CALL\ncmd:";
     QTest::newRow("immediate: connect, a converse line, Ctrl+C back to command mode")
         << 2 << 1 << "C <Space> K 1 A B C <Enter> H I <Enter> ^C" << QByteArray("C K1ABC\rHI\r\x03")
         << "HI\nK1ABC: copied \"HI\" 73\ncmd:";
     QTest::newRow("single screen, buffered: typed locally, then echoed")
-        << 1 << 2 << "M Y C A L L <Enter>" << QByteArray("MYCALL\r") << "cmd:MYCALL\nMYCALL\nMYCALL N0CALL\ncmd:";
+        << 1 << 2 << "M Y C A L L <Enter>" << QByteArray("MYCALL\r")
+        << "cmd:MYCALL\nMYCALL\nMYCALL N0CALL\ncmd:";
 }
 
 void TypingTncSimTest::typedKeysReachTheTnc()
@@ -55,7 +57,8 @@ void TypingTncSimTest::typedKeysReachTheTnc()
     Ferrow->Comm11->trigger();
     QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(Ferrow->LogScreen->toPlainText()));
     // The simulator's sign-on ends with its prompt; type once it is there.
-    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().endsWith(QStringLiteral("cmd:")), kSimWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().endsWith(QStringLiteral("cmd:")),
+                             kSimWaitMs);
     G.ScreenMode = screenMode;
     (sendMode == 1 ? Ferrow->Immediate : Ferrow->Buffered)->trigger();
 

@@ -16,21 +16,27 @@ constexpr int kTransferMs = 60000;
 // A socat pty pair with links A and B in a folder; ready once socat says it is moving data.
 class PtyPair {
 public:
-    explicit PtyPair(const QString& folder) : a_(folder + "/A"), b_(folder + "/B") {
+    explicit PtyPair(const QString& folder)
+        : a_(folder + "/A")
+        , b_(folder + "/B")
+    {
         socat_.setProcessChannelMode(QProcess::SeparateChannels);
-        socat_.setReadChannel(QProcess::StandardError);  // socat reports on stderr
+        socat_.setReadChannel(QProcess::StandardError); // socat reports on stderr
         socat_.start("socat", {"-d", "-d", "pty,raw,echo=0,link=" + a_, "pty,raw,echo=0,link=" + b_});
     }
-    ~PtyPair() {
+    ~PtyPair()
+    {
         socat_.kill();
         socat_.waitForFinished(kStartMs);
     }
     // Waits for socat's own report that both ends are open, bounded.
-    bool ready() {
+    bool ready()
+    {
         QDeadlineTimer deadline(kStartMs);
         QByteArray said;
         while (!said.contains("starting data transfer loop")) {
-            if (deadline.hasExpired() || !socat_.waitForReadyRead(int(deadline.remainingTime()))) return false;
+            if (deadline.hasExpired() || !socat_.waitForReadyRead(int(deadline.remainingTime())))
+                return false;
             said += socat_.readAllStandardError();
         }
         return QFile::exists(a_) && QFile::exists(b_);
@@ -44,40 +50,48 @@ private:
 };
 
 // Runs `command` in `folder` with stdin and stdout on the pty link, as one would type `cmd <B >B`.
-void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command) {
+void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command)
+{
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QStringList args{"-c", "link=$1; shift; exec \"$@\" <\"$link\" >\"$link\"", "sh", link};
     process.start("/bin/sh", args + command);
 }
 
-QByteArray randomBytes(qsizetype size, quint32 seed) {
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
     QRandomGenerator random(seed);
     QByteArray bytes(size, Qt::Uninitialized);
-    for (auto& b : bytes) b = char(random.generate() & 0xFF);
+    for (auto& b : bytes)
+        b = char(random.generate() & 0xFF);
     return bytes;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray readFile(const QString& path) {
+QByteArray readFile(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-QString tool() { return qEnvironmentVariable("QUILLMAR_BUILD_DIR", ".") + "/quillmar-zmodem"; }
+QString tool()
+{
+    return qEnvironmentVariable("QUILLMAR_BUILD_DIR", ".") + "/quillmar-zmodem";
+}
 
 // One file of a transfer: how it is named to the sender and where it must land.
 struct Sent {
-    QString announced;   // as given to the sender
-    QString storedAs;    // where it must land, relative to the receive folder
+    QString announced; // as given to the sender
+    QString storedAs;  // where it must land, relative to the receive folder
     QByteArray bytes;
 };
 
-}  // namespace
+} // namespace
 
 // Real transfers with sz and rz, compared byte for byte.
 class ZmodemLrzszInteropTest : public QObject {
@@ -89,13 +103,16 @@ private slots:
     void transfersAgainstLrzsz();
 };
 
-void ZmodemLrzszInteropTest::initTestCase() {
+void ZmodemLrzszInteropTest::initTestCase()
+{
     for (const char* program : {"sz", "rz", "socat"})
-        if (QStandardPaths::findExecutable(program).isEmpty()) QSKIP(qPrintable(QString(program) + " is not installed"));
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(QString(program) + " is not installed"));
     QVERIFY2(QFile::exists(tool()), qPrintable(tool() + " is missing"));
 }
 
-void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data() {
+void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data()
+{
     QTest::addColumn<bool>("oursSends");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QList<int>>("sizes");
@@ -106,7 +123,8 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data() {
     const QStringList names{"empty", "one", "k-1", "k", "k+1", "three-mib"};
     for (bool ours : {false, true}) {
         const QByteArray way = ours ? "ours to rz: " : "sz to ours: ";
-        QTest::newRow(way + "sizes 0 to 3 MiB in one session") << ours << names << sizes << names << QStringList{};
+        QTest::newRow(way + "sizes 0 to 3 MiB in one session")
+            << ours << names << sizes << names << QStringList{};
         QTest::newRow(way + "name with spaces") << ours << QStringList{"net log 3.txt"} << QList<int>{5000}
                                                 << QStringList{"net log 3.txt"} << QStringList{};
     }
@@ -114,14 +132,16 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data() {
     QTest::newRow("sz to ours: hostile name") << false << QStringList{"../escape.txt"} << QList<int>{777}
                                               << QStringList{"escape.txt"} << QStringList{};
     QTest::newRow("sz to ours: existing name gets a new one")
-        << false << QStringList{"report.txt"} << QList<int>{4000} << QStringList{"report.txt.1"} << QStringList{"report.txt"};
+        << false << QStringList{"report.txt"} << QList<int>{4000} << QStringList{"report.txt.1"}
+        << QStringList{"report.txt"};
     // rz refuses to replace a file: our sender takes the ZSKIP and carries on.
-    QTest::newRow("ours to rz: existing name is skipped") << true << QStringList{"report.txt", "next.txt"}
-                                                          << QList<int>{4000, 300} << QStringList{"", "next.txt"}
-                                                          << QStringList{"report.txt"};
+    QTest::newRow("ours to rz: existing name is skipped")
+        << true << QStringList{"report.txt", "next.txt"} << QList<int>{4000, 300}
+        << QStringList{"", "next.txt"} << QStringList{"report.txt"};
 }
 
-void ZmodemLrzszInteropTest::transfersAgainstLrzsz() {
+void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
+{
     QFETCH(bool, oursSends);
     QFETCH(QStringList, names);
     QFETCH(QList<int>, sizes);
@@ -139,7 +159,8 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz() {
         files.push_back(sent);
     }
     const QByteArray oldContent("already here\n");
-    for (const auto& name : alreadyThere) QVERIFY(writeFile(inDir + "/" + name, oldContent));
+    for (const auto& name : alreadyThere)
+        QVERIFY(writeFile(inDir + "/" + name, oldContent));
 
     PtyPair pair(folder.path());
     QVERIFY2(pair.ready(), "socat did not open the pty pair");
@@ -153,15 +174,18 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz() {
     }
     QVERIFY2(sender.waitForFinished(kTransferMs), "sender did not finish");
     QVERIFY2(receiver.waitForFinished(kTransferMs), "receiver did not finish");
-    const QByteArray log = "sender: " + sender.readAllStandardError() + "\nreceiver: " + receiver.readAllStandardError();
+    const QByteArray log =
+        "sender: " + sender.readAllStandardError() + "\nreceiver: " + receiver.readAllStandardError();
     QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == 0, log.constData());
     QVERIFY2(receiver.exitStatus() == QProcess::NormalExit && receiver.exitCode() == 0, log.constData());
 
     for (const auto& sent : files) {
-        if (sent.storedAs.isEmpty()) continue;
+        if (sent.storedAs.isEmpty())
+            continue;
         QCOMPARE(readFile(inDir + "/" + sent.storedAs), sent.bytes);
     }
-    for (const auto& name : alreadyThere) QCOMPARE(readFile(inDir + "/" + name), oldContent);
+    for (const auto& name : alreadyThere)
+        QCOMPARE(readFile(inDir + "/" + name), oldContent);
     // in/../escape.txt would be the folder above the receive folder.
     QVERIFY2(!QFile::exists(folder.filePath("escape.txt")), "a file landed outside the receive folder");
     // Nothing else: no temporary files, nothing under another name.

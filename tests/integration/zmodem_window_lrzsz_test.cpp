@@ -39,8 +39,9 @@ struct PtyPair {
     {
         com1 = home + QStringLiteral("COM1");
         peer = home + QStringLiteral("peer");
-        socat.start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") + com1,
-                                              QStringLiteral("pty,raw,echo=0,link=") + peer});
+        socat.start(
+            QStringLiteral("socat"),
+            {QStringLiteral("pty,raw,echo=0,link=") + com1, QStringLiteral("pty,raw,echo=0,link=") + peer});
         return socat.waitForStarted(WaitMs);
     }
     ~PtyPair()
@@ -54,7 +55,8 @@ struct PtyPair {
 void startPeer(QProcess& process, const QString& peer, const QString& dir, const QString& command)
 {
     process.setWorkingDirectory(dir);
-    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec %1 <'%2' >'%2'").arg(command, peer)});
+    process.start(QStringLiteral("sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec %1 <'%2' >'%2'").arg(command, peer)});
 }
 
 QString statusText()

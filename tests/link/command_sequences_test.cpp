@@ -21,8 +21,8 @@ constexpr int AsAfterStart = -2; // the drop-down as start-up left it: its last 
 
 QPushButton* buttonNamed(const QString& caption)
 {
-    for (QPushButton* b : {Ferrow->ConnectBtn, Ferrow->DisconnectBtn, Ferrow->TncResetBtn, Ferrow->ConverseBtn,
-                           Ferrow->SendFunctionBtn})
+    for (QPushButton* b : {Ferrow->ConnectBtn, Ferrow->DisconnectBtn, Ferrow->TncResetBtn,
+                           Ferrow->ConverseBtn, Ferrow->SendFunctionBtn})
         if (b->text() == caption)
             return b;
     return nullptr;
@@ -45,17 +45,18 @@ void CommandSequencesTest::buttons_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("portOpen");
-    QTest::addColumn<int>("chosen"); // row chosen in the drop-down
+    QTest::addColumn<int>("chosen");        // row chosen in the drop-down
     QTest::addColumn<QByteArray>("stored"); // the chosen row's path or command
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QString>("box"); // "caption|text"
 
-    const auto row = [](const char* name, const char* button, bool portOpen, int chosen, const QByteArray& stored,
-                        const QStringList& sent, const QString& box = {}) {
+    const auto row = [](const char* name, const char* button, bool portOpen, int chosen,
+                        const QByteArray& stored, const QStringList& sent, const QString& box = {}) {
         QTest::newRow(name) << button << portOpen << chosen << stored << sent << box;
     };
     const QStringList lineOut{"SendString C N0CALL", "pause 100", "SendChar 13"};
-    row("Connect after start: entry 32's path, pause, CR", "Connect", true, AsAfterStart, "C N0CALL", lineOut);
+    row("Connect after start: entry 32's path, pause, CR", "Connect", true, AsAfterStart, "C N0CALL",
+        lineOut);
     row("Connect to the chosen station", "Connect", true, 4, "C N0CALL", lineOut);
     // An empty text is written as it is stored: no byte reaches the line.
     row("Connect with an empty path: only CR after the pause", "Connect", true, AsAfterStart, "",
@@ -71,7 +72,8 @@ void CommandSequencesTest::buttons_data()
         {"SendString <3>", "SendString DISCONNE<13>"});
     row("Conv: CONVERS and CR in one text, then the pause", "Conv", true, AsAfterStart, "",
         {"SendString CONVERS<13>", "pause 100"});
-    row("Send after start: function 12's command, pause, CR", "Send", true, AsAfterStart, "C N0CALL", lineOut);
+    row("Send after start: function 12's command, pause, CR", "Send", true, AsAfterStart, "C N0CALL",
+        lineOut);
     row("Send the chosen function", "Send", true, 0, "C N0CALL", lineOut);
     row("Send an empty command: only CR after the pause", "Send", true, AsAfterStart, "",
         {"SendString ", "pause 100", "SendChar 13"});
@@ -117,7 +119,8 @@ void CommandSequencesTest::buttons()
     for (QWidget* owner : f.query.boxOwners)
         QCOMPARE(owner, static_cast<QWidget*>(Ferrow));
     // The serial layer says so when a send finds no port.
-    QCOMPARE(Ferrow->LogScreen->toPlainText().contains(QStringLiteral("not sent")), !portOpen && box.isEmpty());
+    QCOMPARE(Ferrow->LogScreen->toPlainText().contains(QStringLiteral("not sent")),
+             !portOpen && box.isEmpty());
     // The keyboard goes back to the typing screen unless a box stopped the button.
     const bool focusBack = box.isEmpty() && chosen != -1;
     QCOMPARE(G.ActiveScreen, focusBack ? 1 : 0);
@@ -138,39 +141,44 @@ void CommandSequencesTest::tncSets_data()
     // No TNC: None (8), the empty selector row (9), an unmatched typed name (-1).
     for (const int none : {8, 9, -1}) {
         QTest::addRow("Initialize: no TNC (%d)", none) << "Initialize TNC" << none << oneAndThree << nothing;
-        QTest::addRow("Terminate: no TNC (%d), not even ETX", none) << "Terminate TNC" << none << oneAndThree << nothing;
-        QTest::addRow("start-up: no TNC (%d)", none) << "start-up" << none << oneAndThree << QStringList{"pause 100"};
+        QTest::addRow("Terminate: no TNC (%d), not even ETX", none)
+            << "Terminate TNC" << none << oneAndThree << nothing;
+        QTest::addRow("start-up: no TNC (%d)", none)
+            << "start-up" << none << oneAndThree << QStringList{"pause 100"};
         QTest::addRow("close: no TNC (%d)", none) << "close" << none << oneAndThree << nothing;
     }
 
     QTest::newRow("Initialize: lines 1 and 3, the empty line 2 skipped")
         << "Initialize TNC" << 2 << oneAndThree
-        << QStringList{"SendString MYCALL N0CALL", "SendString <13>", "pause 250",
+        << QStringList{"SendString MYCALL N0CALL",     "SendString <13>", "pause 250",
                        "SendString BTEXT Net control", "SendString <13>", "pause 250"};
     QTest::newRow("Initialize: line 32 goes out, slot 32 never")
-        << "Initialize TNC" << 0 << lastSlots << QStringList{"SendString LINE 32", "SendString <13>", "pause 250"};
+        << "Initialize TNC" << 0 << lastSlots
+        << QStringList{"SendString LINE 32", "SendString <13>", "pause 250"};
     QTest::newRow("Initialize: all lines empty") << "Initialize TNC" << 7 << Lines{} << nothing;
 
     QTest::newRow("Terminate: ETX first, then each line, pause, CR")
         << "Terminate TNC" << 2 << oneAndThree
-        << QStringList{"SendString <3>", "SendString MYCALL N0CALL", "pause 100", "SendString <13>",
-                       "SendString BTEXT Net control", "pause 100", "SendString <13>"};
+        << QStringList{"SendString <3>",  "SendString MYCALL N0CALL",     "pause 100",
+                       "SendString <13>", "SendString BTEXT Net control", "pause 100",
+                       "SendString <13>"};
     QTest::newRow("Terminate: 32 empty lines send exactly one ETX")
         << "Terminate TNC" << 5 << Lines{} << QStringList{"SendString <3>"};
 
     // Start-up: the banner's pause comes first.
     QTest::newRow("start-up: lines 1, 2 and 5, after the banner")
         << "start-up" << 2 << Lines{{0, "A"}, {1, "B"}, {4, "E"}}
-        << QStringList{"pause 100", "SendString A", "pause 35", "SendChar 13", "pause 150", "SendString B",
-                       "pause 35", "SendChar 13", "pause 150", "SendString E", "pause 35", "SendChar 13",
-                       "pause 150"};
+        << QStringList{"pause 100",    "SendString A", "pause 35",    "SendChar 13", "pause 150",
+                       "SendString B", "pause 35",     "SendChar 13", "pause 150",   "SendString E",
+                       "pause 35",     "SendChar 13",  "pause 150"};
 
     QTest::newRow("close: lines 1 and 3, before the port closes")
         << "close" << 2 << oneAndThree
-        << QStringList{"SendString MYCALL N0CALL", "pause 25", "SendChar 13", "pause 150",
+        << QStringList{"SendString MYCALL N0CALL",     "pause 25", "SendChar 13", "pause 150",
                        "SendString BTEXT Net control", "pause 25", "SendChar 13", "pause 150"};
     QTest::newRow("close: line 32 goes out, slot 32 never")
-        << "close" << 6 << lastSlots << QStringList{"SendString LINE 32", "pause 25", "SendChar 13", "pause 150"};
+        << "close" << 6 << lastSlots
+        << QStringList{"SendString LINE 32", "pause 25", "SendChar 13", "pause 150"};
 }
 
 void CommandSequencesTest::tncSets()

@@ -59,7 +59,7 @@ private slots:
 void PortChoiceTest::choices_data()
 {
     QTest::addColumn<QStringList>("sequence");
-    QTest::addColumn<QString>("state"); // as portState() writes it
+    QTest::addColumn<QString>("state");    // as portState() writes it
     QTest::addColumn<QList<int>>("opens"); // devices opened, by COM number
     QTest::addColumn<int>("closes");
     QTest::addColumn<bool>("focusStep"); // the last choice hands the caret back
@@ -69,10 +69,11 @@ void PortChoiceTest::choices_data()
     QTest::newRow("an already checked port does nothing")
         << QStringList{"COM4", "COM4"} << "COM4: 4 4 COM4 active=1 lamps=11" << QList<int>{4} << 0 << false;
     // "None" leaves the lamps as they were.
-    QTest::newRow("None twice after COM3") << QStringList{"COM3", "None", "None"} << "None: 0 0 NONE active=0 lamps=11"
-                                           << QList<int>{3} << 1 << false;
-    QTest::newRow("None twice from the start") << QStringList{"None", "None"} << "None: 0 0 NONE active=0 lamps=00"
-                                               << QList<int>{} << 0 << false;
+    QTest::newRow("None twice after COM3")
+        << QStringList{"COM3", "None", "None"} << "None: 0 0 NONE active=0 lamps=11" << QList<int>{3} << 1
+        << false;
+    QTest::newRow("None twice from the start")
+        << QStringList{"None", "None"} << "None: 0 0 NONE active=0 lamps=00" << QList<int>{} << 0 << false;
 }
 
 void PortChoiceTest::choices()
@@ -159,7 +160,8 @@ void PortChoiceTest::commsInterfaceSetup()
 
     QCOMPARE(f.query.queries, QStringList{QStringLiteral("line settings")});
     // The byte size stays in the serial layer until the settings are saved.
-    QCOMPARE((QList<int>{G.SerialBaudRate, G.SerialParity, G.SerialStopBits, G.SerialByteSize, G.SerialStreamProtocol}),
+    QCOMPARE((QList<int>{G.SerialBaudRate, G.SerialParity, G.SerialStopBits, G.SerialByteSize,
+                         G.SerialStreamProtocol}),
              confirm ? (QList<int>{1200, pNone, sbTwo, 7, spRtsCts}) : (QList<int>{9600, 1, 1, 7, 0}));
     QCOMPARE(Ferrow->nrComm1->lineSettings(), confirm ? chosen : SerialLineSettings{});
     // The open port takes the new line settings at once; it is not reopened.
@@ -191,7 +193,8 @@ void PortChoiceTest::portResolution()
     else if (present == "file")
         QVERIFY(QFile(own).open(QIODevice::WriteOnly));
 
-    QCOMPARE(resolveComPort(folder.path() + QLatin1Char('/'), 3), ownPath ? own : QStringLiteral("/dev/ttyS2"));
+    QCOMPARE(resolveComPort(folder.path() + QLatin1Char('/'), 3),
+             ownPath ? own : QStringLiteral("/dev/ttyS2"));
 }
 
 QTEST_MAIN(PortChoiceTest)

@@ -20,7 +20,7 @@ namespace {
 
 // One setup window seen through its two lists, scroll bar, edit box and buttons.
 struct Table {
-    QListWidget* first; // names
+    QListWidget* first;  // names
     QListWidget* second; // paths or command strings
     QScrollBar* bar;
     QLineEdit* edit;
@@ -32,10 +32,13 @@ struct Table {
 Table table(const QString& which)
 {
     if (which == "stations")
-        return {StationForm->StationList, StationForm->ConnectList, StationForm->StationSelect,
-                StationForm->Edit_Station_Path, StationForm->StationBtn, StationForm->PathBtn, Ferrow->ConnectList};
-    return {FunctionForm->FunctionName, FunctionForm->FunctionString, FunctionForm->FunctionSelect,
-            FunctionForm->EditFunctionCommand, FunctionForm->FunctionNameBtn, FunctionForm->FunctionCmdEditBtn,
+        return {StationForm->StationList,   StationForm->ConnectList,
+                StationForm->StationSelect, StationForm->Edit_Station_Path,
+                StationForm->StationBtn,    StationForm->PathBtn,
+                Ferrow->ConnectList};
+    return {FunctionForm->FunctionName,    FunctionForm->FunctionString,
+            FunctionForm->FunctionSelect,  FunctionForm->EditFunctionCommand,
+            FunctionForm->FunctionNameBtn, FunctionForm->FunctionCmdEditBtn,
             Ferrow->FunctionList};
 }
 
@@ -81,17 +84,20 @@ private slots:
 void StationFunctionTablesTest::rowEdits_data()
 {
     QTest::addColumn<QString>("which");
-    QTest::addColumn<QStringList>("steps"); // "bar N", "click first N", "click second N", "type T", "first", "second"
+    QTest::addColumn<QStringList>(
+        "steps"); // "bar N", "click first N", "click second N", "type T", "first", "second"
     QTest::addColumn<QString>("editShows"); // the edit box after the steps
     QTest::addColumn<QStringList>("changed");
 
     for (const QString which : {"stations", "functions"}) {
         const QByteArray w = which.toLatin1() + ": ";
         QTest::newRow(w + "rows at the scroll bar, an empty edit box clears one")
-            << which << QStringList{"bar 3", "type W1AW", "first", "type C W1AW", "second", "bar 4", "type ", "first"}
+            << which
+            << QStringList{"bar 3", "type W1AW", "first", "type C W1AW", "second", "bar 4", "type ", "first"}
             << "" << QStringList{"first 3=W1AW", "first 4=", "second 3=C W1AW"};
         QTest::newRow(w + "a name click moves only the name list")
-            << which << QStringList{"bar 2", "click first 7", "type X", "second"} << "X" << QStringList{"second 2=X"};
+            << which << QStringList{"bar 2", "click first 7", "type X", "second"} << "X"
+            << QStringList{"second 2=X"};
         QTest::newRow(w + "a click copies the row into the edit box")
             << which << QStringList{"click second 5"} << "second 5" << QStringList{};
         QTest::newRow(w + "300 characters are cut to 255")

@@ -55,10 +55,18 @@ struct LinesWindow {
 LinesWindow linesWindow(bool termination)
 {
     if (termination)
-        return {TNC_CloseForm, TNC_CloseForm->TNC_Cmd_Number2, TNC_CloseForm->TNC_CommandList2,
-                TNC_CloseForm->CmdScrollBar2, TNC_CloseForm->TNC_Commands_Edit2, TNC_CloseForm->UpdateBtn2};
-    return {TNC_SetupForm, TNC_SetupForm->TNC_Cmd_Number, TNC_SetupForm->TNC_CommandList,
-            TNC_SetupForm->CmdScrollBar, TNC_SetupForm->TNC_Commands_Edit, TNC_SetupForm->UpdateBtn};
+        return {TNC_CloseForm,
+                TNC_CloseForm->TNC_Cmd_Number2,
+                TNC_CloseForm->TNC_CommandList2,
+                TNC_CloseForm->CmdScrollBar2,
+                TNC_CloseForm->TNC_Commands_Edit2,
+                TNC_CloseForm->UpdateBtn2};
+    return {TNC_SetupForm,
+            TNC_SetupForm->TNC_Cmd_Number,
+            TNC_SetupForm->TNC_CommandList,
+            TNC_SetupForm->CmdScrollBar,
+            TNC_SetupForm->TNC_Commands_Edit,
+            TNC_SetupForm->UpdateBtn};
 }
 
 // Runs one step: "init N" / "term N" (menu item of TNC N, 1-based; 9 is None),
@@ -127,27 +135,38 @@ void TncDialogsTest::menusAndWindows_data()
     QTest::addColumn<int>("selected");
     QTest::addColumn<int>("checked"); // the TNC checked in both menus
     QTest::addColumn<int>("selectorRow");
-    QTest::addColumn<QString>("open"); // the window left open: "init", "term" or none
+    QTest::addColumn<QString>("open");   // the window left open: "init", "term" or none
     QTest::addColumn<QString>("edited"); // whose line 1 became "EDITED": "init:N" / "term:N"
 
-    QTest::newRow("TNC4 in the initialization menu") << QStringList{"init 4"} << 3 << 3 << 0 << "init" << "";
-    QTest::newRow("TNC4 in the termination menu") << QStringList{"term 4"} << 3 << 3 << 0 << "term" << "";
-    QTest::newRow("TNC4 while settings are applied: no window") << QStringList{"applying", "init 4"} << 3 << 3 << 0
-                                                                << "" << "";
-    QTest::newRow("None in the initialization menu") << QStringList{"init 9"} << 8 << 8 << 8 << "" << "";
-    QTest::newRow("None in the termination menu") << QStringList{"term 9"} << 8 << 8 << 8 << "" << "";
+    QTest::newRow("TNC4 in the initialization menu") << QStringList{"init 4"} << 3 << 3 << 0 << "init"
+                                                     << "";
+    QTest::newRow("TNC4 in the termination menu") << QStringList{"term 4"} << 3 << 3 << 0 << "term"
+                                                  << "";
+    QTest::newRow("TNC4 while settings are applied: no window")
+        << QStringList{"applying", "init 4"} << 3 << 3 << 0 << ""
+        << "";
+    QTest::newRow("None in the initialization menu") << QStringList{"init 9"} << 8 << 8 << 8 << ""
+                                                     << "";
+    QTest::newRow("None in the termination menu") << QStringList{"term 9"} << 8 << 8 << 8 << ""
+                                                  << "";
     QTest::newRow("TNC3 edited while TNC1 is selected")
-        << QStringList{"init 3", "edit init", "close init"} << 0 << 2 << 0 << "" << "init:2";
+        << QStringList{"init 3", "edit init", "close init"} << 0 << 2 << 0 << ""
+        << "init:2";
     QTest::newRow("another TNC chosen while the window is open")
-        << QStringList{"init 3", "init 5", "edit init", "close init"} << 0 << 4 << 0 << "" << "init:2";
+        << QStringList{"init 3", "init 5", "edit init", "close init"} << 0 << 4 << 0 << ""
+        << "init:2";
     QTest::newRow("both windows open, closed in turn")
-        << QStringList{"init 3", "term 5", "edit term", "close init", "close term"} << 0 << 4 << 0 << "" << "term:4";
+        << QStringList{"init 3", "term 5", "edit term", "close init", "close term"} << 0 << 4 << 0 << ""
+        << "term:4";
     QTest::newRow("None chosen while editing stays chosen")
-        << QStringList{"init 3", "term 9", "close init"} << 8 << 8 << 8 << "" << "";
+        << QStringList{"init 3", "term 9", "close init"} << 8 << 8 << 8 << ""
+        << "";
     QTest::newRow("a TNC Sel. choice while editing stays chosen")
-        << QStringList{"init 3", "select 5", "close init"} << 5 << 2 << 5 << "" << "";
+        << QStringList{"init 3", "select 5", "close init"} << 5 << 2 << 5 << ""
+        << "";
     QTest::newRow("main window closed while editing: edit kept, TNC1 back")
-        << QStringList{"term 3", "edit term", "close main"} << 0 << 2 << 0 << "" << "term:2";
+        << QStringList{"term 3", "edit term", "close main"} << 0 << 2 << 0 << ""
+        << "term:2";
 }
 
 void TncDialogsTest::menusAndWindows()
@@ -164,7 +183,8 @@ void TncDialogsTest::menusAndWindows()
         step(s);
 
     QCOMPARE(G.SelectedTnc, selected);
-    QCOMPARE(checkedItems(), (QStringList{"init:" + QString::number(checked), "term:" + QString::number(checked)}));
+    QCOMPARE(checkedItems(),
+             (QStringList{"init:" + QString::number(checked), "term:" + QString::number(checked)}));
     QCOMPARE(Ferrow->TNCSelect->currentIndex(), selectorRow);
     QCOMPARE(TNC_SetupForm->isOpen(), open == "init");
     QCOMPARE(TNC_CloseForm->isOpen(), open == "term");
@@ -177,7 +197,8 @@ void TncDialogsTest::menusAndWindows()
     }
     QCOMPARE(editedNow.join(','), edited);
     if (steps.last() == "close main") // the selected TNC's lines, after the edit was stored
-        QCOMPARE(f->transcript.entries, (QStringList{"SendString TNC1 BYE", "pause 25", "SendChar 13", "pause 150"}));
+        QCOMPARE(f->transcript.entries,
+                 (QStringList{"SendString TNC1 BYE", "pause 25", "SendChar 13", "pause 150"}));
 }
 
 void TncDialogsTest::renaming_data()
@@ -186,9 +207,11 @@ void TncDialogsTest::renaming_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("caption"); // as the menu item holds it
 
-    QTest::newRow("an ampersand shows as typed") << "PK&232" << "PK&232" << "PK&&232";
-    QTest::newRow("300 characters cut to 255") << QString(300, QLatin1Char('N')) << QString(255, QLatin1Char('N'))
-                                               << QString(255, QLatin1Char('N'));
+    QTest::newRow("an ampersand shows as typed") << "PK&232"
+                                                 << "PK&232"
+                                                 << "PK&&232";
+    QTest::newRow("300 characters cut to 255")
+        << QString(300, QLatin1Char('N')) << QString(255, QLatin1Char('N')) << QString(255, QLatin1Char('N'));
 }
 
 void TncDialogsTest::renaming()
@@ -254,7 +277,7 @@ void TncDialogsTest::lineEditing()
 void TncDialogsTest::selector_data()
 {
     QTest::addColumn<bool>("portOpen");
-    QTest::addColumn<QString>("action"); // "look", "pick N", "type TEXT"
+    QTest::addColumn<QString>("action");    // "look", "pick N", "type TEXT"
     QTest::addColumn<int>("selectedAfter"); // from TNC3
     QTest::addColumn<QStringList>("boxes");
 
@@ -303,10 +326,11 @@ void TncDialogsTest::resetCommand_data()
 {
     QTest::addColumn<std::optional<QByteArray>>("answer");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("confirmed empty keeps the command") << std::optional<QByteArray>("") << QByteArray("RESTART");
+    QTest::newRow("confirmed empty keeps the command")
+        << std::optional<QByteArray>("") << QByteArray("RESTART");
     QTest::newRow("cancelled") << std::optional<QByteArray>() << QByteArray("RESTART");
-    QTest::newRow("confirmed, 300 characters cut to 255") << std::optional<QByteArray>(QByteArray(300, 'R'))
-                                               << QByteArray(255, 'R');
+    QTest::newRow("confirmed, 300 characters cut to 255")
+        << std::optional<QByteArray>(QByteArray(300, 'R')) << QByteArray(255, 'R');
 }
 
 void TncDialogsTest::resetCommand()

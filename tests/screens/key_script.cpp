@@ -14,11 +14,11 @@ struct NamedKey {
 };
 
 constexpr NamedKey Names[] = {
-    {"Enter", Qt::Key_Return, "\r"}, {"BS", Qt::Key_Backspace, "\b"}, {"Tab", Qt::Key_Tab, "\t"},
-    {"Esc", Qt::Key_Escape, "\x1b"}, {"Space", Qt::Key_Space, " "},   {"F1", Qt::Key_F1, ""},
-    {"F2", Qt::Key_F2, ""},          {"F3", Qt::Key_F3, ""},           {"Left", Qt::Key_Left, ""},
-    {"Right", Qt::Key_Right, ""},    {"Home", Qt::Key_Home, ""},       {"End", Qt::Key_End, ""},
-    {"Del", Qt::Key_Delete, "\x7f"}, {"Ins", Qt::Key_Insert, ""},      {"Ctrl", Qt::Key_Control, ""},
+    {"Enter", Qt::Key_Return, "\r"},  {"BS", Qt::Key_Backspace, "\b"}, {"Tab", Qt::Key_Tab, "\t"},
+    {"Esc", Qt::Key_Escape, "\x1b"},  {"Space", Qt::Key_Space, " "},   {"F1", Qt::Key_F1, ""},
+    {"F2", Qt::Key_F2, ""},           {"F3", Qt::Key_F3, ""},          {"Left", Qt::Key_Left, ""},
+    {"Right", Qt::Key_Right, ""},     {"Home", Qt::Key_Home, ""},      {"End", Qt::Key_End, ""},
+    {"Del", Qt::Key_Delete, "\x7f"},  {"Ins", Qt::Key_Insert, ""},     {"Ctrl", Qt::Key_Control, ""},
     {"Backtab", Qt::Key_Backtab, ""},
 };
 

@@ -98,20 +98,27 @@ void ReceiveKeyboardTest::steps_data()
     row("cleaning: every other byte value", Immediate, {"r:" + all}, {}, cleaned + "|");
     row("CR LF is one break, also split across chunks", Immediate, {"r:one\r\ntwo\r", "r:\nthree"}, {},
         "one\ntwo\nthree|");
-    row("LF alone breaks; LF CR, CR CR LF and CR LF LF are two breaks", Immediate, {"r:a\nb\n\rc\r\r\nd\r\n\ne"},
-        {}, "a\nb\n\nc\n\nd\n\ne|");
+    row("LF alone breaks; LF CR, CR CR LF and CR LF LF are two breaks", Immediate,
+        {"r:a\nb\n\rc\r\r\nd\r\n\ne"}, {}, "a\nb\n\nc\n\nd\n\ne|");
     row("Backspace across chunks and on an empty screen", Immediate, {"r:\b\bab", "r:c\b\bX"}, {}, "aX|");
-    row("Backspace joins lines; LF after CR and Backspace breaks again", Immediate, {"r:ab\r\n\bc\r\b\nd"}, {},
-        "abc\nd|");
+    row("Backspace joins lines; LF after CR and Backspace breaks again", Immediate, {"r:ab\r\n\bc\r\b\nd"},
+        {}, "abc\nd|");
     row("held while the terminal is not in use, then in order and cleaned", Buffered,
-        {"usage:0", "r:\x01" "A ", "r:two\r", "=:", "usage:2", "r:\nb"}, {}, " A two\nb|");
+        {"usage:0",
+         "r:\x01"
+         "A ",
+         "r:two\r", "=:", "usage:2", "r:\nb"},
+        {}, " A two\nb|");
 
-    row("log off: a caret at the end stays at the end", Buffered, {"log:2", "at:abc|", "r:de\r\n"}, {}, "abcde\n|");
+    row("log off: a caret at the end stays at the end", Buffered, {"log:2", "at:abc|", "r:de\r\n"}, {},
+        "abcde\n|");
     row("log off: a selection in the middle stays", Buffered, {"log:2", "at:{ab|c", "r:de"}, {}, "{ab|cde");
     row("log off: a selection up to the end keeps its extent", Buffered, {"log:2", "at:a{bc|", "r:de"}, {},
         "a{bc|de");
-    row("log off: a selection made backwards from the end", Buffered, {"log:2", "at:a|bc{", "r:de"}, {}, "a|bc{de");
-    row("log off: Backspace shortens a selection at the end", Buffered, {"log:2", "at:ab{c|", "r:\b"}, {}, "ab|");
+    row("log off: a selection made backwards from the end", Buffered, {"log:2", "at:a|bc{", "r:de"}, {},
+        "a|bc{de");
+    row("log off: Backspace shortens a selection at the end", Buffered, {"log:2", "at:ab{c|", "r:\b"}, {},
+        "ab|");
     row("log off: after a click in the middle, text lands at the end", Buffered,
         {"log:2", "r:first\r\nsecond\r\n", "click:2", "r:more"}, {}, "fi|rst\nsecond\nmore");
     row("log on: after a click in the middle, text lands at the end", Buffered,
@@ -122,19 +129,21 @@ void ReceiveKeyboardTest::steps_data()
     // Typed; in dual-screen mode the line buffer stays empty for the transmit screen.
     row("dual screen, buffered: typing is local only", Buffered, {"s:2", "k:A B C <Enter>", "kt:<Enter>"},
         {"SendString <13>"}, "ABC\n|");
-    row("dual screen, immediate: typing is local only", Immediate, {"s:2", "k:A ^C <F1> <BS> <Tab>"}, {}, "\t|");
+    row("dual screen, immediate: typing is local only", Immediate, {"s:2", "k:A ^C <F1> <BS> <Tab>"}, {},
+        "\t|");
     row("single screen, buffered: one line with Ctrl+Z, no prompt", Buffered, {"k:A B C ^Z <Enter>"},
         {"SendString ABC<26><13>"}, "ABC*\n|");
     row("single screen, immediate: the transmit screen's edit mode has no say", Immediate,
         {"e:1", QStringLiteral("k:H I <BS> <Tab> <F2> ^C é <Enter>")},
-        {"SendChar 72", "SendChar 73", "SendChar 8", "SendChar 9", "SendChar 26", "SendChar 3", "SendChar 13"},
+        {"SendChar 72", "SendChar 73", "SendChar 8", "SendChar 9", "SendChar 26", "SendChar 3",
+         "SendChar 13"},
         QStringLiteral("H\t**é\n|"));
     row("a line begun in the transmit screen is finished in the receive screen", Buffered,
         {"s:2", "kt:A B", "s:1", "k:C <Enter>"}, {"SendString ABC<13>"}, "C\n|");
     row("a line begun in the receive screen is finished in the transmit screen", Buffered,
         {"k:A B", "s:2", "kt:C <Enter>"}, {"SendString ABC<13>"}, "AB|");
-    row("received text between typed keys stays out of the line", Buffered, {"k:A B", "r:xy\r\n", "k:C <Enter>"},
-        {"SendString ABC<13>"}, "ABxy\nC\n|");
+    row("received text between typed keys stays out of the line", Buffered,
+        {"k:A B", "r:xy\r\n", "k:C <Enter>"}, {"SendString ABC<13>"}, "ABxy\nC\n|");
     row("after an arrow key or F3, received bytes are still received", Immediate,
         {"k:<Left>", QString::fromLatin1("r:A\xc8"), "k:<F3>", "r:\r"}, {}, "A \n|");
     row("a composed character is typed, a composed 8-bit one shown", Immediate,

@@ -56,7 +56,8 @@ void TransmitKeyboardTest::keyMap_data()
                         const QStringList& sent, const QString& after, const QString& clipboard = {}) {
         QTest::newRow(name) << mode << before << keys << sent << after << clipboard;
     };
-    row("immediate: H I Enter", Imm, "|", "H I <Enter>", {"SendChar 72", "SendChar 73", "SendChar 13"}, "HI\n< |");
+    row("immediate: H I Enter", Imm, "|", "H I <Enter>", {"SendChar 72", "SendChar 73", "SendChar 13"},
+        "HI\n< |");
     row("immediate: Ctrl+C sends ETX and marks it", Imm, "|", "^C", {"SendChar 3"}, "*|");
     row("immediate: Ctrl+I sends TAB, marks a space", Imm, "|", "^I", {"SendChar 9"}, " \t|");
     row("immediate: Ctrl+K sends nothing, caret to the end", Imm, "ab|cd", "^K", {}, "abcd|");
@@ -65,10 +66,11 @@ void TransmitKeyboardTest::keyMap_data()
     row("immediate: Ctrl+M sends CR twice", Imm, "|", "^M", {"SendChar 13", "SendChar 13"}, "*\n|");
     row("immediate: Ctrl+Z sends SUB, the screen never sees it", Imm, "|", "^Z", {"SendChar 26"}, "*|");
     row("immediate: Ctrl held down repeats without moving the caret", Imm, "ab|cd", "^<Ctrl>", {}, "ab|cd");
-    row("immediate: Backspace and Tab go out on key-down", Imm, "abc|", "<BS> <Tab>", {"SendChar 8", "SendChar 9"},
-        "ab\t|");
+    row("immediate: Backspace and Tab go out on key-down", Imm, "abc|", "<BS> <Tab>",
+        {"SendChar 8", "SendChar 9"}, "ab\t|");
     row("immediate: Escape is never sent", Imm, "|", "<Esc>", {}, "|");
-    row("immediate: 8-bit character shown, not sent", Imm, "|", QStringLiteral("é"), {}, QStringLiteral("é|"));
+    row("immediate: 8-bit character shown, not sent", Imm, "|", QStringLiteral("é"), {},
+        QStringLiteral("é|"));
     row("immediate: F1 over a selection", Imm, "ab{cd|", "<F1>", {"SendChar 7"}, "ab*|");
     row("immediate: F2 sends SUB, F3 and arrows nothing", Imm, "abc|", "<F2> <F3> <Left>", {"SendChar 26"},
         "abc|*");
@@ -90,29 +92,32 @@ void TransmitKeyboardTest::keyMap_data()
     row("buffered: Ctrl+K appends nothing", Buf, "|", "^K <Enter>", {"SendString <13>"}, "\n< |");
     row("buffered: Escape and Tab go with the line, 8-bit only to the screen", Buf, "|",
         QStringLiteral("<Esc> <Tab> é <Enter>"), {"SendString <27><9><13>"}, QStringLiteral("\té\n< |"));
-    row("buffered: Ctrl+Enter puts LF into the line", Buf, "|", "A ^<Enter> <Enter>", {"SendString A<10><13>"},
-        "A\n< \n< |");
-    row("buffered: 255 and Enter: the full buffer, then CR", Buf, "|", QStringLiteral("x ").repeated(255) + "<Enter>",
-        {"SendString " + xs(255), "SendString <13>"}, xs(255) + "\n< |");
+    row("buffered: Ctrl+Enter puts LF into the line", Buf, "|", "A ^<Enter> <Enter>",
+        {"SendString A<10><13>"}, "A\n< \n< |");
+    row("buffered: 255 and Enter: the full buffer, then CR", Buf, "|",
+        QStringLiteral("x ").repeated(255) + "<Enter>", {"SendString " + xs(255), "SendString <13>"},
+        xs(255) + "\n< |");
     row("buffered: Backspace at 255 takes back the last character", Buf, "|",
-        QStringLiteral("x ").repeated(255) + "<BS> y <Enter>", {"SendString " + xs(254) + "y", "SendString <13>"},
-        xs(254) + "y\n< |");
+        QStringLiteral("x ").repeated(255) + "<BS> y <Enter>",
+        {"SendString " + xs(254) + "y", "SendString <13>"}, xs(254) + "y\n< |");
     row("buffered: the 256th character sends the first 255, the line goes on", Buf, "|",
         QStringLiteral("x ").repeated(255) + "y <Enter>", {"SendString " + xs(255), "SendString y<13>"},
         xs(255) + "y\n< |");
 
-    row("edit mode, buffered: nothing sent or stored, Enter still prompts", Buf | Edit, "|", "H ^C <F1> <Enter>",
-        {}, "H\n< |");
+    row("edit mode, buffered: nothing sent or stored, Enter still prompts", Buf | Edit, "|",
+        "H ^C <F1> <Enter>", {}, "H\n< |");
     row("edit mode, immediate: nothing sent, Ctrl+Z never shown", Imm | Edit, "|", "H <BS> <Tab> ^C ^Z", {},
         "\t|");
-    row("single screen: nothing sent, Enter still prompts", Buf | Single, "|", "A <F2> <Enter>", {}, "A\n< |");
+    row("single screen: nothing sent, Enter still prompts", Buf | Single, "|", "A <F2> <Enter>", {},
+        "A\n< |");
 
     // The screen's own shortcuts stay beside the codes; a marker goes through the clipboard.
     row("Shift+Ins pastes, kept 8-bit", Imm, "ab|", "+<Ins>", {}, "ab5 ?|", QStringLiteral("5 €>5 €"));
     row("Shift+Del cuts", Buf, "ab{cd|", "+<Del>", {}, "ab|", "old>cd");
     row("Ctrl+V sends SYN and pastes its own marker", Imm, "|", "^V", {"SendChar 22"}, "**|", "PASTE>*");
     row("edit mode: Ctrl+X cuts, Ctrl+V pastes", Imm | Edit, "{ab|cd", "^X ^V", {}, "ab|cd", "old>ab");
-    row("edit mode: Ctrl+C copies, Ctrl+A selects nothing", Buf | Edit, "a{bc|d", "^C ^A", {}, "a{bc|d", "old>bc");
+    row("edit mode: Ctrl+C copies, Ctrl+A selects nothing", Buf | Edit, "a{bc|d", "^C ^A", {}, "a{bc|d",
+        "old>bc");
 }
 
 void TransmitKeyboardTest::keyMap()
@@ -202,7 +207,8 @@ void TransmitKeyboardTest::controlCodeTable()
         codes << (c ? QString::number(c->code) + QLatin1String(c->marker) : QStringLiteral("-"));
     }
     QCOMPARE(codes.join(','),
-             QStringLiteral("-,1*,2*,3*,4*,5*,6*,7*,8*,9 ,10*,-,-,13*,-,-,-,-,18*,19*,20*,21*,22*,23*,24*,25*,26*,-"));
+             QStringLiteral(
+                 "-,1*,2*,3*,4*,5*,6*,7*,8*,9 ,10*,-,-,13*,-,-,-,-,18*,19*,20*,21*,22*,23*,24*,25*,26*,-"));
 }
 
 // A line index that something else left out of range counts as an empty line.

@@ -12,7 +12,10 @@
 // Records "pause N" into the same transcript as the bytes; never waits.
 class RecordingPause final : public PauseSeam {
 public:
-    explicit RecordingPause(Transcript* t) : transcript_(t) {}
+    explicit RecordingPause(Transcript* t)
+        : transcript_(t)
+    {
+    }
     void pause(int ms) override { transcript_->add(QStringLiteral("pause %1").arg(ms)); }
 
 private:
@@ -28,8 +31,8 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
 
-    QStringList boxes;    // "caption|text"
-    QStringList queries;  // "caption|prompt|initial text"
+    QStringList boxes;   // "caption|text"
+    QStringList queries; // "caption|prompt|initial text"
     QList<QWidget*> boxOwners;
     // Next answers; an empty optional means the operator cancelled. With no
     // scripted answer left, a query is cancelled.

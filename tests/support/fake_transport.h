@@ -40,10 +40,10 @@ public:
     QMap<QString, ProbeResult::Outcome> probeOutcome; // default Ok
     QSet<QString> refuseOpen;                         // open fails for these
     ModemLines lines;
-    QStringList probes;  // devices probed, in order
-    QStringList opens;   // devices opened, in order
+    QStringList probes; // devices probed, in order
+    QStringList opens;  // devices opened, in order
     int closes = 0;
-    QString device;      // the open device
+    QString device; // the open device
     SerialLineSettings settings;
 
 private:

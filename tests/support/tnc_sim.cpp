@@ -54,8 +54,8 @@ bool TncSim::start(const QStringList& extra)
 bool TncSim::stop()
 {
     ::kill(pid_t(process_.processId()), SIGTERM);
-    return process_.waitForFinished(kSimWaitMs) && process_.exitStatus() == QProcess::NormalExit
-        && process_.exitCode() == 0;
+    return process_.waitForFinished(kSimWaitMs) && process_.exitStatus() == QProcess::NormalExit &&
+        process_.exitCode() == 0;
 }
 
 QByteArray TncSim::transcript() const

@@ -19,9 +19,12 @@ namespace {
 constexpr int timeoutMs = 20000;
 const QByteArray signOn = "\r\ntnc-sim 1.0 - TNC-2 command set\r\ncmd:";
 
-int msLeft(const QDeadlineTimer &deadline) { return int(qMax<qint64>(0, deadline.remainingTime())); }
+int msLeft(const QDeadlineTimer& deadline)
+{
+    return int(qMax<qint64>(0, deadline.remainingTime()));
+}
 
-QByteArray fileContent(const QString &path)
+QByteArray fileContent(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot read)");
@@ -41,16 +44,17 @@ struct Sim {
         if (process.state() != QProcess::NotRunning)
             stop(SIGKILL);
     }
-    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // Starts tnc-sim and waits for its ready line; false if it exits or stays silent instead.
-    bool start(const QStringList &extra = {})
+    bool start(const QStringList& extra = {})
     {
-        const QString program = qEnvironmentVariable("QUILLMAR_BUILD_DIR", QUILLMAR_DEFAULT_BUILD_DIR) + "/tnc-sim";
-        process.start(program, QStringList{"--link", path("COM1"), "--transcript", path("transcript")} + extra);
+        const QString program =
+            qEnvironmentVariable("QUILLMAR_BUILD_DIR", QUILLMAR_DEFAULT_BUILD_DIR) + "/tnc-sim";
+        process.start(program,
+                      QStringList{"--link", path("COM1"), "--transcript", path("transcript")} + extra);
         const QDeadlineTimer deadline(timeoutMs);
-        while (!process.canReadLine() && process.waitForReadyRead(msLeft(deadline))) {
-        }
+        while (!process.canReadLine() && process.waitForReadyRead(msLeft(deadline))) {}
         if (process.readLine().startsWith("ready /dev/"))
             return true;
         process.waitForFinished(msLeft(deadline));
@@ -82,12 +86,13 @@ struct Sim {
     }
 
     // Reads until `text` turns up after what earlier waits matched; false on timeout or hangup.
-    bool waitFor(const QByteArray &text)
+    bool waitFor(const QByteArray& text)
     {
         const QDeadlineTimer deadline(timeoutMs);
         for (char buffer[4096]; received.indexOf(text, matched) < 0;) {
             pollfd ready{fd, POLLIN, 0};
-            const ssize_t count = ::poll(&ready, 1, msLeft(deadline)) > 0 ? ::read(fd, buffer, sizeof buffer) : -1;
+            const ssize_t count =
+                ::poll(&ready, 1, msLeft(deadline)) > 0 ? ::read(fd, buffer, sizeof buffer) : -1;
             if (count <= 0)
                 return false;
             received.append(buffer, count);
@@ -101,8 +106,8 @@ struct Sim {
     bool stop(int signal)
     {
         ::kill(pid_t(process.processId()), signal);
-        return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit
-            && process.exitCode() == 0;
+        return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
+            process.exitCode() == 0;
     }
 };
 
@@ -132,36 +137,49 @@ void TncSimTest::conversation_data()
     const QStringList plain;
     const QByteArray my = "MY\r\nMYCALL N0CALL\r\ncmd:", eh = "\r\nEH?\r\ncmd:";
     const QByteArray connected = "C K1\r\n*** CONNECTED to K1\r\n";
-    QTest::newRow("echo; BS, DEL erase to the line start; LF ignored; CR LF one end; Ctrl-C at the prompt ignored")
+    QTest::newRow(
+        "echo; BS, DEL erase to the line start; LF ignored; CR LF one end; Ctrl-C at the prompt ignored")
         << plain << QByteArray("M\b\bY\x7fMY\r\n\x03M\nY\r") << "M\b \bY\b \b" + my + my;
     QTest::newRow("control and 8-bit bytes pass both ways")
         << plain << QByteArray("\x0f\x16\x11\x13\x1a\x1c\xe9\r") << "\x0f\x16\x11\x13\x1a\x1c\xe9" + eh;
-    QTest::newRow("words that are no command") << plain << QByteArray("FOO\rM\rKA\rCONNECTS\rRESTAR\r")
-                                               << "FOO" + eh + "M" + eh + "KA" + eh + "CONNECTS" + eh + "RESTAR" + eh;
+    QTest::newRow("words that are no command")
+        << plain << QByteArray("FOO\rM\rKA\rCONNECTS\rRESTAR\r")
+        << "FOO" + eh + "M" + eh + "KA" + eh + "CONNECTS" + eh + "RESTAR" + eh;
     QTest::newRow("a line past 255 characters rings the bell")
         << plain << QByteArray(257, 'X') + '\r' << QByteArray(255, 'X') + "\a\a" + eh;
     QTest::newRow("C connects, the remote answers, Ctrl-C drops a half line")
         << plain << QByteArray("C K1\rhello\rhalf\x03K\rrest\r")
-        << connected + "hello\r\nK1: copied \"hello\" 73\r\nhalf\r\ncmd:K\r\nrest\r\nK1: copied \"rest\" 73\r\n";
-    QTest::newRow("CONV resumes, CON shows the link") << plain << QByteArray("C K1\r\x03" "CONV\r\x03" "CON\r")
+        << connected +
+            "hello\r\nK1: copied \"hello\" 73\r\nhalf\r\ncmd:K\r\nrest\r\nK1: copied \"rest\" 73\r\n";
+    QTest::newRow("CONV resumes, CON shows the link")
+        << plain
+        << QByteArray("C K1\r\x03"
+                      "CONV\r\x03"
+                      "CON\r")
         << connected + "cmd:CONV\r\ncmd:CON\r\nLink state is: CONNECTED to K1\r\ncmd:";
     QTest::newRow("connect via digipeaters") << plain << QByteArray("c w1aw v k1-1, wide2-1\r")
                                              << QByteArray("c w1aw v k1-1, wide2-1\r\n"
                                                            "*** CONNECTED to W1AW VIA K1-1,WIDE2-1\r\n");
     QTest::newRow("D and DISCONNE disconnect, D alone complains")
-        << plain << QByteArray("C K1\r\x03" "D\rC K1\r\x03" "DISCONNE\rD\r")
-        << connected + "cmd:D\r\n*** DISCONNECTED\r\ncmd:" + connected
-               + "cmd:DISCONNE\r\n*** DISCONNECTED\r\ncmd:D\r\n?not connected\r\ncmd:";
+        << plain
+        << QByteArray("C K1\r\x03"
+                      "D\rC K1\r\x03"
+                      "DISCONNE\rD\r")
+        << connected + "cmd:D\r\n*** DISCONNECTED\r\ncmd:" + connected +
+            "cmd:DISCONNE\r\n*** DISCONNECTED\r\ncmd:D\r\n?not connected\r\ncmd:";
     QTest::newRow("--mycall; RESTART signs on, drops the link, keeps MYCALL")
         << QStringList{"--mycall", "w1aw"} << QByteArray("MY w1aw-7\rC K1\r\x03RESTART\rC\rMY\r")
-        << "MY w1aw-7\r\nMYCALL was W1AW\r\ncmd:" + connected + "cmd:RESTART\r\n" + signOn
-               + "C\r\nLink state is: DISCONNECTED\r\ncmd:MY\r\nMYCALL W1AW-7\r\ncmd:";
+        << "MY w1aw-7\r\nMYCALL was W1AW\r\ncmd:" + connected + "cmd:RESTART\r\n" + signOn +
+            "C\r\nLink state is: DISCONNECTED\r\ncmd:MY\r\nMYCALL W1AW-7\r\ncmd:";
     QTest::newRow("B and BT set and show, bad values refused")
         << plain << QByteArray("B E 250\rB E 251\rB\rBT net\rBT\rMY K1-16\r")
-        << QByteArray("B E 250\r\nBEACON was EVERY 0\r\ncmd:B E 251\r\n?bad beacon: BEACON EVERY n or BEACON AFTER"
-                      " n, n from 0 to 250 (tens of seconds)\r\ncmd:B\r\nBEACON EVERY 250\r\ncmd:BT net\r\nBTEXT was "
-                      "\r\ncmd:BT\r\nBTEXT net\r\ncmd:MY K1-16\r\n?bad callsign: 1 to 6 letters or digits, then -0 to "
-                      "-15 if wanted\r\ncmd:");
+        << QByteArray(
+               "B E 250\r\nBEACON was EVERY 0\r\ncmd:B E 251\r\n?bad beacon: BEACON EVERY n or BEACON AFTER"
+               " n, n from 0 to 250 (tens of seconds)\r\ncmd:B\r\nBEACON EVERY 250\r\ncmd:BT net\r\nBTEXT "
+               "was "
+               "\r\ncmd:BT\r\nBTEXT net\r\ncmd:MY K1-16\r\n?bad callsign: 1 to 6 letters or digits, then -0 "
+               "to "
+               "-15 if wanted\r\ncmd:");
     QTest::newRow("--chatter makes the remote talk")
         << QStringList{"--chatter", "1"} << QByteArray("C K1\r")
         << connected + "K1: standing by, any traffic for this station?\r\n";
@@ -260,7 +278,9 @@ void TncSimTest::timers_data()
     QTest::newRow("AFTER sends once") << QByteArray("B A 1\r") << 5 << 100 << 1 << 0;
     QTest::newRow("a late clock makes no burst") << QByteArray("B E 1\r") << 95 << 104 << 1 << 0;
     QTest::newRow("connected, remarks every 30 s") << QByteArray("C W1AW\r") << 0 << 95 << 0 << 3;
-    QTest::newRow("quiet after DISCONNECT") << QByteArray("C W1AW\r\x03" "D\r") << 0 << 120 << 0 << 0;
+    QTest::newRow("quiet after DISCONNECT") << QByteArray("C W1AW\r\x03"
+                                                          "D\r")
+                                            << 0 << 120 << 0 << 0;
 }
 
 void TncSimTest::timers()
@@ -275,7 +295,8 @@ void TncSimTest::timers()
     session.signOn();
     session.receive("BT net\r" + typed.toStdString(), at(0));
     session.receive("\n", at(lookAt));
-    // Step the clock to each timer as the server does. It never runs backwards: one overdue at `lookAt` runs then.
+    // Step the clock to each timer as the server does. It never runs backwards: one overdue at `lookAt` runs
+    // then.
     QByteArray said;
     tncsim::Clock::time_point now = at(lookAt);
     for (int guard = 0; guard < 1000 && session.nextTimer() && *session.nextTimer() <= at(runFor); ++guard) {
@@ -285,7 +306,7 @@ void TncSimTest::timers()
     QVERIFY2(!session.nextTimer() || *session.nextTimer() > at(runFor), "the timers never settle");
     QCOMPARE(said.count("\r\nN0CALL>BEACON: net\r\ncmd:"), beacons);
     QSet<QByteArray> heard;
-    for (const QByteArray &line : said.split('\n')) {
+    for (const QByteArray& line : said.split('\n')) {
         if (line.startsWith("W1AW: "))
             heard += line;
     }
@@ -299,12 +320,13 @@ void TncSimTest::outputQueue_data()
     QTest::addColumn<QString>("left");      // what the client gets from here on
     QTest::addColumn<int>("dropped");
 
-    QTest::newRow("the oldest whole pieces go") << 10 << QStringList{"+aa", "+bb", "+cc", "+dddddddd"} << "ccdddddddd"
-                                                << 4;
-    QTest::newRow("a begun piece stays whole") << 10 << QStringList{"+aaaa", "-2", "+bbbb", "+cccccc"} << "aacccccc"
-                                               << 4;
+    QTest::newRow("the oldest whole pieces go")
+        << 10 << QStringList{"+aa", "+bb", "+cc", "+dddddddd"} << "ccdddddddd" << 4;
+    QTest::newRow("a begun piece stays whole")
+        << 10 << QStringList{"+aaaa", "-2", "+bbbb", "+cccccc"} << "aacccccc" << 4;
     QTest::newRow("a piece past the limit still goes") << 4 << QStringList{"+ab", "+cdefgh"} << "cdefgh" << 2;
-    QTest::newRow("room comes back once sent") << 6 << QStringList{"+abc", "-3", "+def", "+ghi"} << "defghi" << 0;
+    QTest::newRow("room comes back once sent")
+        << 6 << QStringList{"+abc", "-3", "+def", "+ghi"} << "defghi" << 0;
 }
 
 void TncSimTest::outputQueue()
@@ -315,7 +337,7 @@ void TncSimTest::outputQueue()
     QFETCH(int, dropped);
     tncsim::OutputQueue queue(static_cast<std::size_t>(limit));
     std::size_t droppedSoFar = 0;
-    for (const QString &step : steps) {
+    for (const QString& step : steps) {
         if (step.startsWith('+'))
             droppedSoFar += queue.push(step.mid(1).toStdString());
         else

@@ -23,8 +23,8 @@ public:
 
     quillmar::zmodem::MemoryFileStore files;
     quillmar::zmodem::Engine engine;
-    QByteArray terminal;                 // what it saw outside transfers
-    std::vector<std::string> received;   // files it took in
+    QByteArray terminal;               // what it saw outside transfers
+    std::vector<std::string> received; // files it took in
     std::vector<std::string> aborts;
     int finishedCount = 0;
 

@@ -11,8 +11,8 @@ using namespace zmodemtest;
 
 namespace {
 
-const QByteArray kStart = kStartText + "\r\x8a\x11";  // a sender's whole start, with the header's line end
-enum Repeat { Once, RepeatedOffer, DamagedRepeat };    // how often, and how well, the sender offers the file
+const QByteArray kStart = kStartText + "\r\x8a\x11"; // a sender's whole start, with the header's line end
+enum Repeat { Once, RepeatedOffer, DamagedRepeat };  // how often, and how well, the sender offers the file
 
 // What a scripted sender offers and what the receiver finds; the sender always sends 3000 bytes.
 struct Offer {
@@ -23,9 +23,12 @@ struct Offer {
     QStringList existing;
 };
 
-void feed(Station& station, const Bytes& bytes) { station.engine.feed(bytes.data(), bytes.size(), station.terminal); }
+void feed(Station& station, const Bytes& bytes)
+{
+    station.engine.feed(bytes.data(), bytes.size(), station.terminal);
+}
 
-}  // namespace
+} // namespace
 
 Q_DECLARE_METATYPE(Offer)
 
@@ -42,23 +45,33 @@ private slots:
     void fileLandsSafelyOrAborts();
 };
 
-void ZmodemReceiverTest::terminalBytesPassUntouched_data() {
+void ZmodemReceiverTest::terminalBytesPassUntouched_data()
+{
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<bool>("active");
     QTest::addColumn<bool>("starts");
 
     QTest::newRow("TNC prompt") << QByteArray("cmd:CONNECT W1AW\r\n*** CONNECTED\r\n") << true << false;
-    QTest::newRow("partial start at the end") << QByteArray("text **\x18" "B0000") << true << false;
-    QTest::newRow("start with a bad check") << QByteArray("**\x18" "B00000000000001\r\n") << true << false;
-    QTest::newRow("remote receiver's ZRINIT does not start a receive")
-        << QByteArray("**\x18" "B0100000023be50\r\n") << true << false;
-    QTest::newRow("binary noise") << QByteArray("\x00\xff\x18\x18*\x18" "A\x01\x02", 10) << true << false;
+    QTest::newRow("partial start at the end") << QByteArray("text **\x18"
+                                                            "B0000")
+                                              << true << false;
+    QTest::newRow("start with a bad check") << QByteArray("**\x18"
+                                                          "B00000000000001\r\n")
+                                            << true << false;
+    QTest::newRow("remote receiver's ZRINIT does not start a receive") << QByteArray("**\x18"
+                                                                                     "B0100000023be50\r\n")
+                                                                       << true << false;
+    QTest::newRow("binary noise") << QByteArray("\x00\xff\x18\x18*\x18"
+                                                "A\x01\x02",
+                                                10)
+                                  << true << false;
     QTest::newRow("remote sender after a login") << "login ok\r\n" + kStart << true << true;
     QTest::newRow("remote sender, watching off") << kStart << false << false;
 }
 
 // Every input is also fed cut at every pair of places, as a serial port hands it over.
-void ZmodemReceiverTest::terminalBytesPassUntouched() {
+void ZmodemReceiverTest::terminalBytesPassUntouched()
+{
     QFETCH(QByteArray, input);
     QFETCH(bool, active);
     QFETCH(bool, starts);
@@ -74,15 +87,17 @@ void ZmodemReceiverTest::terminalBytesPassUntouched() {
             station.engine.feed(bytes.data() + second, bytes.size() - second, station.terminal);
             station.engine.pump(1000);
             const QByteArray cut = "cut at " + QByteArray::number(qulonglong(first)) + " and " +
-                                   QByteArray::number(qulonglong(second));
-            QVERIFY2(station.engine.transferring() == starts && station.starts == int(starts), cut.constData());
+                QByteArray::number(qulonglong(second));
+            QVERIFY2(station.engine.transferring() == starts && station.starts == int(starts),
+                     cut.constData());
             QVERIFY2(station.terminal == shown, cut.constData());
-            QVERIFY2(station.out.empty() != starts, cut.constData());  // a start is answered with ZRINIT
+            QVERIFY2(station.out.empty() != starts, cut.constData()); // a start is answered with ZRINIT
         }
     }
 }
 
-void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes_data() {
+void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes_data()
+{
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QByteArray>("expected");
     QTest::addColumn<int>("waitMs");
@@ -92,7 +107,8 @@ void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes_data() {
     QTest::newRow("late O is the terminal's") << QByteArray("OK") << QByteArray("OK") << 2000;
 }
 
-void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes() {
+void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes()
+{
     QFETCH(QByteArray, after);
     QFETCH(QByteArray, expected);
     QFETCH(int, waitMs);
@@ -107,15 +123,17 @@ void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes() {
     QVERIFY(!station.engine.transferring());
 }
 
-void ZmodemReceiverTest::fileLandsSafelyOrAborts_data() {
+void ZmodemReceiverTest::fileLandsSafelyOrAborts_data()
+{
     QTest::addColumn<Offer>("offer");
-    QTest::addColumn<QString>("outcome");  // the path the file lands at, or why the receiver aborts
+    QTest::addColumn<QString>("outcome"); // the path the file lands at, or why the receiver aborts
 
     QTest::newRow("spaces kept") << Offer{.name = "net log 3.txt"} << "/in/net log 3.txt";
     QTest::newRow("parent directory in the name") << Offer{.name = "../x"} << "/in/x";
     QTest::newRow("absolute path in the name") << Offer{.name = "/etc/passwd"} << "/in/passwd";
     QTest::newRow("DOS path in the name") << Offer{.name = "C:\\TEMP\\MSG.TXT"} << "/in/MSG.TXT";
-    QTest::newRow("control bytes in the name") << Offer{.name = "ev\x1b[2Jil\r\n\x7f.txt"} << "/in/ev[2Jil.txt";
+    QTest::newRow("control bytes in the name")
+        << Offer{.name = "ev\x1b[2Jil\r\n\x7f.txt"} << "/in/ev[2Jil.txt";
     QTest::newRow("hidden start-up file") << Offer{.name = ".bashrc"} << "/in/bashrc";
     QTest::newRow("empty name") << Offer{.name = ""} << "/in/received-file";
     QTest::newRow("only dots") << Offer{.name = ".."} << "/in/received-file";
@@ -127,7 +145,8 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts_data() {
     QTest::newRow("name and .1 taken") << Offer{.existing = {"/in/x.txt", "/in/x.txt.1"}} << "/in/x.txt.2";
     QTest::newRow("only .1 taken") << Offer{.existing = {"/in/x.txt.1"}} << "/in/x.txt";
     QTest::newRow("empty directory means home") << Offer{.directory = ""} << "/home/op/x.txt";
-    QTest::newRow("receive directory missing") << Offer{.directory = "/nowhere"} << "cannot write in /nowhere";
+    QTest::newRow("receive directory missing")
+        << Offer{.directory = "/nowhere"} << "cannot write in /nowhere";
     QTest::newRow("receive directory read-only") << Offer{.directory = "/ro"} << "cannot write in /ro";
     QTest::newRow("fewer bytes than announced")
         << Offer{.announced = 4000} << "file ended at 3000 bytes, 4000 were announced";
@@ -137,7 +156,8 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts_data() {
     QTest::newRow("damaged repeat of the offer") << Offer{.repeat = DamagedRepeat} << "/in/x.txt";
 }
 
-void ZmodemReceiverTest::fileLandsSafelyOrAborts() {
+void ZmodemReceiverTest::fileLandsSafelyOrAborts()
+{
     QFETCH(Offer, offer);
     QFETCH(QString, outcome);
     const bool lands = outcome.startsWith('/');
@@ -147,10 +167,11 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts() {
     station.files.addDirectory("/home/op");
     const Bytes old{'o', 'l', 'd'}, data = patternBytes(3000, 5);
     const QStringList before = QStringList{"/etc/passwd"} + offer.existing;
-    for (const auto& path : before) station.files.putFile(path.toStdString(), old);
+    for (const auto& path : before)
+        station.files.putFile(path.toStdString(), old);
     const std::string name = offer.name.toStdString();
     Bytes wire = scriptedSender(name, std::uint64_t(offer.announced), data, offer.repeat == Once ? 1 : 3);
-    if (offer.repeat == DamagedRepeat) {  // spoil the name in the second offer
+    if (offer.repeat == DamagedRepeat) { // spoil the name in the second offer
         const auto first = std::search(wire.begin(), wire.end(), name.begin(), name.end());
         *std::search(first + 1, wire.end(), name.begin(), name.end()) ^= 0x01;
     }
@@ -171,7 +192,8 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts() {
     station.engine.pump(1000);
     QCOMPARE(hasAbortSequence(station.out), !lands);
     // Only the start string reached the terminal; the trailing "OO" was swallowed.
-    if (lands) QCOMPARE(station.terminal, bytesOf(kStartText));
+    if (lands)
+        QCOMPARE(station.terminal, bytesOf(kStartText));
 }
 
 QTEST_APPLESS_MAIN(ZmodemReceiverTest)

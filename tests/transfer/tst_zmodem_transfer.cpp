@@ -14,7 +14,8 @@ Q_DECLARE_METATYPE(quillmar::zmodem::Config)
 namespace {
 
 // Puts files of the given sizes on the sender and starts sending them; the idle receiver spots the start.
-QStringList startSending(TestLink& link, const std::vector<std::size_t>& sizes) {
+QStringList startSending(TestLink& link, const std::vector<std::size_t>& sizes)
+{
     QStringList paths;
     std::vector<std::string> toSend;
     for (std::size_t i = 0; i < sizes.size(); ++i) {
@@ -27,7 +28,8 @@ QStringList startSending(TestLink& link, const std::vector<std::size_t>& sizes) 
 }
 
 // Every file the receiver reports holds the bytes sent under that name, and no temporary file is left.
-void verifyReceived(const TestLink& link) {
+void verifyReceived(const TestLink& link)
+{
     for (const auto& path : link.receiver.received) {
         const auto* got = link.receiver.files.file(path.toStdString());
         const auto* sent = link.sender.files.file("/out/" + path.mid(int(kInbox.size()) + 1).toStdString());
@@ -37,7 +39,7 @@ void verifyReceived(const TestLink& link) {
         QVERIFY2(path.find(".part") == std::string::npos, ("left behind: " + path).c_str());
 }
 
-}  // namespace
+} // namespace
 
 // Sender and receiver engines end to end over the in-memory link.
 class ZmodemTransferTest : public QObject {
@@ -55,7 +57,8 @@ private slots:
     void unreadableFileAbortsAtOnce();
 };
 
-void ZmodemTransferTest::deliversFilesIntact_data() {
+void ZmodemTransferTest::deliversFilesIntact_data()
+{
     QTest::addColumn<std::vector<std::size_t>>("sizes");
     QTest::addColumn<Config>("senderConfig");
     QTest::addColumn<Config>("receiverConfig");
@@ -67,13 +70,15 @@ void ZmodemTransferTest::deliversFilesIntact_data() {
         QTest::newRow(QByteArray::number(qulonglong(size)) + " bytes") << S{size} << plain << plain << 4096;
     QTest::newRow("3 MiB, past ZCRCW checkpoints") << S{3u << 20} << plain << plain << 65536;
     QTest::newRow("five files in one session") << S{1025, 0, 70000, 1, 1024} << plain << plain << 4096;
-    QTest::newRow("control characters escaped") << S{70000, 1023} << Config{.escapeControl = true} << plain << 4096;
+    QTest::newRow("control characters escaped")
+        << S{70000, 1023} << Config{.escapeControl = true} << plain << 4096;
     QTest::newRow("receiver asks for escaping") << S{70000} << plain << Config{.escapeControl = true} << 4096;
     QTest::newRow("receiver without CRC-32") << S{70000, 5} << plain << Config{.allowCrc32 = false} << 4096;
     QTest::newRow("tight link, 37 bytes of room") << S{5000} << plain << plain << 37;
 }
 
-void ZmodemTransferTest::deliversFilesIntact() {
+void ZmodemTransferTest::deliversFilesIntact()
+{
     QFETCH(std::vector<std::size_t>, sizes);
     QFETCH(Config, senderConfig);
     QFETCH(Config, receiverConfig);
@@ -84,7 +89,8 @@ void ZmodemTransferTest::deliversFilesIntact() {
     QStringList namesWhileReceiving;
     link.receiver.onProgress = [&] {
         const auto name = QString::fromStdString(link.receiver.engine.currentFileName());
-        if (namesWhileReceiving.isEmpty() || namesWhileReceiving.back() != name) namesWhileReceiving << name;
+        if (namesWhileReceiving.isEmpty() || namesWhileReceiving.back() != name)
+            namesWhileReceiving << name;
     };
     const QStringList paths = startSending(link, sizes);
     QCOMPARE(link.sender.engine.currentFileName(), std::string("file0.bin"));
@@ -103,13 +109,15 @@ void ZmodemTransferTest::deliversFilesIntact() {
     QCOMPARE(link.receiver.terminal, bytesOf(kStartText));
     QVERIFY(link.sender.terminal.empty());
     // With control characters escaped, none crosses bare but ZDLE and the hex headers' CR, LF and XON.
-    const auto bare = std::count_if(link.wireToReceiver.begin(), link.wireToReceiver.end(), [](std::uint8_t b) {
-        return (b & 0x7F) < 0x20 && b != 0x18 && b != '\r' && b != 0x8A && b != 0x11;
-    });
+    const auto bare =
+        std::count_if(link.wireToReceiver.begin(), link.wireToReceiver.end(), [](std::uint8_t b) {
+            return (b & 0x7F) < 0x20 && b != 0x18 && b != '\r' && b != 0x8A && b != 0x11;
+        });
     QCOMPARE(bare == 0, senderConfig.escapeControl || receiverConfig.escapeControl);
 }
 
-void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes_data() {
+void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes_data()
+{
     QTest::addColumn<Damage>("toReceiver");
     QTest::addColumn<Damage>("toSender");
     QTest::addColumn<bool>("mustRecover");
@@ -121,13 +129,17 @@ void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes_data() {
         QTest::newRow("dropped data runs" + s) << Damage{0, 0.05, 0, seed} << clean << true;
         QTest::newRow("duplicated data runs" + s) << Damage{0, 0, 0.05, seed} << clean << true;
         QTest::newRow("damaged replies" + s) << clean << Damage{0.2, 0.1, 0.1, seed} << true;
-        QTest::newRow("both ways" + s) << Damage{0.05, 0.05, 0.05, seed} << Damage{0.1, 0.1, 0.1, seed} << true;
-        QTest::newRow("hopeless link" + s) << Damage{0.9, 0.9, 0.9, seed} << Damage{0.9, 0.9, 0.9, seed} << false;
+        QTest::newRow("both ways" + s)
+            << Damage{0.05, 0.05, 0.05, seed} << Damage{0.1, 0.1, 0.1, seed} << true;
+        QTest::newRow("hopeless link" + s)
+            << Damage{0.9, 0.9, 0.9, seed} << Damage{0.9, 0.9, 0.9, seed} << false;
     }
-    QTest::newRow("wire cut during the data") << Damage{0, 0, 0, 1, 50000} << Damage{0, 0, 0, 1, 100} << false;
+    QTest::newRow("wire cut during the data")
+        << Damage{0, 0, 0, 1, 50000} << Damage{0, 0, 0, 1, 100} << false;
 }
 
-void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes() {
+void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes()
+{
     QFETCH(Damage, toReceiver);
     QFETCH(Damage, toSender);
     QFETCH(bool, mustRecover);
@@ -142,15 +154,18 @@ void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes() {
     const bool senderOk = link.sender.finishes == 1;
     const bool receiverOk = link.receiver.finishes == 1;
     // Success on either side means every file arrived whole; a sender that did not succeed says why once.
-    if (senderOk || receiverOk) QCOMPARE(link.receiver.received.size(), 3);
-    if (!senderOk) QCOMPARE(link.sender.aborts.size(), 1);
+    if (senderOk || receiverOk)
+        QCOMPARE(link.receiver.received.size(), 3);
+    if (!senderOk)
+        QCOMPARE(link.sender.aborts.size(), 1);
     if (mustRecover) {
         QCOMPARE(link.sender.aborts + link.receiver.aborts, QStringList());
         QVERIFY(senderOk && receiverOk);
     }
 }
 
-void ZmodemTransferTest::cancelFromEitherSide_data() {
+void ZmodemTransferTest::cancelFromEitherSide_data()
+{
     QTest::addColumn<bool>("receiverCancels");
     QTest::addColumn<int>("atByte");
     QTest::addColumn<QString>("reason");
@@ -162,7 +177,8 @@ void ZmodemTransferTest::cancelFromEitherSide_data() {
     QTest::newRow("receiver switched off half way") << true << 100000 << "transfers switched off";
 }
 
-void ZmodemTransferTest::cancelFromEitherSide() {
+void ZmodemTransferTest::cancelFromEitherSide()
+{
     QFETCH(bool, receiverCancels);
     QFETCH(int, atByte);
     QFETCH(QString, reason);
@@ -170,9 +186,12 @@ void ZmodemTransferTest::cancelFromEitherSide() {
     Station& canceller = receiverCancels ? link.receiver : link.sender;
     Station& other = receiverCancels ? link.sender : link.receiver;
     canceller.onProgress = [&] {
-        if (canceller.lastDone < std::uint64_t(atByte) || !canceller.engine.transferring()) return;
-        if (reason == "transfers switched off") canceller.engine.setActive(false);
-        else canceller.engine.abort(reason.toStdString());
+        if (canceller.lastDone < std::uint64_t(atByte) || !canceller.engine.transferring())
+            return;
+        if (reason == "transfers switched off")
+            canceller.engine.setActive(false);
+        else
+            canceller.engine.abort(reason.toStdString());
     };
     startSending(link, {200000, 500});
     QVERIFY(link.run());
@@ -186,13 +205,15 @@ void ZmodemTransferTest::cancelFromEitherSide() {
     QCOMPARE(canceller.engine.currentFileName(), std::string());
 }
 
-void ZmodemTransferTest::silenceIsRepeatedThenGivenUp_data() {
+void ZmodemTransferTest::silenceIsRepeatedThenGivenUp_data()
+{
     QTest::addColumn<bool>("receiving");
     QTest::newRow("sender, nobody answers") << false;
     QTest::newRow("receiver, nobody sends") << true;
 }
 
-void ZmodemTransferTest::silenceIsRepeatedThenGivenUp() {
+void ZmodemTransferTest::silenceIsRepeatedThenGivenUp()
+{
     QFETCH(bool, receiving);
     Station station;
     station.files.putFile("/out/a", patternBytes(10, 1));
@@ -214,7 +235,8 @@ void ZmodemTransferTest::silenceIsRepeatedThenGivenUp() {
     QVERIFY(hasAbortSequence(station.out));
 }
 
-void ZmodemTransferTest::unreadableFileAbortsAtOnce() {
+void ZmodemTransferTest::unreadableFileAbortsAtOnce()
+{
     Station station;
     station.files.putFile("/out/a", patternBytes(100, 1));
     station.files.makeUnreadable("/out/a");

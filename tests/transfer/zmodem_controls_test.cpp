@@ -160,12 +160,18 @@ void ZModemControlsTest::textQueries_data()
     QTest::addColumn<std::optional<QByteArray>>("answer");
     QTest::addColumn<QByteArray>("stored");
 
-    QTest::newRow("Connect Cmd cancelled: nothing stored") << false << std::optional<QByteArray>() << QByteArray();
-    QTest::newRow("Connect Cmd confirmed empty: kept") << false << std::optional<QByteArray>("") << QByteArray();
-    QTest::newRow("Connect Cmd confirmed") << false << std::optional<QByteArray>("C N0CALL-2") << QByteArray("C N0CALL-2");
-    QTest::newRow("Receive Dir. cancelled: nothing stored") << true << std::optional<QByteArray>() << QByteArray();
-    QTest::newRow("Receive Dir. confirmed empty: kept") << true << std::optional<QByteArray>("") << QByteArray();
-    QTest::newRow("Receive Dir. confirmed") << true << std::optional<QByteArray>("/srv/inbox") << QByteArray("/srv/inbox");
+    QTest::newRow("Connect Cmd cancelled: nothing stored")
+        << false << std::optional<QByteArray>() << QByteArray();
+    QTest::newRow("Connect Cmd confirmed empty: kept")
+        << false << std::optional<QByteArray>("") << QByteArray();
+    QTest::newRow("Connect Cmd confirmed")
+        << false << std::optional<QByteArray>("C N0CALL-2") << QByteArray("C N0CALL-2");
+    QTest::newRow("Receive Dir. cancelled: nothing stored")
+        << true << std::optional<QByteArray>() << QByteArray();
+    QTest::newRow("Receive Dir. confirmed empty: kept")
+        << true << std::optional<QByteArray>("") << QByteArray();
+    QTest::newRow("Receive Dir. confirmed")
+        << true << std::optional<QByteArray>("/srv/inbox") << QByteArray("/srv/inbox");
 }
 
 void ZModemControlsTest::textQueries()
@@ -185,10 +191,12 @@ void ZModemControlsTest::textQueries()
     // The first query of a run starts from the working copy.
     const QString initial = receiveDir ? QFile::decodeName(QFile::encodeName(QDir::homePath()))
                                        : QStringLiteral("Default String");
-    const QString caption = receiveDir ? QStringLiteral("Default Directory") : QStringLiteral("Connect Command");
+    const QString caption =
+        receiveDir ? QStringLiteral("Default Directory") : QStringLiteral("Connect Command");
     QCOMPARE(f.query.queries, QStringList{caption + "|ZModem File Transfer|" + initial});
     if (receiveDir)
-        QCOMPARE(Ferrow->nrZModem1->GetDefaultPath(), stored.isEmpty() ? homeDir : QString::fromLatin1(stored));
+        QCOMPARE(Ferrow->nrZModem1->GetDefaultPath(),
+                 stored.isEmpty() ? homeDir : QString::fromLatin1(stored));
 }
 
 void ZModemControlsTest::sendToRemote_data()

@@ -7,70 +7,91 @@
 namespace zmodemtest {
 namespace {
 
-// Changes one byte, loses a run and doubles a run, each by its chance.
-Bytes damaged(Bytes out, const Damage& damage, std::mt19937& random) {
-    if (out.empty()) return out;
-    std::uniform_real_distribution<double> chance(0, 1);
-    auto somewhere = [&](std::size_t size) { return std::uniform_int_distribution<std::size_t>(0, size - 1)(random); };
-    auto runFrom = [&](std::size_t at) { return std::min<std::size_t>(1 + random() % 64, out.size() - at); };
-    if (chance(random) < damage.flipRate) out[somewhere(out.size())] ^= static_cast<std::uint8_t>(1 + random() % 255);
-    if (chance(random) < damage.dropRate) {
-        const std::size_t at = somewhere(out.size());
-        out.erase(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
+    // Changes one byte, loses a run and doubles a run, each by its chance.
+    Bytes damaged(Bytes out, const Damage& damage, std::mt19937& random)
+    {
+        if (out.empty())
+            return out;
+        std::uniform_real_distribution<double> chance(0, 1);
+        auto somewhere = [&](std::size_t size) {
+            return std::uniform_int_distribution<std::size_t>(0, size - 1)(random);
+        };
+        auto runFrom = [&](std::size_t at) {
+            return std::min<std::size_t>(1 + random() % 64, out.size() - at);
+        };
+        if (chance(random) < damage.flipRate)
+            out[somewhere(out.size())] ^= static_cast<std::uint8_t>(1 + random() % 255);
+        if (chance(random) < damage.dropRate) {
+            const std::size_t at = somewhere(out.size());
+            out.erase(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
+        }
+        if (!out.empty() && chance(random) < damage.duplicateRate) {
+            const std::size_t at = somewhere(out.size());
+            const Bytes copy(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
+            out.insert(out.begin() + long(at), copy.begin(), copy.end());
+        }
+        return out;
     }
-    if (!out.empty() && chance(random) < damage.duplicateRate) {
-        const std::size_t at = somewhere(out.size());
-        const Bytes copy(out.begin() + long(at), out.begin() + long(at + runFrom(at)));
-        out.insert(out.begin() + long(at), copy.begin(), copy.end());
-    }
-    return out;
-}
 
-}  // namespace
+} // namespace
 
-Bytes patternBytes(std::size_t size, std::uint32_t seed) {
+Bytes patternBytes(std::size_t size, std::uint32_t seed)
+{
     std::mt19937 random(seed);
     Bytes bytes(size);
-    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
     return bytes;
 }
 
-bool hasAbortSequence(const Bytes& out) {
+bool hasAbortSequence(const Bytes& out)
+{
     const Bytes cans(8, 0x18);
     return std::search(out.begin(), out.end(), cans.begin(), cans.end()) != out.end();
 }
 
-Config receiveInto(const std::string& directory) {
+Config receiveInto(const std::string& directory)
+{
     Config config;
     config.receiveDirectory = directory;
     return config;
 }
 
-Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers, bool endWithOO) {
+Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers,
+                     bool endWithOO)
+{
     FrameWriter writer;
     Bytes wire = {'r', 'z', '\r'};
     writer.hexHeader(wire, Header::at(FrameType::RQInit, 0));
-    std::string info = name + '\0' + std::to_string(announced) + " 0 100644 0 1 " + std::to_string(announced) + '\0';
+    std::string info =
+        name + '\0' + std::to_string(announced) + " 0 100644 0 1 " + std::to_string(announced) + '\0';
     for (int i = 0; i < offers; ++i) {
         writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
-        writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(), Terminator::WaitAck,
-                         true);
+        writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(),
+                         Terminator::WaitAck, true);
     }
     writer.binaryHeader(wire, Header::at(FrameType::Data, 0), true);
     writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
     writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
     writer.hexHeader(wire, Header::at(FrameType::Fin, 0));
-    if (endWithOO) wire.insert(wire.end(), {'O', 'O'});
+    if (endWithOO)
+        wire.insert(wire.end(), {'O', 'O'});
     return wire;
 }
 
 TestLink::TestLink(Config senderConfig, Config receiverConfig)
-    : sender(std::move(senderConfig)), receiver(std::move(receiverConfig)) {}
+    : sender(std::move(senderConfig))
+    , receiver(std::move(receiverConfig))
+{
+}
 
-std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire) {
+std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random,
+                            Bytes& wire)
+{
     from.out.clear();
     const std::size_t written = from.engine.pump(room);
-    if (written > room || from.out.size() != written) ++roomOverruns;
+    if (written > room || from.out.size() != written)
+        ++roomOverruns;
     Bytes chunk = damaged(from.out, damage, random);
     chunk.resize(std::min(chunk.size(), damage.cutAfter - std::min(damage.cutAfter, wire.size())));
     wire.insert(wire.end(), chunk.begin(), chunk.end());
@@ -78,21 +99,24 @@ std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, st
     return written;
 }
 
-bool TestLink::run(int maxSteps) {
+bool TestLink::run(int maxSteps)
+{
     randomToReceiver_.seed(toReceiver.seed);
     randomToSender_.seed(toSender.seed + 7919);
     sender.engine.tick(now_);
     receiver.engine.tick(now_);
     for (int step = 0; step < maxSteps; ++step) {
         const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_, wireToReceiver) +
-                                  carry(receiver, sender, toSender, randomToSender_, wireToSender);
-        if (moved > 0) continue;
-        if (!sender.engine.transferring() && !receiver.engine.transferring()) return true;
-        now_ += 500;  // a quiet wire: let time pass
+            carry(receiver, sender, toSender, randomToSender_, wireToSender);
+        if (moved > 0)
+            continue;
+        if (!sender.engine.transferring() && !receiver.engine.transferring())
+            return true;
+        now_ += 500; // a quiet wire: let time pass
         sender.engine.tick(now_);
         receiver.engine.tick(now_);
     }
     return false;
 }
 
-}  // namespace zmodemtest
+} // namespace zmodemtest

@@ -23,43 +23,54 @@ Config receiveInto(const std::string& directory);
 // One end of the link: an engine with its files (kInbox among them), and everything it told its owner,
 // wrote and passed through.
 struct Station : Listener, ByteSink {
-    explicit Station(Config config = receiveInto(kInbox)) : engine(*this, files, *this, std::move(config)) {
+    explicit Station(Config config = receiveInto(kInbox))
+        : engine(*this, files, *this, std::move(config))
+    {
         files.addDirectory(kInbox);
     }
 
     MemoryFileStore files;
     Engine engine;
     Bytes out, terminal;
-    QStringList received, sent, aborts;  // as lists, which Qt Test prints on a mismatch
+    QStringList received, sent, aborts; // as lists, which Qt Test prints on a mismatch
     int starts = 0, finishes = 0;
     std::uint64_t lastDone = 0;
-    std::function<void()> onProgress;  // lets a test act mid-transfer
+    std::function<void()> onProgress; // lets a test act mid-transfer
 
-    void write(const std::uint8_t* data, std::size_t size) override { out.insert(out.end(), data, data + size); }
+    void write(const std::uint8_t* data, std::size_t size) override
+    {
+        out.insert(out.end(), data, data + size);
+    }
     void transferStarting(Direction) override { ++starts; }
     void fileReceived(const std::string& path) override { received << QString::fromStdString(path); }
     void fileSent(const std::string& path) override { sent << QString::fromStdString(path); }
     void finished() override { ++finishes; }
     void aborted(const std::string& reason) override { aborts << QString::fromStdString(reason); }
-    void progress(std::uint64_t done, std::uint64_t) override {
+    void progress(std::uint64_t done, std::uint64_t) override
+    {
         lastDone = done;
-        if (onProgress) onProgress();
+        if (onProgress)
+            onProgress();
     }
 };
 
 // How the wire hurts the bytes of one direction, chunk by chunk as they cross.
 struct Damage {
-    double flipRate = 0;       // chance per chunk that one byte is changed
-    double dropRate = 0;       // chance per chunk that a run of bytes vanishes
-    double duplicateRate = 0;  // chance per chunk that a run of bytes arrives twice
+    double flipRate = 0;      // chance per chunk that one byte is changed
+    double dropRate = 0;      // chance per chunk that a run of bytes vanishes
+    double duplicateRate = 0; // chance per chunk that a run of bytes arrives twice
     std::uint32_t seed = 1;
-    std::size_t cutAfter = SIZE_MAX;  // the wire is cut once this many bytes have arrived
+    std::size_t cutAfter = SIZE_MAX; // the wire is cut once this many bytes have arrived
 };
 
 // What a terminal shows of a sender's start before the engine takes over.
-inline const QByteArray kStartText("rz\r**\x18" "B00000000000000");
+inline const QByteArray kStartText("rz\r**\x18"
+                                   "B00000000000000");
 
-inline Bytes bytesOf(const QByteArray& text) { return Bytes(text.begin(), text.end()); }
+inline Bytes bytesOf(const QByteArray& text)
+{
+    return Bytes(text.begin(), text.end());
+}
 
 Bytes patternBytes(std::size_t size, std::uint32_t seed);
 bool hasAbortSequence(const Bytes& out);
@@ -75,9 +86,9 @@ public:
 
     Station sender, receiver;
     Damage toReceiver, toSender;
-    std::size_t room = 4096;             // bytes each side may write per step
-    Bytes wireToReceiver, wireToSender;  // everything each side was fed
-    int roomOverruns = 0;                // pumps that wrote more than the room they were given
+    std::size_t room = 4096;            // bytes each side may write per step
+    Bytes wireToReceiver, wireToSender; // everything each side was fed
+    int roomOverruns = 0;               // pumps that wrote more than the room they were given
 
     // Returns false if the exchange had not settled after `maxSteps`.
     bool run(int maxSteps = 200000);
@@ -88,4 +99,4 @@ private:
     std::uint64_t now_ = 1000;
 };
 
-}  // namespace zmodemtest
+} // namespace zmodemtest

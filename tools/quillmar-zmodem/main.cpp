@@ -12,7 +12,8 @@ using namespace quillmar::zmodem;
 
 namespace {
 
-int usage() {
+int usage()
+{
     std::fprintf(stderr,
                  "usage: quillmar-zmodem [-v] [-e] send FILE...\n"
                  "       quillmar-zmodem [-v] [-e] receive DIR\n"
@@ -21,18 +22,23 @@ int usage() {
     return 2;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Config config;
     bool verbose = false;
     int arg = 1;
     for (; arg < argc && argv[arg][0] == '-'; ++arg) {
-        if (std::strcmp(argv[arg], "-v") == 0) verbose = true;
-        else if (std::strcmp(argv[arg], "-e") == 0) config.escapeControl = true;
-        else return usage();
+        if (std::strcmp(argv[arg], "-v") == 0)
+            verbose = true;
+        else if (std::strcmp(argv[arg], "-e") == 0)
+            config.escapeControl = true;
+        else
+            return usage();
     }
-    if (arg + 1 >= argc) return usage();
+    if (arg + 1 >= argc)
+        return usage();
     const std::string command = argv[arg++];
     std::vector<std::string> operands(argv + arg, argv + argc);
     config.trace = verbose;
@@ -41,7 +47,8 @@ int main(int argc, char** argv) {
     BufferedSink sink;
     ConsoleListener listener(verbose);
     if (command == "receive") {
-        if (operands.size() != 1) return usage();
+        if (operands.size() != 1)
+            return usage();
         config.receiveDirectory = operands.front();
         Engine engine(sink, files, listener, config);
         engine.tick(monotonicMs());

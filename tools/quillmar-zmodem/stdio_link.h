@@ -12,7 +12,10 @@ namespace quillmar::zmodem {
 // Output the engine pumps, waiting for the descriptor to take it.
 class BufferedSink : public ByteSink {
 public:
-    void write(const std::uint8_t* data, std::size_t size) override { bytes_.insert(bytes_.end(), data, data + size); }
+    void write(const std::uint8_t* data, std::size_t size) override
+    {
+        bytes_.insert(bytes_.end(), data, data + size);
+    }
     std::size_t pending() const { return bytes_.size() - head_; }
     const std::uint8_t* data() const { return bytes_.data() + head_; }
     void consume(std::size_t count);
@@ -25,11 +28,18 @@ private:
 // Collects what the engine reports, printing it on stderr when asked to.
 class ConsoleListener : public Listener {
 public:
-    explicit ConsoleListener(bool verbose) : verbose_(verbose) {}
+    explicit ConsoleListener(bool verbose)
+        : verbose_(verbose)
+    {
+    }
     void transferStarting(Direction direction) override;
     void fileReceived(const std::string& path) override;
     void fileSent(const std::string& path) override;
-    void finished() override { done_ = true; succeeded_ = true; }
+    void finished() override
+    {
+        done_ = true;
+        succeeded_ = true;
+    }
     void aborted(const std::string& reason) override;
     void progress(std::uint64_t done, std::uint64_t total) override;
     void trace(const std::string& line) override;
@@ -52,4 +62,4 @@ bool runOverStdio(Engine& engine, BufferedSink& sink, ConsoleListener& listener)
 
 std::uint64_t monotonicMs();
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

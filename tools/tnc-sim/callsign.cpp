@@ -6,22 +6,25 @@ namespace tncsim {
 
 namespace {
 
-bool isLetterOrDigit(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-
-std::optional<int> parseSsid(std::string_view digits)
-{
-    if (digits.empty() || digits.size() > 2)
-        return std::nullopt;
-    int value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
+    bool isLetterOrDigit(char c)
+    {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     }
-    if (value > 15)
-        return std::nullopt;
-    return value;
-}
+
+    std::optional<int> parseSsid(std::string_view digits)
+    {
+        if (digits.empty() || digits.size() > 2)
+            return std::nullopt;
+        int value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            value = value * 10 + (c - '0');
+        }
+        if (value > 15)
+            return std::nullopt;
+        return value;
+    }
 
 } // namespace
 

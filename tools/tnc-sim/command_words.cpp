@@ -6,19 +6,19 @@ namespace tncsim {
 
 namespace {
 
-struct CommandWord {
-    std::string_view name;
-    std::size_t minimum;
-    Command command;
-};
+    struct CommandWord {
+        std::string_view name;
+        std::size_t minimum;
+        Command command;
+    };
 
-// C alone is CONNECT, so CONVERS needs four letters; K is the TNC's one-letter alias for it.
-constexpr CommandWord commandWords[] = {
-    {"CONNECT", 1, Command::Connect},    {"CONVERS", 4, Command::Convers},
-    {"K", 1, Command::Convers},          {"DISCONNECT", 1, Command::Disconnect},
-    {"BEACON", 1, Command::Beacon},      {"BTEXT", 2, Command::Btext},
-    {"MYCALL", 2, Command::Mycall},      {"RESTART", 7, Command::Restart},
-};
+    // C alone is CONNECT, so CONVERS needs four letters; K is the TNC's one-letter alias for it.
+    constexpr CommandWord commandWords[] = {
+        {"CONNECT", 1, Command::Connect}, {"CONVERS", 4, Command::Convers},
+        {"K", 1, Command::Convers},       {"DISCONNECT", 1, Command::Disconnect},
+        {"BEACON", 1, Command::Beacon},   {"BTEXT", 2, Command::Btext},
+        {"MYCALL", 2, Command::Mycall},   {"RESTART", 7, Command::Restart},
+    };
 
 } // namespace
 
@@ -31,7 +31,7 @@ bool abbreviates(std::string_view word, std::string_view full, std::size_t minim
 
 std::optional<Command> lookupCommand(std::string_view word)
 {
-    for (const CommandWord &entry : commandWords) {
+    for (const CommandWord& entry : commandWords) {
         if (abbreviates(word, entry.name, entry.minimum))
             return entry.command;
     }

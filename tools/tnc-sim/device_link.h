@@ -10,8 +10,8 @@ public:
     // Points `path` at `target`, replacing an old link there; refuses (throws) to replace anything else.
     DeviceLink(std::string path, std::string target);
     ~DeviceLink();
-    DeviceLink(const DeviceLink &) = delete;
-    DeviceLink &operator=(const DeviceLink &) = delete;
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
 
     // Removes the link, but only while it still points at our target: another simulator may own it now.
     void remove();

@@ -13,7 +13,7 @@
 
 namespace {
 
-int serve(const tncsim::Options &options)
+int serve(const tncsim::Options& options)
 {
     tncsim::Transcript transcript;
     if (!options.transcript.empty())
@@ -37,12 +37,12 @@ int serve(const tncsim::Options &options)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     tncsim::Options options;
     try {
         options = tncsim::parseOptions(argc, argv);
-    } catch (const tncsim::UsageError &error) {
+    } catch (const tncsim::UsageError& error) {
         std::fprintf(stderr, "tnc-sim: %s\n%s", error.what(), tncsim::usageText);
         return 2;
     }
@@ -52,7 +52,7 @@ int main(int argc, char **argv)
     }
     try {
         return serve(options);
-    } catch (const std::exception &error) {
+    } catch (const std::exception& error) {
         std::fprintf(stderr, "tnc-sim: %s\n", error.what());
         return 1;
     }

@@ -7,7 +7,7 @@
 
 namespace tncsim {
 
-const char *const usageText =
+const char* const usageText =
     "usage: tnc-sim --link PATH [--mycall CALL] [--transcript FILE] [--chatter SECONDS]\n"
     "  --link PATH         symbolic link to create to the terminal end (an old link there is replaced)\n"
     "  --mycall CALL       the TNC's own callsign (default N0CALL)\n"
@@ -16,22 +16,22 @@ const char *const usageText =
 
 namespace {
 
-constexpr int maxRemarkSeconds = 86400;
+    constexpr int maxRemarkSeconds = 86400;
 
-int parseSeconds(std::string_view text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0
-        || value > maxRemarkSeconds)
-        throw UsageError("--chatter wants whole seconds from 0 to " + std::to_string(maxRemarkSeconds) + ", not '"
-                         + std::string(text) + "'");
-    return value;
-}
+    int parseSeconds(std::string_view text)
+    {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
+            value > maxRemarkSeconds)
+            throw UsageError("--chatter wants whole seconds from 0 to " + std::to_string(maxRemarkSeconds) +
+                             ", not '" + std::string(text) + "'");
+        return value;
+    }
 
 } // namespace
 
-Options parseOptions(int argc, const char *const *argv)
+Options parseOptions(int argc, const char* const* argv)
 {
     Options options;
     for (int i = 1; i < argc; ++i) {

@@ -20,9 +20,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-extern const char *const usageText;
+extern const char* const usageText;
 
 // Reads argv[1..]; throws UsageError on anything it cannot use.
-Options parseOptions(int argc, const char *const *argv);
+Options parseOptions(int argc, const char* const* argv);
 
 } // namespace tncsim

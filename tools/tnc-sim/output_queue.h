@@ -10,7 +10,10 @@ namespace tncsim {
 
 class OutputQueue {
 public:
-    explicit OutputQueue(std::size_t limit) : limit_(limit) {}
+    explicit OutputQueue(std::size_t limit)
+        : limit_(limit)
+    {
+    }
 
     // Queues `bytes` as one piece. To stay near the limit it drops the oldest whole pieces not yet
     // begun, so a client that stops reading loses what it missed but still gets the answer to

@@ -11,14 +11,14 @@ namespace tncsim {
 
 namespace {
 
-void addDescriptorFlags(int fd, int fdFlags, int statusFlags, const std::string &what)
-{
-    const int current = fcntl(fd, F_GETFD);
-    const int status = fcntl(fd, F_GETFL);
-    if (current < 0 || status < 0 || fcntl(fd, F_SETFD, current | fdFlags) < 0
-        || fcntl(fd, F_SETFL, status | statusFlags) < 0)
-        throw systemError("cannot set flags on " + what);
-}
+    void addDescriptorFlags(int fd, int fdFlags, int statusFlags, const std::string& what)
+    {
+        const int current = fcntl(fd, F_GETFD);
+        const int status = fcntl(fd, F_GETFL);
+        if (current < 0 || status < 0 || fcntl(fd, F_SETFD, current | fdFlags) < 0 ||
+            fcntl(fd, F_SETFL, status | statusFlags) < 0)
+            throw systemError("cannot set flags on " + what);
+    }
 
 } // namespace
 
@@ -39,13 +39,14 @@ void makeRaw(int fd)
         throw systemError("cannot make the terminal raw");
 }
 
-PtyPair::PtyPair() : controlling_(posix_openpt(O_RDWR | O_NOCTTY))
+PtyPair::PtyPair()
+    : controlling_(posix_openpt(O_RDWR | O_NOCTTY))
 {
     if (!controlling_.valid())
         throw systemError("cannot open a pseudo-terminal");
     if (grantpt(controlling_.get()) < 0 || unlockpt(controlling_.get()) < 0)
         throw systemError("cannot unlock the pseudo-terminal");
-    const char *name = ptsname(controlling_.get());
+    const char* name = ptsname(controlling_.get());
     if (!name)
         throw systemError("cannot name the pseudo-terminal's terminal end");
     terminalPath_ = name;

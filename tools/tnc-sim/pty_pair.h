@@ -14,7 +14,7 @@ public:
     PtyPair();
 
     int controllingFd() const { return controlling_.get(); }
-    const std::string &terminalPath() const { return terminalPath_; }
+    const std::string& terminalPath() const { return terminalPath_; }
 
 private:
     UniqueFd controlling_;

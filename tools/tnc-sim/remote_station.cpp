@@ -6,17 +6,18 @@ namespace tncsim {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> remarks = {
-    "standing by, any traffic for this station?",
-    "signal here is good, copy all",
-    "checking in with net control, no traffic",
-    "still here, go ahead when ready",
-};
+    constexpr std::array<std::string_view, 4> remarks = {
+        "standing by, any traffic for this station?",
+        "signal here is good, copy all",
+        "checking in with net control, no traffic",
+        "still here, go ahead when ready",
+    };
 
 } // namespace
 
 RemoteStation::RemoteStation(std::string call, std::vector<std::string> via)
-    : call_(std::move(call)), via_(std::move(via))
+    : call_(std::move(call))
+    , via_(std::move(via))
 {
 }
 

@@ -12,7 +12,7 @@ class RemoteStation {
 public:
     RemoteStation(std::string call, std::vector<std::string> via);
 
-    const std::string &call() const { return call_; }
+    const std::string& call() const { return call_; }
 
     // "*** CONNECTED to K1ABC", with " VIA W1XYZ-1,WIDE2" when the link runs through digipeaters.
     std::string connectedMessage() const;

@@ -12,8 +12,10 @@
 
 namespace tncsim {
 
-Server::Server(int controllingFd, TncSession &session, Transcript &transcript)
-    : fd_(controllingFd), session_(session), transcript_(transcript)
+Server::Server(int controllingFd, TncSession& session, Transcript& transcript)
+    : fd_(controllingFd)
+    , session_(session)
+    , transcript_(transcript)
 {
 }
 

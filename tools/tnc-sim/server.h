@@ -12,7 +12,7 @@ public:
     // About how much may wait for a client that does not read before the oldest output is dropped.
     static constexpr std::size_t outputLimit = 32 * 1024;
 
-    Server(int controllingFd, TncSession &session, Transcript &transcript);
+    Server(int controllingFd, TncSession& session, Transcript& transcript);
 
     // Sends the sign-on, then serves until `stopFd` becomes readable. Throws on a pseudo-terminal error.
     void run(int stopFd);
@@ -24,8 +24,8 @@ private:
     int pollTimeoutMs() const;
 
     int fd_;
-    TncSession &session_;
-    Transcript &transcript_;
+    TncSession& session_;
+    Transcript& transcript_;
     OutputQueue output_{outputLimit};
     bool dropping_ = false;
 };

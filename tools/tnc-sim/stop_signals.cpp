@@ -10,17 +10,17 @@ namespace tncsim {
 
 namespace {
 
-constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
-volatile sig_atomic_t signalWriteFd = -1;
+    constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    volatile sig_atomic_t signalWriteFd = -1;
 
-void onStopSignal(int signal)
-{
-    const int savedErrno = errno;
-    const char byte = static_cast<char>(signal);
-    // Non-blocking: if the pipe is somehow full, a stop is already waiting in it.
-    [[maybe_unused]] const ssize_t ignored = write(signalWriteFd, &byte, 1);
-    errno = savedErrno;
-}
+    void onStopSignal(int signal)
+    {
+        const int savedErrno = errno;
+        const char byte = static_cast<char>(signal);
+        // Non-blocking: if the pipe is somehow full, a stop is already waiting in it.
+        [[maybe_unused]] const ssize_t ignored = write(signalWriteFd, &byte, 1);
+        errno = savedErrno;
+    }
 
 } // namespace
 

@@ -10,8 +10,8 @@ public:
     // Installs the handlers; only one instance may exist at a time. Throws on failure.
     StopSignals();
     ~StopSignals();
-    StopSignals(const StopSignals &) = delete;
-    StopSignals &operator=(const StopSignals &) = delete;
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
 
     // Becomes readable once a stop signal has arrived.
     int fd() const { return readEnd_.get(); }

@@ -9,7 +9,7 @@
 namespace tncsim {
 
 // "cannot open /tmp/x: No such file or directory", from the errno the call left.
-inline std::runtime_error systemError(const std::string &what)
+inline std::runtime_error systemError(const std::string& what)
 {
     return std::runtime_error(what + ": " + std::strerror(errno));
 }

@@ -6,13 +6,14 @@
 namespace tncsim {
 
 namespace {
-constexpr char ctrlC = '\x03';
-constexpr char backspace = '\b';
-constexpr char del = '\x7f';
-constexpr char bell = '\a';
+    constexpr char ctrlC = '\x03';
+    constexpr char backspace = '\b';
+    constexpr char del = '\x7f';
+    constexpr char bell = '\a';
 } // namespace
 
-TncSession::TncSession(TncSettings settings) : settings_(std::move(settings))
+TncSession::TncSession(TncSettings settings)
+    : settings_(std::move(settings))
 {
 }
 

@@ -14,17 +14,17 @@ namespace tncsim {
 
 namespace {
 
-// The wording the project's operators expect for a line the TNC cannot make sense of.
-constexpr std::string_view notUnderstood = "EH?";
+    // The wording the project's operators expect for a line the TNC cannot make sense of.
+    constexpr std::string_view notUnderstood = "EH?";
 
-std::optional<unsigned> parseTens(std::string_view digits)
-{
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || value > TncSession::maxBeaconTens)
-        return std::nullopt;
-    return value;
-}
+    std::optional<unsigned> parseTens(std::string_view digits)
+    {
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || value > TncSession::maxBeaconTens)
+            return std::nullopt;
+        return value;
+    }
 
 } // namespace
 
@@ -68,8 +68,8 @@ void TncSession::connect(std::string_view args, Clock::time_point now)
     }
     const std::optional<std::string> call = normalizeCallsign(words[0]);
     const bool hasPath = words.size() > 1;
-    if (!call || (hasPath && !abbreviates(words[1], "VIA", 1)) || words.size() == 2
-        || words.size() > 2 + maxDigipeaters) {
+    if (!call || (hasPath && !abbreviates(words[1], "VIA", 1)) || words.size() == 2 ||
+        words.size() > 2 + maxDigipeaters) {
         reply("?bad connect: CONNECT call [VIA digi,...] (8 digipeaters at most)");
         return;
     }
@@ -116,8 +116,8 @@ void TncSession::beacon(std::string_view args, Clock::time_point now)
     const bool after = !words.empty() && abbreviates(words[0], "AFTER", 1);
     const std::optional<unsigned> tens = words.size() == 2 ? parseTens(words[1]) : std::nullopt;
     if (!(every || after) || !tens) {
-        reply("?bad beacon: BEACON EVERY n or BEACON AFTER n, n from 0 to " + std::to_string(maxBeaconTens)
-              + " (tens of seconds)");
+        reply("?bad beacon: BEACON EVERY n or BEACON AFTER n, n from 0 to " + std::to_string(maxBeaconTens) +
+              " (tens of seconds)");
         return;
     }
     const std::string was = beaconSetting();

@@ -10,8 +10,9 @@
 
 namespace tncsim {
 
-Transcript::Transcript(const std::string &path)
-    : file_(open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)), path_(path)
+Transcript::Transcript(const std::string& path)
+    : file_(open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644))
+    , path_(path)
 {
     if (!file_.valid())
         throw systemError("cannot open transcript " + path);
@@ -24,7 +25,8 @@ void Transcript::record(std::string_view bytes)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            std::fprintf(stderr, "tnc-sim: transcript %s stops here: %s\n", path_.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "tnc-sim: transcript %s stops here: %s\n", path_.c_str(),
+                         std::strerror(errno));
             file_ = UniqueFd();
             return;
         }

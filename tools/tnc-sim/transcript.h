@@ -12,7 +12,7 @@ class Transcript {
 public:
     Transcript() = default;
     // Opens `path` for appending; throws if it cannot.
-    explicit Transcript(const std::string &path);
+    explicit Transcript(const std::string& path);
 
     // Writes the bytes through at once. After a write error it says so once and records no more.
     void record(std::string_view bytes);

@@ -9,14 +9,20 @@ namespace tncsim {
 class UniqueFd {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
+    explicit UniqueFd(int fd)
+        : fd_(fd)
+    {
+    }
     ~UniqueFd()
     {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    UniqueFd(UniqueFd &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept
+    UniqueFd(UniqueFd&& other) noexcept
+        : fd_(std::exchange(other.fd_, -1))
+    {
+    }
+    UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         std::swap(fd_, other.fd_);
         return *this;

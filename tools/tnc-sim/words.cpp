@@ -3,13 +3,16 @@
 namespace tncsim {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+    bool isBlank(char c)
+    {
+        return c == ' ' || c == '\t';
+    }
 } // namespace
 
 std::string upperCase(std::string_view text)
 {
     std::string upper(text);
-    for (char &c : upper) {
+    for (char& c : upper) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }

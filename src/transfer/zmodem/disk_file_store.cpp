@@ -13,85 +13,110 @@
 namespace quillmar::zmodem {
 namespace {
 
-std::string systemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
+    std::string systemError(const std::string& what, const std::string& path)
+    {
+        return what + " " + path + ": " + std::strerror(errno);
+    }
 
-// Owns a descriptor opened for reading.
-class DiskSourceFile : public SourceFile {
-public:
-    DiskSourceFile(int fd, const struct stat& info) : fd_(fd), info_(info) {}
-    ~DiskSourceFile() override { ::close(fd_); }
-    std::uint64_t size() const override { return static_cast<std::uint64_t>(info_.st_size); }
-    std::uint32_t modifiedTime() const override { return static_cast<std::uint32_t>(info_.st_mtime); }
-    std::uint32_t mode() const override { return static_cast<std::uint32_t>(info_.st_mode); }
-    long read(std::uint64_t offset, std::uint8_t* data, std::size_t size) override {
-        for (;;) {
-            const ssize_t count = ::pread(fd_, data, size, static_cast<off_t>(offset));
-            if (count >= 0 || errno != EINTR) return static_cast<long>(count);
+    // Owns a descriptor opened for reading.
+    class DiskSourceFile : public SourceFile {
+    public:
+        DiskSourceFile(int fd, const struct stat& info)
+            : fd_(fd)
+            , info_(info)
+        {
         }
-    }
-
-private:
-    int fd_;
-    struct stat info_;
-};
-
-// Owns the descriptor of a temporary file; collects writes so small subpackets cost no system call each.
-class DiskTargetFile : public TargetFile {
-public:
-    DiskTargetFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) { pending_.reserve(kBufferSize); }
-    ~DiskTargetFile() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    const std::string& path() const override { return path_; }
-    bool write(const std::uint8_t* data, std::size_t size) override {
-        if (pending_.size() + size > kBufferSize && !flush()) return false;
-        if (size >= kBufferSize) return writeAll(data, size);
-        pending_.insert(pending_.end(), data, data + size);
-        return true;
-    }
-    bool close() override {
-        const bool flushed = flush();
-        const int fd = fd_;
-        fd_ = -1;
-        return flushed && fd >= 0 && ::close(fd) == 0;
-    }
-
-private:
-    static constexpr std::size_t kBufferSize = 256 * 1024;
-
-    bool flush() {
-        const bool ok = writeAll(pending_.data(), pending_.size());
-        pending_.clear();
-        return ok;
-    }
-    bool writeAll(const std::uint8_t* data, std::size_t size) {
-        while (size > 0) {
-            const ssize_t count = ::write(fd_, data, size);
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0) return false;
-            data += count;
-            size -= static_cast<std::size_t>(count);
+        ~DiskSourceFile() override { ::close(fd_); }
+        std::uint64_t size() const override { return static_cast<std::uint64_t>(info_.st_size); }
+        std::uint32_t modifiedTime() const override { return static_cast<std::uint32_t>(info_.st_mtime); }
+        std::uint32_t mode() const override { return static_cast<std::uint32_t>(info_.st_mode); }
+        long read(std::uint64_t offset, std::uint8_t* data, std::size_t size) override
+        {
+            for (;;) {
+                const ssize_t count = ::pread(fd_, data, size, static_cast<off_t>(offset));
+                if (count >= 0 || errno != EINTR)
+                    return static_cast<long>(count);
+            }
         }
-        return true;
-    }
 
-    int fd_;
-    std::string path_;
-    std::vector<std::uint8_t> pending_;
-};
+    private:
+        int fd_;
+        struct stat info_;
+    };
 
-}  // namespace
+    // Owns the descriptor of a temporary file; collects writes so small subpackets cost no system call each.
+    class DiskTargetFile : public TargetFile {
+    public:
+        DiskTargetFile(int fd, std::string path)
+            : fd_(fd)
+            , path_(std::move(path))
+        {
+            pending_.reserve(kBufferSize);
+        }
+        ~DiskTargetFile() override
+        {
+            if (fd_ >= 0)
+                ::close(fd_);
+        }
+        const std::string& path() const override { return path_; }
+        bool write(const std::uint8_t* data, std::size_t size) override
+        {
+            if (pending_.size() + size > kBufferSize && !flush())
+                return false;
+            if (size >= kBufferSize)
+                return writeAll(data, size);
+            pending_.insert(pending_.end(), data, data + size);
+            return true;
+        }
+        bool close() override
+        {
+            const bool flushed = flush();
+            const int fd = fd_;
+            fd_ = -1;
+            return flushed && fd >= 0 && ::close(fd) == 0;
+        }
 
-DiskFileStore::DiskFileStore(std::string home) : home_(std::move(home)) {
+    private:
+        static constexpr std::size_t kBufferSize = 256 * 1024;
+
+        bool flush()
+        {
+            const bool ok = writeAll(pending_.data(), pending_.size());
+            pending_.clear();
+            return ok;
+        }
+        bool writeAll(const std::uint8_t* data, std::size_t size)
+        {
+            while (size > 0) {
+                const ssize_t count = ::write(fd_, data, size);
+                if (count < 0 && errno == EINTR)
+                    continue;
+                if (count <= 0)
+                    return false;
+                data += count;
+                size -= static_cast<std::size_t>(count);
+            }
+            return true;
+        }
+
+        int fd_;
+        std::string path_;
+        std::vector<std::uint8_t> pending_;
+    };
+
+} // namespace
+
+DiskFileStore::DiskFileStore(std::string home)
+    : home_(std::move(home))
+{
     if (home_.empty()) {
         const char* env = std::getenv("HOME");
         home_ = env && *env ? env : ".";
     }
 }
 
-std::unique_ptr<SourceFile> DiskFileStore::openForReading(const std::string& path, std::string& error) {
+std::unique_ptr<SourceFile> DiskFileStore::openForReading(const std::string& path, std::string& error)
+{
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = systemError("cannot open", path);
@@ -106,11 +131,13 @@ std::unique_ptr<SourceFile> DiskFileStore::openForReading(const std::string& pat
     return std::make_unique<DiskSourceFile>(fd, info);
 }
 
-std::string DiskFileStore::resolveDirectory(const std::string& directory) const {
+std::string DiskFileStore::resolveDirectory(const std::string& directory) const
+{
     return directory.empty() ? home_ : directory;
 }
 
-std::unique_ptr<TargetFile> DiskFileStore::createTemporary(const std::string& directory, std::string& error) {
+std::unique_ptr<TargetFile> DiskFileStore::createTemporary(const std::string& directory, std::string& error)
+{
     std::string pattern = joinPath(directory, ".zmodem-XXXXXX.part");
     const int fd = ::mkstemps(pattern.data(), 5);
     if (fd < 0) {
@@ -121,13 +148,16 @@ std::unique_ptr<TargetFile> DiskFileStore::createTemporary(const std::string& di
     return std::make_unique<DiskTargetFile>(fd, pattern);
 }
 
-bool DiskFileStore::exists(const std::string& path) const {
+bool DiskFileStore::exists(const std::string& path) const
+{
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool DiskFileStore::renameNoReplace(const std::string& from, const std::string& to, std::string& error) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+bool DiskFileStore::renameNoReplace(const std::string& from, const std::string& to, std::string& error)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
     if (errno == EINVAL || errno == ENOSYS) {
         // Filesystems without the no-replace rename (some network mounts): a hard link refuses
         // an existing name just the same.
@@ -140,6 +170,9 @@ bool DiskFileStore::renameNoReplace(const std::string& from, const std::string& 
     return false;
 }
 
-void DiskFileStore::remove(const std::string& path) { ::unlink(path.c_str()); }
+void DiskFileStore::remove(const std::string& path)
+{
+    ::unlink(path.c_str());
+}
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -22,4 +22,4 @@ private:
     std::string home_;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

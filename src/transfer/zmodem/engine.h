@@ -57,8 +57,7 @@ private:
     void beginSession(std::unique_ptr<Session> session, Direction direction);
     void feedSession(const std::uint8_t* data, std::size_t size, std::size_t& pos);
     Session::Step dispatch(FrameReader::Event event);
-    template <typename Action>
-    Session::Step call(Action action);
+    template <typename Action> Session::Step call(Action action);
     void settle(Session::Step step);
     void endWithFailure(std::string reason);
     void startFromDetector();
@@ -72,11 +71,11 @@ private:
     std::unique_ptr<Session> session_;
     StartDetector detector_;
     bool active_ = true;
-    bool inSession_ = false;                     // a session method is on the stack
+    bool inSession_ = false; // a session method is on the stack
     std::optional<std::string> pendingAbort_;
     int lineEndsToSwallow_ = 0;
-    int oToSwallow_ = 0;          // the "OO" a sender may send after ZFIN
+    int oToSwallow_ = 0; // the "OO" a sender may send after ZFIN
     std::uint64_t sessionEndedAt_ = 0;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -13,7 +13,7 @@ class SourceFile {
 public:
     virtual ~SourceFile() = default;
     virtual std::uint64_t size() const = 0;
-    virtual std::uint32_t modifiedTime() const { return 0; }  // seconds since 1970, 0 when unknown
+    virtual std::uint32_t modifiedTime() const { return 0; } // seconds since 1970, 0 when unknown
     virtual std::uint32_t mode() const { return 0100644; }
     // Reads up to `size` bytes at `offset`; returns the count, or -1 on error.
     virtual long read(std::uint64_t offset, std::uint8_t* data, std::size_t size) = 0;
@@ -49,4 +49,4 @@ public:
 std::string baseName(const std::string& path);
 std::string joinPath(const std::string& directory, const std::string& name);
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -62,10 +62,10 @@ private:
     std::size_t headerCount_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::size_t size_ = 0;
-    bool subpacketTaken_ = false;  // the caller has the last subpacket; start the next one empty
+    bool subpacketTaken_ = false; // the caller has the last subpacket; start the next one empty
     Terminator terminator_ = Terminator::EndFrame;
     std::array<std::uint8_t, 4> check_{};
     std::size_t checkCount_ = 0;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -33,4 +33,4 @@ private:
     std::uint8_t last_ = 0;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -13,18 +13,22 @@ struct Header {
     FrameType type = FrameType::RQInit;
     std::array<std::uint8_t, 4> args{};
 
-    static Header at(FrameType type, std::uint32_t position) {
-        return {type, {std::uint8_t(position), std::uint8_t(position >> 8), std::uint8_t(position >> 16),
-                       std::uint8_t(position >> 24)}};
+    static Header at(FrameType type, std::uint32_t position)
+    {
+        return {type,
+                {std::uint8_t(position), std::uint8_t(position >> 8), std::uint8_t(position >> 16),
+                 std::uint8_t(position >> 24)}};
     }
     static Header flags(FrameType type, std::uint8_t f0, std::uint8_t f1 = 0, std::uint8_t f2 = 0,
-                        std::uint8_t f3 = 0) {
+                        std::uint8_t f3 = 0)
+    {
         return {type, {f3, f2, f1, f0}};
     }
 
-    std::uint32_t position() const {
+    std::uint32_t position() const
+    {
         return std::uint32_t(args[0]) | std::uint32_t(args[1]) << 8 | std::uint32_t(args[2]) << 16 |
-               std::uint32_t(args[3]) << 24;
+            std::uint32_t(args[3]) << 24;
     }
     std::uint8_t f0() const { return args[3]; }
     std::uint8_t f1() const { return args[2]; }
@@ -32,4 +36,4 @@ struct Header {
     bool operator==(const Header&) const = default;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

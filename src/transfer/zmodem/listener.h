@@ -31,4 +31,4 @@ public:
     virtual void write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

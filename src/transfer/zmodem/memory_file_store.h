@@ -42,4 +42,4 @@ private:
     int temporaryCount_ = 0;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -6,7 +6,7 @@
 namespace quillmar::zmodem {
 
 inline constexpr std::uint8_t kPad = '*';
-inline constexpr std::uint8_t kDle = 0x18;  // ZDLE, the same byte as CAN
+inline constexpr std::uint8_t kDle = 0x18; // ZDLE, the same byte as CAN
 inline constexpr std::uint8_t kCan = 0x18;
 inline constexpr std::uint8_t kBackspace = 0x08;
 inline constexpr std::uint8_t kXon = 0x11;
@@ -17,18 +17,35 @@ enum class HeaderKind : std::uint8_t { Bin16 = 'A', Hex = 'B', Bin32 = 'C' };
 
 // Subpacket terminators, the byte after ZDLE that ends a data subpacket.
 enum class Terminator : std::uint8_t {
-    EndFrame = 'h',      // ZCRCE: frame ends, no reply
-    Go = 'i',            // ZCRCG: frame goes on, no reply
-    GoAck = 'j',         // ZCRCQ: frame goes on, ZACK expected
-    WaitAck = 'k',       // ZCRCW: frame ends, ZACK expected
+    EndFrame = 'h', // ZCRCE: frame ends, no reply
+    Go = 'i',       // ZCRCG: frame goes on, no reply
+    GoAck = 'j',    // ZCRCQ: frame goes on, ZACK expected
+    WaitAck = 'k',  // ZCRCW: frame ends, ZACK expected
 };
-inline constexpr std::uint8_t kRub0 = 'l';  // escaped 0x7F
-inline constexpr std::uint8_t kRub1 = 'm';  // escaped 0xFF
+inline constexpr std::uint8_t kRub0 = 'l'; // escaped 0x7F
+inline constexpr std::uint8_t kRub1 = 'm'; // escaped 0xFF
 
 enum class FrameType : std::uint8_t {
-    RQInit = 0, RInit = 1, SInit = 2, Ack = 3, File = 4, Skip = 5, Nak = 6, Abort = 7,
-    Fin = 8, RPos = 9, Data = 10, Eof = 11, FErr = 12, Crc = 13, Challenge = 14,
-    Compl = 15, Can = 16, FreeCnt = 17, Command = 18, StdErr = 19,
+    RQInit = 0,
+    RInit = 1,
+    SInit = 2,
+    Ack = 3,
+    File = 4,
+    Skip = 5,
+    Nak = 6,
+    Abort = 7,
+    Fin = 8,
+    RPos = 9,
+    Data = 10,
+    Eof = 11,
+    FErr = 12,
+    Crc = 13,
+    Challenge = 14,
+    Compl = 15,
+    Can = 16,
+    FreeCnt = 17,
+    Command = 18,
+    StdErr = 19,
 };
 inline constexpr int kFrameTypeCount = 20;
 
@@ -52,4 +69,4 @@ inline constexpr std::size_t kMaxFileInfo = 1024;
 
 const char* frameTypeName(FrameType type);
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

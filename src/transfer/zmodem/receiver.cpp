@@ -7,58 +7,80 @@
 namespace quillmar::zmodem {
 namespace {
 
-// The length field after the name: "length mtime mode ..."; absent or garbled means unknown.
-std::optional<std::uint64_t> announcedLength(const std::uint8_t* data, std::size_t size, std::size_t nameEnd) {
-    if (nameEnd + 1 >= size) return std::nullopt;
-    std::string fields(reinterpret_cast<const char*>(data) + nameEnd + 1, size - nameEnd - 1);
-    fields = fields.substr(0, fields.find('\0'));
-    if (fields.empty() || fields[0] < '0' || fields[0] > '9') return std::nullopt;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(fields.c_str(), &end, 10);
-    if (end == fields.c_str() || (*end != '\0' && *end != ' ')) return std::nullopt;
-    return value;
-}
+    // The length field after the name: "length mtime mode ..."; absent or garbled means unknown.
+    std::optional<std::uint64_t> announcedLength(const std::uint8_t* data, std::size_t size,
+                                                 std::size_t nameEnd)
+    {
+        if (nameEnd + 1 >= size)
+            return std::nullopt;
+        std::string fields(reinterpret_cast<const char*>(data) + nameEnd + 1, size - nameEnd - 1);
+        fields = fields.substr(0, fields.find('\0'));
+        if (fields.empty() || fields[0] < '0' || fields[0] > '9')
+            return std::nullopt;
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(fields.c_str(), &end, 10);
+        if (end == fields.c_str() || (*end != '\0' && *end != ' '))
+            return std::nullopt;
+        return value;
+    }
 
-}  // namespace
+} // namespace
 
-Receiver::Receiver(SessionContext& context) : Session(context) {
+Receiver::Receiver(SessionContext& context)
+    : Session(context)
+{
     directory_ = ctx_.files.resolveDirectory(ctx_.config.receiveDirectory);
     ctx_.currentFile.clear();
     ctx_.writer.setEscapeControl(ctx_.config.escapeControl);
 }
 
-Receiver::~Receiver() { discard(); }
+Receiver::~Receiver()
+{
+    discard();
+}
 
-void Receiver::start() { sendRinit(); }
+void Receiver::start()
+{
+    sendRinit();
+}
 
-void Receiver::sendRinit() {
+void Receiver::sendRinit()
+{
     std::uint8_t flags = kCanFullDuplex | kCanOverlapIo;
-    if (ctx_.config.allowCrc32) flags |= kCanFcs32;
-    if (ctx_.config.escapeControl) flags |= kEscapeControl;
+    if (ctx_.config.allowCrc32)
+        flags |= kCanFcs32;
+    if (ctx_.config.escapeControl)
+        flags |= kEscapeControl;
     sendHex(Header::flags(FrameType::RInit, flags));
     state_ = State::AwaitFile;
 }
 
-void Receiver::sendPosition() {
+void Receiver::sendPosition()
+{
     sendHex(Header::at(FrameType::RPos, static_cast<std::uint32_t>(offset_)));
     state_ = State::AwaitData;
     ctx_.reader.huntHeader();
 }
 
-void Receiver::discard() {
-    if (!target_) return;
+void Receiver::discard()
+{
+    if (!target_)
+        return;
     const std::string path = target_->path();
     target_.reset();
     ctx_.files.remove(path);
 }
 
-Session::Step Receiver::askToResend(const char* what) {
+Session::Step Receiver::askToResend(const char* what)
+{
     const Step step = countError(what);
-    if (step == Step::Continue) sendPosition();
+    if (step == Step::Continue)
+        sendPosition();
     return step;
 }
 
-Session::Step Receiver::onHeader(const Header& header) {
+Session::Step Receiver::onHeader(const Header& header)
+{
     traceHeader("recv", header);
     heard();
     switch (header.type) {
@@ -66,55 +88,57 @@ Session::Step Receiver::onHeader(const Header& header) {
     case FrameType::Abort: return fail("the sender aborted");
     default: break;
     }
-    if (state_ == State::AwaitData || state_ == State::Data) return onDataHeader(header);
+    if (state_ == State::AwaitData || state_ == State::Data)
+        return onDataHeader(header);
     switch (header.type) {
     case FrameType::RQInit:
-    case FrameType::Eof:   // a repeat of the last file's end: our ZRINIT was lost
+    case FrameType::Eof: // a repeat of the last file's end: our ZRINIT was lost
         sendRinit();
         return Step::Continue;
     case FrameType::SInit:
         ctx_.reader.expectSubpacket();
         state_ = State::SinitData;
-        if (header.f0() & kSenderEscapeControl) ctx_.writer.setEscapeControl(true);
+        if (header.f0() & kSenderEscapeControl)
+            ctx_.writer.setEscapeControl(true);
         return Step::Continue;
     case FrameType::File:
         ctx_.reader.expectSubpacket();
         state_ = State::FileInfo;
         repeatedFileInfo_ = false;
         return Step::Continue;
-    case FrameType::Fin:
-        sendHex(Header::at(FrameType::Fin, 0));
-        return Step::Finished;
-    default:
-        return Step::Continue;
+    case FrameType::Fin: sendHex(Header::at(FrameType::Fin, 0)); return Step::Finished;
+    default: return Step::Continue;
     }
 }
 
-Session::Step Receiver::onDataHeader(const Header& header) {
+Session::Step Receiver::onDataHeader(const Header& header)
+{
     switch (header.type) {
     case FrameType::Data:
-        if (header.position() != offset_) return askToResend("data at the wrong position");
+        if (header.position() != offset_)
+            return askToResend("data at the wrong position");
         ctx_.reader.expectSubpacket();
         state_ = State::Data;
         return Step::Continue;
     case FrameType::Eof:
-        if (header.position() == offset_) return finishFile();
+        if (header.position() == offset_)
+            return finishFile();
         // An end past what we hold means data went missing; an earlier one is stale.
-        if (header.position() > offset_) return askToResend("end of file past our data");
+        if (header.position() > offset_)
+            return askToResend("end of file past our data");
         return Step::Continue;
     case FrameType::File:
         ctx_.reader.expectSubpacket();
         repeatedFileInfo_ = true;
         state_ = State::FileInfo;
         return Step::Continue;
-    case FrameType::Fin:
-        return fail("the sender ended the session in the middle of a file");
-    default:
-        return Step::Continue;
+    case FrameType::Fin: return fail("the sender ended the session in the middle of a file");
+    default: return Step::Continue;
     }
 }
 
-Session::Step Receiver::onSubpacket(const std::uint8_t* data, std::size_t size, Terminator end) {
+Session::Step Receiver::onSubpacket(const std::uint8_t* data, std::size_t size, Terminator end)
+{
     switch (state_) {
     case State::SinitData:
         sendHex(Header::at(FrameType::Ack, 0));
@@ -126,21 +150,22 @@ Session::Step Receiver::onSubpacket(const std::uint8_t* data, std::size_t size, 
             return Step::Continue;
         }
         return takeFileInfo(data, size);
-    case State::Data:
-        return takeData(data, size, end);
-    default:
-        return Step::Continue;
+    case State::Data: return takeData(data, size, end);
+    default: return Step::Continue;
     }
 }
 
-Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size) {
+Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
+{
     std::size_t nameEnd = 0;
-    while (nameEnd < size && data[nameEnd] != 0) ++nameEnd;
+    while (nameEnd < size && data[nameEnd] != 0)
+        ++nameEnd;
     const std::string announced(reinterpret_cast<const char*>(data), nameEnd);
     name_ = plainReceivedName(announced);
     announcedSize_ = announcedLength(data, size, nameEnd);
     ctx_.currentFile = name_;
-    trace("file offered: " + name_ + (announcedSize_ ? ", " + std::to_string(*announcedSize_) + " bytes" : ""));
+    trace("file offered: " + name_ +
+          (announcedSize_ ? ", " + std::to_string(*announcedSize_) + " bytes" : ""));
     if (!ctx_.listener.fileOffered(name_, announcedSize_.value_or(0))) {
         sendHex(Header::at(FrameType::Skip, 0));
         state_ = State::AwaitFile;
@@ -150,46 +175,48 @@ Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
     discard();
     std::string error;
     target_ = ctx_.files.createTemporary(directory_, error);
-    if (!target_) return fail(error);
+    if (!target_)
+        return fail(error);
     offset_ = 0;
     sendPosition();
     return Step::Continue;
 }
 
-Session::Step Receiver::takeData(const std::uint8_t* data, std::size_t size, Terminator end) {
+Session::Step Receiver::takeData(const std::uint8_t* data, std::size_t size, Terminator end)
+{
     if (announcedSize_ && offset_ + size > *announcedSize_)
-        return fail("the sender sent more than the " + std::to_string(*announcedSize_) + " bytes it announced");
-    if (size > 0 && !target_->write(data, size)) return fail("cannot write " + target_->path());
+        return fail("the sender sent more than the " + std::to_string(*announcedSize_) +
+                    " bytes it announced");
+    if (size > 0 && !target_->write(data, size))
+        return fail("cannot write " + target_->path());
     offset_ += size;
     ctx_.listener.progress(offset_, announcedSize_.value_or(0));
     switch (end) {
-    case Terminator::GoAck:
-        sendHex(Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_)));
-        break;
+    case Terminator::GoAck: sendHex(Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_))); break;
     case Terminator::WaitAck:
         sendHex(Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_)));
         state_ = State::AwaitData;
         break;
-    case Terminator::EndFrame:
-        state_ = State::AwaitData;
-        break;
-    case Terminator::Go:
-        break;
+    case Terminator::EndFrame: state_ = State::AwaitData; break;
+    case Terminator::Go: break;
     }
     return Step::Continue;
 }
 
-Session::Step Receiver::finishFile() {
+Session::Step Receiver::finishFile()
+{
     if (announcedSize_ && offset_ != *announcedSize_)
-        return fail("file ended at " + std::to_string(offset_) + " bytes, " + std::to_string(*announcedSize_) +
-                    " were announced");
+        return fail("file ended at " + std::to_string(offset_) + " bytes, " +
+                    std::to_string(*announcedSize_) + " were announced");
     std::string error;
     const std::string temporary = target_->path();
-    if (!target_->close()) return fail("cannot finish writing " + temporary);
+    if (!target_->close())
+        return fail("cannot finish writing " + temporary);
     // Names are chosen only now, and a name taken in the meantime is skipped, not replaced.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const auto path = unusedPath(ctx_.files, directory_, name_);
-        if (!path) return fail("no free name for " + name_);
+        if (!path)
+            return fail("no free name for " + name_);
         if (ctx_.files.renameNoReplace(temporary, *path, error)) {
             target_.reset();
             ctx_.listener.fileReceived(*path);
@@ -200,27 +227,27 @@ Session::Step Receiver::finishFile() {
     return fail(error);
 }
 
-Session::Step Receiver::onBadFrame(bool wasHeader) {
+Session::Step Receiver::onBadFrame(bool wasHeader)
+{
     switch (state_) {
     case State::AwaitData:
-    case State::Data:
-        return askToResend(wasHeader ? "damaged header" : "damaged data");
+    case State::Data: return askToResend(wasHeader ? "damaged header" : "damaged data");
     case State::FileInfo:
-        if (repeatedFileInfo_) return askToResend("damaged repeat of the file information");
+        if (repeatedFileInfo_)
+            return askToResend("damaged repeat of the file information");
         [[fallthrough]];
     case State::SinitData:
         ctx_.reader.huntHeader();
         state_ = State::AwaitFile;
         sendHex(Header::at(FrameType::Nak, 0));
         return countError("damaged file information");
-    case State::AwaitFile:
-        sendHex(Header::at(FrameType::Nak, 0));
-        return countError("damaged header");
+    case State::AwaitFile: sendHex(Header::at(FrameType::Nak, 0)); return countError("damaged header");
     }
     return Step::Continue;
 }
 
-Session::Step Receiver::onTimeout() {
+Session::Step Receiver::onTimeout()
+{
     switch (state_) {
     case State::AwaitFile:
     case State::SinitData:
@@ -233,10 +260,9 @@ Session::Step Receiver::onTimeout() {
         sendRinit();
         return Step::Continue;
     case State::AwaitData:
-    case State::Data:
-        return askToResend("time-out");
+    case State::Data: return askToResend("time-out");
     }
     return Step::Continue;
 }
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -42,7 +42,7 @@ private:
     std::string name_;
     std::optional<std::uint64_t> announcedSize_;
     std::uint64_t offset_ = 0;
-    bool repeatedFileInfo_ = false;   // ZFILE again while a file is open: only answer with our offset
+    bool repeatedFileInfo_ = false; // ZFILE again while a file is open: only answer with our offset
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

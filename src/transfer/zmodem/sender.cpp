@@ -6,34 +6,41 @@
 namespace quillmar::zmodem {
 namespace {
 
-constexpr std::size_t kMinSubpacket = 256;
-constexpr std::size_t kLockstepSubpacket = 1024;
-constexpr int kGoodBeforeGrowing = 8;
+    constexpr std::size_t kMinSubpacket = 256;
+    constexpr std::size_t kLockstepSubpacket = 1024;
+    constexpr int kGoodBeforeGrowing = 8;
 
-std::string octal(std::uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%llo", static_cast<unsigned long long>(value));
-    return text;
-}
+    std::string octal(std::uint64_t value)
+    {
+        char text[24];
+        std::snprintf(text, sizeof text, "%llo", static_cast<unsigned long long>(value));
+        return text;
+    }
 
-}  // namespace
+} // namespace
 
-Sender::Sender(SessionContext& context, std::vector<Item> items) : Session(context), items_(std::move(items)) {
+Sender::Sender(SessionContext& context, std::vector<Item> items)
+    : Session(context)
+    , items_(std::move(items))
+{
     ctx_.currentFile = items_.empty() ? std::string() : baseName(items_.front().path);
 }
 
-void Sender::start() {
+void Sender::start()
+{
     auto& out = ctx_.outbox.buffer();
     out.insert(out.end(), {'r', 'z', '\r'});
     sendHex(Header::at(FrameType::RQInit, 0));
     state_ = State::AwaitReceiver;
 }
 
-bool Sender::peerStreams() const {
+bool Sender::peerStreams() const
+{
     return (peerFlags_ & kCanFullDuplex) && (peerFlags_ & kCanOverlapIo) && peerBuffer_ == 0;
 }
 
-Session::Step Sender::takeCapabilities(const Header& rinit) {
+Session::Step Sender::takeCapabilities(const Header& rinit)
+{
     peerFlags_ = rinit.f0();
     peerBuffer_ = static_cast<std::uint16_t>(rinit.args[0] | rinit.args[1] << 8);
     crc32_ = ctx_.config.allowCrc32 && (peerFlags_ & kCanFcs32);
@@ -41,7 +48,8 @@ Session::Step Sender::takeCapabilities(const Header& rinit) {
     ctx_.writer.setEscapeControl(ctx_.config.escapeControl || (peerFlags_ & kEscapeControl));
     subpacket_ = peerStreams() ? std::max(ctx_.config.maxSubpacket, kMinSubpacket)
                                : std::min(ctx_.config.maxSubpacket, kLockstepSubpacket);
-    if (peerBuffer_ != 0) subpacket_ = std::max<std::size_t>(std::min<std::size_t>(subpacket_, peerBuffer_), kMinSubpacket);
+    if (peerBuffer_ != 0)
+        subpacket_ = std::max<std::size_t>(std::min<std::size_t>(subpacket_, peerBuffer_), kMinSubpacket);
     chunk_.resize(std::max(subpacket_, ctx_.config.maxSubpacket));
     if (ctx_.config.escapeControl) {
         sendSinit();
@@ -50,14 +58,16 @@ Session::Step Sender::takeCapabilities(const Header& rinit) {
     return offerFile();
 }
 
-void Sender::sendSinit() {
+void Sender::sendSinit()
+{
     sendBinary(Header::flags(FrameType::SInit, kSenderEscapeControl), crc32_);
     const std::uint8_t noAttention = 0;
     ctx_.writer.subpacket(ctx_.outbox.buffer(), &noAttention, 1, Terminator::WaitAck, crc32_);
     state_ = State::AwaitSinitAck;
 }
 
-Session::Step Sender::offerFile() {
+Session::Step Sender::offerFile()
+{
     if (index_ >= items_.size()) {
         sendFin();
         return Step::Continue;
@@ -67,40 +77,48 @@ Session::Step Sender::offerFile() {
     return Step::Continue;
 }
 
-void Sender::sendFileInfo() {
+void Sender::sendFileInfo()
+{
     const auto& item = items_[index_];
     std::uint64_t bytesLeft = 0;
-    for (std::size_t i = index_; i < items_.size(); ++i) bytesLeft += items_[i].file->size();
+    for (std::size_t i = index_; i < items_.size(); ++i)
+        bytesLeft += items_[i].file->size();
     std::string info = baseName(item.path);
     info.push_back('\0');
     info += std::to_string(item.file->size()) + " " + octal(item.file->modifiedTime()) + " " +
-            octal(item.file->mode()) + " 0 " + std::to_string(items_.size() - index_) + " " +
-            std::to_string(bytesLeft);
+        octal(item.file->mode()) + " 0 " + std::to_string(items_.size() - index_) + " " +
+        std::to_string(bytesLeft);
     info.push_back('\0');
-    if (info.size() > kMaxFileInfo) info.resize(kMaxFileInfo);
+    if (info.size() > kMaxFileInfo)
+        info.resize(kMaxFileInfo);
     sendBinary(Header::flags(FrameType::File, kConvBinary), crc32_);
-    ctx_.writer.subpacket(ctx_.outbox.buffer(), reinterpret_cast<const std::uint8_t*>(info.data()), info.size(),
-                          Terminator::WaitAck, crc32_);
+    ctx_.writer.subpacket(ctx_.outbox.buffer(), reinterpret_cast<const std::uint8_t*>(info.data()),
+                          info.size(), Terminator::WaitAck, crc32_);
     state_ = State::AwaitFileReply;
 }
 
-void Sender::sendEof() {
+void Sender::sendEof()
+{
     sendBinary(Header::at(FrameType::Eof, static_cast<std::uint32_t>(position_)), crc32_);
     state_ = State::AwaitEofReply;
 }
 
-void Sender::sendFin() {
+void Sender::sendFin()
+{
     sendHex(Header::at(FrameType::Fin, 0));
     state_ = State::AwaitFin;
 }
 
-Session::Step Sender::nextFile() {
+Session::Step Sender::nextFile()
+{
     ++index_;
     return offerFile();
 }
 
-Session::Step Sender::restartAt(std::uint32_t position, bool sync) {
-    if (position > items_[index_].file->size()) return fail("the receiver asked for a position past the end");
+Session::Step Sender::restartAt(std::uint32_t position, bool sync)
+{
+    if (position > items_[index_].file->size())
+        return fail("the receiver asked for a position past the end");
     // Whatever is still queued belongs to the old position; the receiver is hunting for a header now.
     ctx_.outbox.clear();
     position_ = position;
@@ -111,7 +129,8 @@ Session::Step Sender::restartAt(std::uint32_t position, bool sync) {
     return Step::Continue;
 }
 
-Session::Step Sender::onHeader(const Header& header) {
+Session::Step Sender::onHeader(const Header& header)
+{
     traceHeader("recv", header);
     heard();
     switch (header.type) {
@@ -122,39 +141,47 @@ Session::Step Sender::onHeader(const Header& header) {
     }
     switch (state_) {
     case State::AwaitReceiver:
-        if (header.type == FrameType::RInit) return takeCapabilities(header);
-        if (header.type == FrameType::Nak) sendHex(Header::at(FrameType::RQInit, 0));
+        if (header.type == FrameType::RInit)
+            return takeCapabilities(header);
+        if (header.type == FrameType::Nak)
+            sendHex(Header::at(FrameType::RQInit, 0));
         return Step::Continue;
     case State::AwaitSinitAck:
-        if (header.type == FrameType::Ack) return offerFile();
-        if (header.type == FrameType::Nak) sendSinit();
+        if (header.type == FrameType::Ack)
+            return offerFile();
+        if (header.type == FrameType::Nak)
+            sendSinit();
         return Step::Continue;
     case State::AwaitFileReply:
         if (header.type == FrameType::RPos) {
             ctx_.listener.progress(header.position(), items_[index_].file->size());
             return restartAt(header.position(), false);
         }
-        if (header.type == FrameType::Skip) return nextFile();
-        if (header.type == FrameType::Nak) sendFileInfo();
+        if (header.type == FrameType::Skip)
+            return nextFile();
+        if (header.type == FrameType::Nak)
+            sendFileInfo();
         // A second ZRINIT is the receiver repeating its start; the time-out repeats ZFILE if it was lost.
         return Step::Continue;
     case State::Streaming:
     case State::AwaitAck:
-    case State::AwaitEofReply:
-        return onStreamingHeader(header);
+    case State::AwaitEofReply: return onStreamingHeader(header);
     case State::AwaitFin:
-        if (header.type != FrameType::Fin) return Step::Continue;
+        if (header.type != FrameType::Fin)
+            return Step::Continue;
         ctx_.outbox.buffer().insert(ctx_.outbox.buffer().end(), {'O', 'O'});
         return Step::Finished;
     }
     return Step::Continue;
 }
 
-Session::Step Sender::onStreamingHeader(const Header& header) {
+Session::Step Sender::onStreamingHeader(const Header& header)
+{
     switch (header.type) {
     case FrameType::RPos: {
         const Step step = countError("receiver asked to resend");
-        if (step != Step::Continue) return step;
+        if (step != Step::Continue)
+            return step;
         subpacket_ = std::max(subpacket_ / 2, kMinSubpacket);
         goodInRow_ = 0;
         trace("resend from " + std::to_string(header.position()));
@@ -166,38 +193,43 @@ Session::Step Sender::onStreamingHeader(const Header& header) {
             state_ = State::Streaming;
         }
         return Step::Continue;
-    case FrameType::Skip:
-        ctx_.outbox.clear();
-        return nextFile();
+    case FrameType::Skip: ctx_.outbox.clear(); return nextFile();
     case FrameType::RInit:
-        if (state_ != State::AwaitEofReply) return Step::Continue;
+        if (state_ != State::AwaitEofReply)
+            return Step::Continue;
         ctx_.listener.fileSent(items_[index_].path);
         return nextFile();
-    case FrameType::Fin:
-        return fail("the receiver ended the session before the file was complete");
-    default:
-        return Step::Continue;
+    case FrameType::Fin: return fail("the receiver ended the session before the file was complete");
+    default: return Step::Continue;
     }
 }
 
-Session::Step Sender::onSubpacket(const std::uint8_t*, std::size_t, Terminator) {
-    return Step::Continue;  // a receiver sends us no data
+Session::Step Sender::onSubpacket(const std::uint8_t*, std::size_t, Terminator)
+{
+    return Step::Continue; // a receiver sends us no data
 }
 
-Session::Step Sender::onBadFrame(bool) {
+Session::Step Sender::onBadFrame(bool)
+{
     ctx_.reader.huntHeader();
     return countError("damaged header from the receiver");
 }
 
-Terminator Sender::chooseTerminator(std::size_t size, bool last) {
-    if (last) return Terminator::EndFrame;
-    if (syncNext_ || !peerStreams()) return Terminator::WaitAck;
-    if (ctx_.config.syncInterval != 0 && sinceSync_ + size >= ctx_.config.syncInterval) return Terminator::WaitAck;
+Terminator Sender::chooseTerminator(std::size_t size, bool last)
+{
+    if (last)
+        return Terminator::EndFrame;
+    if (syncNext_ || !peerStreams())
+        return Terminator::WaitAck;
+    if (ctx_.config.syncInterval != 0 && sinceSync_ + size >= ctx_.config.syncInterval)
+        return Terminator::WaitAck;
     return Terminator::Go;
 }
 
-bool Sender::produce() {
-    if (state_ != State::Streaming) return false;
+bool Sender::produce()
+{
+    if (state_ != State::Streaming)
+        return false;
     auto& item = items_[index_];
     const std::uint64_t total = item.file->size();
     auto& out = ctx_.outbox.buffer();
@@ -232,7 +264,8 @@ bool Sender::produce() {
     return true;
 }
 
-Session::Step Sender::onTimeout() {
+Session::Step Sender::onTimeout()
+{
     switch (state_) {
     case State::AwaitReceiver: sendHex(Header::at(FrameType::RQInit, 0)); break;
     case State::AwaitSinitAck: sendSinit(); break;
@@ -245,7 +278,8 @@ Session::Step Sender::onTimeout() {
     return Step::Continue;
 }
 
-Session::Step Sender::onGiveUp() {
+Session::Step Sender::onGiveUp()
+{
     // Every file was confirmed by the receiver's ZRINIT; only its goodbye got lost.
     if (state_ == State::AwaitFin) {
         trace("no ZFIN from the receiver; all files were confirmed");
@@ -254,4 +288,4 @@ Session::Step Sender::onGiveUp() {
     return Session::onGiveUp();
 }
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

@@ -33,7 +33,15 @@ protected:
     bool waitingForPeer() const override { return state_ != State::Streaming; }
 
 private:
-    enum class State { AwaitReceiver, AwaitSinitAck, AwaitFileReply, Streaming, AwaitAck, AwaitEofReply, AwaitFin };
+    enum class State {
+        AwaitReceiver,
+        AwaitSinitAck,
+        AwaitFileReply,
+        Streaming,
+        AwaitAck,
+        AwaitEofReply,
+        AwaitFin
+    };
 
     Step takeCapabilities(const Header& rinit);
     Step offerFile();
@@ -54,12 +62,12 @@ private:
     std::uint16_t peerBuffer_ = 0;
     bool crc32_ = false;
     std::uint64_t position_ = 0;
-    bool frameOpen_ = false;       // a ZDATA header went out and its frame has not ended
-    bool syncNext_ = false;        // first subpacket after a restart ends with ZCRCW
+    bool frameOpen_ = false; // a ZDATA header went out and its frame has not ended
+    bool syncNext_ = false;  // first subpacket after a restart ends with ZCRCW
     std::size_t subpacket_ = 1024;
     std::size_t sinceSync_ = 0;
     int goodInRow_ = 0;
     std::vector<std::uint8_t> chunk_;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

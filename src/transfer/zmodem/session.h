@@ -16,17 +16,27 @@ namespace quillmar::zmodem {
 // Bytes waiting for room on the link, in order.
 class Outbox {
 public:
-    std::vector<std::uint8_t>& buffer() { compact(); return bytes_; }
+    std::vector<std::uint8_t>& buffer()
+    {
+        compact();
+        return bytes_;
+    }
     const std::uint8_t* data() const { return bytes_.data() + head_; }
     std::size_t pending() const { return bytes_.size() - head_; }
     void consume(std::size_t count) { head_ += count; }
-    void clear() { bytes_.clear(); head_ = 0; }
+    void clear()
+    {
+        bytes_.clear();
+        head_ = 0;
+    }
     // True while part, but not all, of the queued bytes have gone out.
     bool partlyWritten() const { return head_ > 0 && pending() > 0; }
 
 private:
-    void compact() {
-        if (head_ == 0) return;
+    void compact()
+    {
+        if (head_ == 0)
+            return;
         bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(head_));
         head_ = 0;
     }
@@ -36,7 +46,12 @@ private:
 
 // The parts of the engine a sender or receiver works with.
 struct SessionContext {
-    SessionContext(const Config& c, Listener& l, FileStore& f) : config(c), listener(l), files(f) {}
+    SessionContext(const Config& c, Listener& l, FileStore& f)
+        : config(c)
+        , listener(l)
+        , files(f)
+    {
+    }
 
     const Config& config;
     Listener& listener;
@@ -53,7 +68,10 @@ class Session {
 public:
     enum class Step { Continue, Finished, Failed };
 
-    explicit Session(SessionContext& context) : ctx_(context) {}
+    explicit Session(SessionContext& context)
+        : ctx_(context)
+    {
+    }
     virtual ~Session() = default;
 
     virtual Step onHeader(const Header& header) = 0;
@@ -96,4 +114,4 @@ private:
     std::string failure_;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem

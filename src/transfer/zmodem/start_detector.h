@@ -30,4 +30,4 @@ private:
     Header header_;
 };
 
-}  // namespace quillmar::zmodem
+} // namespace quillmar::zmodem
