@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QAudioSink>
 #include <QFile>
+#include <QMediaDevices>
 #include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -65,15 +69,67 @@ WaveData readWaveFile(const QString& path)
     return wave;
 }
 
-WaveSound::WaveSound() = default;
+WaveData beepTone()
+{
+    // 880 Hz for 150 ms, 16-bit mono, faded in and out so it does not click.
+    constexpr int rate = 22050;
+    constexpr int samples = rate * 150 / 1000;
+    constexpr int fade = rate * 10 / 1000;
+    WaveData tone;
+    tone.format.setSampleRate(rate);
+    tone.format.setChannelCount(1);
+    tone.format.setSampleFormat(QAudioFormat::Int16);
+    tone.samples.resize(samples * 2);
+    for (int i = 0; i < samples; ++i) {
+        const double envelope = std::min({1.0, double(i) / fade, double(samples - 1 - i) / fade});
+        const double value = 0.5 * envelope * std::sin(2 * M_PI * 880.0 * i / rate);
+        qToLittleEndian<qint16>(qint16(value * 32767), tone.samples.data() + 2 * i);
+    }
+    tone.ok = true;
+    return tone;
+}
+
+void WaveSound::Output::start(const WaveData& wave)
+{
+    stop();
+    buffer.setData(wave.samples);
+    buffer.open(QIODevice::ReadOnly);
+    sink = std::make_unique<QAudioSink>(wave.format);
+    sink->setBufferSize(qsizetype(wave.samples.size()));
+    sink->start(&buffer);
+}
+
+void WaveSound::Output::stop()
+{
+    if (sink) {
+        sink->stop();
+        sink.reset();
+    }
+    buffer.close();
+}
+
+WaveSound::WaveSound()
+    : tone_(beepTone())
+{
+}
+
 WaveSound::~WaveSound()
 {
     close();
+    beepOut_.stop();
+}
+
+bool WaveSound::available()
+{
+    return !QMediaDevices::audioOutputs().isEmpty();
 }
 
 void WaveSound::beep()
 {
-    QApplication::beep();
+    if (available())
+        beepOut_.start(tone_);
+    else
+        QApplication::beep();
 }
 
 bool WaveSound::open(const QString& path)
@@ -85,20 +141,11 @@ bool WaveSound::open(const QString& path)
 
 void WaveSound::play()
 {
-    if (!wave_.ok)
-        return;
-    buffer_.close();
-    buffer_.setData(wave_.samples);
-    buffer_.open(QIODevice::ReadOnly);
-    sink_ = std::make_unique<QAudioSink>(wave_.format);
-    sink_->start(&buffer_);
+    if (wave_.ok && available())
+        waveOut_.start(wave_);
 }
 
 void WaveSound::close()
 {
-    if (sink_) {
-        sink_->stop();
-        sink_.reset();
-    }
-    buffer_.close();
+    waveOut_.stop();
 }

@@ -23,15 +23,15 @@ void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString&
     box.exec();
 }
 
-bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text)
+bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
 {
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString::fromLatin1(text));
-    // The answer goes into a 256-byte slot.
+    // The answer goes into a fixed slot: the caller says how much of it is left.
     if (auto* edit = dialog.findChild<QLineEdit*>())
-        edit->setMaxLength(255);
+        edit->setMaxLength(maxLength);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     text = dialog.textValue().toLatin1();

@@ -12,7 +12,7 @@ public:
 class DialogQuery final : public UserQuery {
 public:
     void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
-    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
+    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;

@@ -34,9 +34,10 @@ public:
     virtual ~UserQuery() = default;
     // Modal message box with an OK button only.
     virtual void messageBox(QWidget* owner, const QString& text, const QString& caption) = 0;
-    // Modal one-line text query; `text` is the 8-bit edit buffer, in and out.
-    // Returns true when the operator confirmed.
-    virtual bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) = 0;
+    // Modal one-line text query; `text` is the 8-bit edit buffer, in and out,
+    // at most `maxLength` characters. Returns true when the operator confirmed.
+    virtual bool textQuery(const QString& caption, const QString& prompt, QByteArray& text,
+                           int maxLength = 255) = 0;
     virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
     // The serial layer's own line-settings dialog; true when confirmed.
@@ -46,6 +47,10 @@ public:
 class Sound {
 public:
     virtual ~Sound() = default;
+    // False when there is no audio output to play through (a headless
+    // machine): alarms then go to the desktop's own beep, if any.
+    virtual bool available() = 0;
+    // A short audible signal.
     virtual void beep() = 0;
     // Prepares a wave file; false when it cannot be opened or read.
     virtual bool open(const QString& path) = 0;

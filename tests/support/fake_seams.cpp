@@ -6,9 +6,10 @@ void ScriptedQuery::messageBox(QWidget* owner, const QString& text, const QStrin
     boxOwners << owner;
 }
 
-bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text)
+bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
 {
     queries << caption + QLatin1Char('|') + prompt + QLatin1Char('|') + QString::fromLatin1(text);
+    queryLimits << maxLength;
     if (textAnswers.isEmpty())
         return false;
     const std::optional<QByteArray> answer = textAnswers.takeFirst();
@@ -21,12 +22,14 @@ bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QBy
 std::optional<QString> ScriptedQuery::openFile(const FileDialogOptions& options)
 {
     queries << QStringLiteral("open|") + options.caption;
+    fileDialogs << options;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
 std::optional<QString> ScriptedQuery::saveFile(const FileDialogOptions& options)
 {
     queries << QStringLiteral("save|") + options.caption;
+    fileDialogs << options;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 

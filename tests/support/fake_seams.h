@@ -26,7 +26,7 @@ private:
 class ScriptedQuery final : public UserQuery {
 public:
     void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
-    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
+    bool textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
@@ -34,6 +34,8 @@ public:
     QStringList boxes;   // "caption|text"
     QStringList queries; // "caption|prompt|initial text"
     QList<QWidget*> boxOwners;
+    QList<int> queryLimits;               // the longest answer each text query allows
+    QList<FileDialogOptions> fileDialogs; // every open / save dialog, as asked
     // Next answers; an empty optional means the operator cancelled. With no
     // scripted answer left, a query is cancelled.
     QList<std::optional<QByteArray>> textAnswers;
@@ -41,17 +43,34 @@ public:
     QList<std::optional<SerialLineSettings>> lineAnswers;
 };
 
+// Records every call as "sound <call>", in its own list and, when given, in
+// the transcript too, so a test sees sounds and pauses in their order.
 class FakeSound final : public Sound {
 public:
-    void beep() override { calls << QStringLiteral("beep"); }
+    explicit FakeSound(Transcript* t = nullptr)
+        : transcript_(t)
+    {
+    }
+    bool available() override { return hasOutput; }
+    void beep() override { record(QStringLiteral("beep")); }
     bool open(const QString& path) override
     {
-        calls << QStringLiteral("open ") + path;
+        record(QStringLiteral("open ") + path);
         return openSucceeds;
     }
-    void play() override { calls << QStringLiteral("play"); }
-    void close() override { calls << QStringLiteral("close"); }
+    void play() override { record(QStringLiteral("play")); }
+    void close() override { record(QStringLiteral("close")); }
 
     QStringList calls;
     bool openSucceeds = true;
+    bool hasOutput = true;
+
+private:
+    void record(const QString& call)
+    {
+        calls << call;
+        if (transcript_)
+            transcript_->add(QStringLiteral("sound ") + call);
+    }
+    Transcript* transcript_;
 };

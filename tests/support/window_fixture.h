@@ -27,7 +27,7 @@ public:
     Transcript transcript;
     RecordingPause pause{&transcript};
     ScriptedQuery query;
-    FakeSound sound;
+    FakeSound sound{&transcript};
 
 private:
     QTemporaryDir home_;
