@@ -43,5 +43,16 @@ build_quillmar() {
   cmake --build "$QUILLMAR_BUILD" -j "$(nproc)"
 }
 
+# copy_missing_data FOLDER: the data files the build makes (the ring tones and
+# the like, in build/share/quillmar) into the program folder; a file already
+# there is the operator's and stays as it is.
+copy_missing_data() {
+  local f
+  for f in "$QUILLMAR_BUILD/share/quillmar/"*; do
+    [ -f "$f" ] || continue
+    [ -e "$1/$(basename "$f")" ] || cp "$f" "$1/"
+  done
+}
+
 # The folder the program keeps its settings and trace in.
 quillmar_home() { printf '%s\n' "${QUILLMAR_HOME:-$HOME/.quillmar}"; }
