@@ -133,6 +133,17 @@ public:
     void nrZModem1Abort();
     void AppendStatusText(const QByteArray& text);
 
+    // ---- Beacon (broadcast/beacon.cpp) ----
+    void BroadcastBtnClick();
+    void BroadCastTimerTimer();
+    void Message1Click();
+    void NONE2Click();
+    void OnceClick();
+    void Timer1Click();
+    // A Once beacon still waiting for its switch-off tick is switched off now
+    // (before the port changes or the program closes).
+    void SwitchOffPendingOnceBeacon();
+
     // ---- Menus, in menu-bar order ----
     QMenu* File1;
     QAction* Open1;
@@ -306,6 +317,7 @@ private:
     void WireLinkHandlers();
     void WireScreenHandlers();
     void WireTransferHandlers();
+    void WireBroadcastHandlers();
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());

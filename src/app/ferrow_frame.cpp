@@ -429,5 +429,6 @@ void TFerrow::WireHandlers()
     WireLinkHandlers();
     WireScreenHandlers();
     WireTransferHandlers();
+    WireBroadcastHandlers();
     disableUnwired();
 }

@@ -67,6 +67,7 @@ void TFerrow::ChoosePort(int n)
 {
     if (portItem(n)->isChecked())
         return;
+    SwitchOffPendingOnceBeacon();
     for (int i = 1; i <= 6; ++i)
         portItem(i)->setChecked(i == n);
     None1->setChecked(false);
@@ -122,6 +123,7 @@ void TFerrow::ProbeCommPort(const char* name)
 
 void TFerrow::None1Click()
 {
+    SwitchOffPendingOnceBeacon();
     for (int i = 1; i <= 6; ++i)
         portItem(i)->setChecked(false);
     None1->setChecked(true);
