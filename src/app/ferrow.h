@@ -144,6 +144,19 @@ public:
     // (before the port changes or the program closes).
     void SwitchOffPendingOnceBeacon();
 
+    // ---- Receive alarm (alerts/receive_alarm.cpp) ----
+    void ReceiveTimerTimer();
+    void OFF1Click();
+    void ON1Click();
+    void Beep2Click();
+    void Ring1Click();
+    void Ringout1Click();
+
+    // ---- Operations log (alerts/operations_log.cpp) ----
+    void LogBtnClick();
+    // Closing with the log on writes the receive screen into the log file.
+    void CloseLogAtExit();
+
     // ---- Menus, in menu-bar order ----
     QMenu* File1;
     QAction* Open1;
@@ -295,6 +308,10 @@ public:
     QTimer* ReceiveTimer;
     QTimer* BroadCastTimer;
 
+    // ---- Beacon, receive alarm and operations log ----
+    // The file name the log dialog keeps between uses.
+    QString OpenLogDialogFileName;
+
 signals:
     // The close sequence has run; the application may end.
     void closeSequenceFinished();
@@ -318,6 +335,7 @@ private:
     void WireScreenHandlers();
     void WireTransferHandlers();
     void WireBroadcastHandlers();
+    void WireAlertHandlers();
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());

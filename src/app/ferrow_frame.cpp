@@ -430,5 +430,6 @@ void TFerrow::WireHandlers()
     WireScreenHandlers();
     WireTransferHandlers();
     WireBroadcastHandlers();
+    WireAlertHandlers();
     disableUnwired();
 }

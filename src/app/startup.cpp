@@ -169,6 +169,7 @@ void TFerrow::FormClose()
         nrZModem1->SetActive(false);
     if (nrComm1->GetActive() || nrComm1->IsReopening())
         nrComm1->SetActive(false);
+    CloseLogAtExit();
 }
 
 void TFerrow::FormDestroy() {}
@@ -204,5 +205,4 @@ void TFerrow::WireAppHandlers()
     wire(Exit2, &TFerrow::Exit2Click);
     connect(nrLogFile1, &TnrLogFile::lineLogged, this,
             [this](const QString& line) { LogScreen->appendPlainText(line); });
-    connect(nrComm1, &TnrComm::OnAfterReceive, this, &TFerrow::nrComm1AfterReceive);
 }

@@ -1,0 +1,139 @@
+// The operations log on a real file in the test's program folder: switched
+// on (the header), switched off and closed with the log on (the receive
+// screen with CR LF), and every way it can fail.
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "screens/screen_memo.h"
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QByteArray NoFile = "<no file>";
+const QByteArray Header("Quillmar Operations Log File\r\r\0", 31);
+const QString CannotWrite = "Log File Open|Could not write the log file";
+// Folders under the program folder that make a path of more than 255 bytes.
+const QString DeepFolder = QString(120, 'd') + '/' + QString(120, 'e') + '/';
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : NoFile;
+}
+
+void runStep(WindowFixture& f, const QString& step)
+{
+    QString arg = step.section(' ', 1);
+    if (step.startsWith("screen "))
+        Ferrow->ReceiveScreen->setPlainText(arg.replace('|', '\n'));
+    else if (step.startsWith("existing ")) {
+        QFile file(f.home() + arg);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("earlier content") > 0);
+    } else if (step.startsWith("Log")) {
+        if (!arg.isEmpty())
+            f.query.fileAnswers << (arg == "cancel" ? std::nullopt : std::optional(f.home() + arg));
+        Ferrow->LogBtn->click();
+    } else if (step.startsWith("block ")) // the file turns into a folder: it cannot be written
+        QVERIFY(QFile::remove(f.home() + arg) && QDir(f.home()).mkdir(arg));
+    else if (step.startsWith("unblock "))
+        QVERIFY(QDir(f.home()).rmdir(arg));
+    else if (step == "close")
+        Ferrow->close();
+    else
+        QFAIL(qPrintable("unknown step " + step));
+}
+
+} // namespace
+
+class OperationsLogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void logButton_data();
+    void logButton();
+};
+
+void OperationsLogTest::logButton_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("file"); // in the program folder
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("on");
+    const auto row = [](const char* name, const QStringList& steps, const QByteArray& content, bool on,
+                        const QString& box = {}, const QString& file = "ops.rtf") {
+        QTest::newRow(name) << steps << file << content << (box.isEmpty() ? QStringList() : QStringList{box})
+                            << on;
+    };
+    row("on: the file holds exactly the 31 header bytes", {"screen before", "Log ops.rtf"}, Header, true);
+    row("on then off: the whole screen, what came before included, lines ended by CR LF",
+        {"screen before the log|during it", "Log ops.rtf", "Log"}, "before the log\r\nduring it\r\n", false);
+    row("empty lines stay, a trailing break adds none", {"screen a||b|", "Log ops.rtf", "Log"},
+        "a\r\n\r\nb\r\n", false);
+    row("every byte of the screen kept, a no-break space too",
+        {QString::fromLatin1("screen caf\xe9\xa0!"), "Log ops.rtf", "Log"}, "caf\xe9\xa0!\r\n", false);
+    row("an existing file is emptied when the log goes on", {"existing ops.rtf", "Log ops.rtf"}, Header,
+        true);
+    row("closing with the log on writes the screen as OFF would",
+        {"screen last words", "Log ops.rtf", "close"}, "last words\r\n", true);
+    row("closing after the log went off leaves the file alone",
+        {"screen first", "Log ops.rtf", "Log", "screen second", "close"}, "first\r\n", false);
+    row("cancelled dialog: nothing changes", {"Log cancel"}, NoFile, false);
+    row("a file that cannot be created: the box, the log stays off", {"Log no-such-folder/ops.rtf"}, NoFile,
+        false, "Log File Open|Could not open the log file", "no-such-folder/ops.rtf");
+    row("a path over 255 characters is refused, not cut", {"Log " + DeepFolder + "ops.rtf"}, NoFile, false,
+        "Log File Open|The log file path is longer than 255 characters", DeepFolder + "ops.rtf");
+    row("a failed write at OFF: the box, the log stays ON",
+        {"screen kept", "Log ops.rtf", "block ops.rtf", "Log"}, NoFile, true, CannotWrite);
+    row("after a failed write the next OFF writes the screen",
+        {"screen kept", "Log ops.rtf", "block ops.rtf", "Log", "unblock ops.rtf", "Log"}, "kept\r\n", false,
+        CannotWrite);
+    row("a failed write at close: no box holds the close up, the trace says it",
+        {"screen kept", "Log ops.rtf", "block ops.rtf", "close"}, NoFile, true);
+}
+
+void OperationsLogTest::logButton()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, on);
+    WindowFixture f;
+    QVERIFY(QDir(f.home()).mkpath(DeepFolder));
+    f.show();
+    for (const QString& step : steps) {
+        const qsizetype boxesBefore = f.query.boxes.size();
+        Ferrow->ReceiveScreenClick();
+        runStep(f, step);
+        // The button hands the keyboard back unless it stopped at a box.
+        if (step.startsWith("Log"))
+            QCOMPARE(G.ActiveScreen, f.query.boxes.size() == boxesBefore ? 1 : 0);
+    }
+    QCOMPARE(fileContent(f.home() + file), content);
+    QCOMPARE(f.query.boxes, boxes);
+    QCOMPARE(G.LogActive, on ? 1 : 0);
+    QCOMPARE(G.LogFileState, on ? 1 : 2);
+    // The button keeps its look at close.
+    QCOMPARE(Ferrow->LogBtn->text(), QString(on ? "ON" : "OFF"));
+    QCOMPARE(Ferrow->LogBtn->palette().color(QPalette::ButtonText),
+             on ? QColor(255, 0, 0) : QColor(0, 0x80, 0));
+    const bool failedAtClose = steps.contains("close") && content == NoFile;
+    QCOMPARE(Ferrow->LogScreen->toPlainText().contains("Could not write the log file"), failedAtClose);
+    // A save dialog for rich-edit files, offering the name chosen last.
+    for (const FileDialogOptions& dialog : f.query.fileDialogs) {
+        QCOMPARE(dialog.filter + "|" + dialog.defaultSuffix, QString("Rich Edit Files (*.rtf)|rtf"));
+        if (&dialog != &f.query.fileDialogs.first())
+            QCOMPARE(dialog.fileName, f.home() + "ops.rtf");
+    }
+    QCOMPARE(f.query.queries.filter("open|"), QStringList());
+}
+
+QTEST_MAIN(OperationsLogTest)
+#include "operations_log_test.moc"

@@ -1,0 +1,145 @@
+// The receive alarm on a fake device and a fake sound output: arming by
+// received data, one alarm per arming, the beep and the rings with their
+// 450 ms, the missing wave file, the lamps, and the note that no sound
+// output exists.
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "link/nr_comm.h"
+#include "link/nr_semaphore.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QProperty>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+void runStep(WindowFixture& f, const QString& step)
+{
+    for (QAction* item : {Ferrow->OFF1, Ferrow->ON1, Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1})
+        if (step == item->text() || step == "Notify " + item->text())
+            return item->trigger();
+    if (step == "port") {
+        openFakePort(1);
+        // The port lights the lamps itself; the data alone must light them again.
+        Ferrow->CTS_Status->SetChecked(false);
+        Ferrow->DSR_Status->SetChecked(false);
+    } else if (step == "receive" && f.device()->isOpen())
+        f.device()->inject("data\r");
+    else if (step == "receive") // no port: the serial layer's event alone
+        emit Ferrow->nrComm1->OnAfterReceive();
+    else if (step == "tick" && Ferrow->ReceiveTimer->isActive())
+        QMetaObject::invokeMethod(Ferrow->ReceiveTimer, "timeout");
+    else if (step == "wave files unplayable")
+        f.sound.openSucceeds = false;
+    else if (step != "tick")
+        QFAIL(qPrintable("unknown step " + step));
+}
+
+} // namespace
+
+class ReceiveAlarmTest : public QObject {
+    Q_OBJECT
+private slots:
+    void alarm_data();
+    void alarm();
+    void soundUnavailable_data();
+    void soundUnavailable();
+};
+
+void ReceiveAlarmTest::alarm_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("heard"); // sound calls and pauses; <home> is the program folder
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("armings"); // times the timer was started
+    QTest::addColumn<bool>("lamps");
+    const auto row = [](const char* name, const QStringList& steps, const QStringList& heard, int armings,
+                        bool lamps = true, const QStringList& boxes = {}) {
+        QTest::newRow(name) << steps << heard << boxes << armings << lamps;
+    };
+    const QStringList beep{"sound beep"};
+    const auto ring = [](const QString& file) {
+        return QStringList{"sound open <home>" + file, "sound play", "pause 450", "sound close"};
+    };
+    row("Notify OFF: data never arms the timer, the lamps still light", {"port", "receive", "tick"}, {}, 0);
+    row("Notify ON, Beep: one beep at the tick", {"port", "Notify ON", "receive", "tick"}, beep, 1);
+    row("a burst in four parts: armed once, one alarm 1000 ms after its first part",
+        {"port", "Notify ON", "receive", "receive", "receive", "receive", "tick", "tick"}, beep, 1);
+    row("data after the alarm arms it again", {"port", "Notify ON", "receive", "tick", "receive", "tick"},
+        beep + beep, 2);
+    row("Notify OFF after arming: the armed alarm still comes",
+        {"port", "Notify ON", "receive", "Notify OFF", "tick", "receive", "tick"}, beep, 1);
+    row("without a port the lamps stay dark", {"Notify ON", "receive", "tick"}, beep, 1, false);
+    row("Ring-in: open, play, 450 ms, close", {"port", "Notify ON", "Ring-in", "receive", "tick"},
+        ring("ringin.wav"), 1);
+    row("Ring-out: its own file", {"port", "Notify ON", "Ring-out", "receive", "tick"}, ring("ringout.wav"),
+        1);
+    row("missing wave file: one box, then silent rings even as Ring-out, Beep audible",
+        {"wave files unplayable", "port", "Notify ON", "Ring-in", "receive", "tick", "receive", "tick",
+         "Ring-out", "receive", "tick", "Beep", "receive", "tick"},
+        {"sound open <home>ringin.wav", "sound beep"}, 4, true, {"Media Player|Error opening Wave File"});
+    row("choosing a sound plays nothing", {"Ring-in", "Ring-out", "Beep", "Ring-out"}, {}, 0, false);
+}
+
+void ReceiveAlarmTest::alarm()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, heard);
+    QFETCH(QStringList, boxes);
+    QFETCH(int, armings);
+    QFETCH(bool, lamps);
+    WindowFixture f;
+    f.show();
+    f.transcript.clear();
+    // A restarted count (stop, start) would count twice.
+    int started = 0;
+    const auto counter = Ferrow->ReceiveTimer->bindableActive().onValueChanged(
+        [&] { started += Ferrow->ReceiveTimer->isActive(); });
+    for (const QString& step : steps)
+        runStep(f, step);
+    heard.replaceInStrings("<home>", f.home());
+    QCOMPARE(f.transcript.entries.filter(QRegularExpression("^(sound|pause)")), heard);
+    QCOMPARE(f.query.boxes, boxes);
+    QCOMPARE(started, armings);
+    QCOMPARE(Ferrow->ReceiveTimer->interval(), 1000);
+    QCOMPARE(Ferrow->CTS_Status->GetChecked() && Ferrow->DSR_Status->GetChecked(), lamps);
+    // A failed open leaves the sound state busy for the rest of the run.
+    QCOMPARE(G.SoundState, boxes.isEmpty() ? 2 : 1);
+    // The last sound chosen is checked alone and in force.
+    const QStringList chosen = QStringList{"Beep"} + steps.filter(QRegularExpression("^(Beep|Ring)"));
+    QCOMPARE(G.AlarmSound, chosen.last() == "Beep" ? 1 : chosen.last() == "Ring-in" ? 2 : 3);
+    for (QAction* item : {Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1})
+        QCOMPARE(item->isChecked(), item->text() == chosen.last());
+}
+
+void ReceiveAlarmTest::soundUnavailable_data()
+{
+    QTest::addColumn<bool>("hasOutput");
+    QTest::addColumn<int>("notes");
+    QTest::newRow("no audio output: said once, the alarm still beeps") << false << 1;
+    QTest::newRow("an audio output: nothing said") << true << 0;
+}
+
+void ReceiveAlarmTest::soundUnavailable()
+{
+    QFETCH(bool, hasOutput);
+    QFETCH(int, notes);
+    WindowFixture f;
+    // The program is built again on a machine with or without an output.
+    DestroyForms();
+    f.sound.hasOutput = hasOutput;
+    CreateForms();
+    f.show();
+    for (const char* step : {"Notify ON", "receive", "tick", "receive", "tick"})
+        runStep(f, step);
+    QCOMPARE(Ferrow->LogScreen->toPlainText().count("Sound is unavailable"), notes);
+    QCOMPARE(f.sound.calls, QStringList({"beep", "beep"}));
+}
+
+QTEST_MAIN(ReceiveAlarmTest)
+#include "receive_alarm_test.moc"
