@@ -95,6 +95,9 @@ SafeWriteResult replaceFileSafely(const std::string& path, std::span<const std::
     const std::string folder = folderOf(target);
     struct stat old;
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    // A link to a device or a folder is never replaced by a plain file.
+    if (existed && !S_ISREG(old.st_mode))
+        return {.error = target + " is not a plain file"};
 
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

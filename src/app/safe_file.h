@@ -17,5 +17,6 @@ struct SafeWriteResult {
 // stays. The permission bits of an existing file are kept (and its owner,
 // where the process may give it). Where the folder cannot take a new file but
 // the file itself is writable, the file is overwritten in place: without
-// being emptied first, then cut to the new length and synced.
+// being emptied first, then cut to the new length and synced. Anything but a
+// plain file (a device, a folder) is left alone.
 SafeWriteResult replaceFileSafely(const std::string& path, std::span<const std::uint8_t> bytes);

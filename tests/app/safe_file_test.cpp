@@ -85,6 +85,7 @@ class SafeFileTest : public QObject {
 private slots:
     void replace_data();
     void replace();
+    void leavesADeviceAlone();
 };
 
 void SafeFileTest::replace_data()
@@ -193,6 +194,20 @@ void SafeFileTest::replace()
     QCOMPARE(entriesAfter, entriesBefore);
     QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
              link == QLatin1String("elsewhere") ? 1 : 0);
+}
+
+void SafeFileTest::leavesADeviceAlone()
+{
+    // A settings file linked to a device: nothing is written to it or over it.
+    QTemporaryDir top;
+    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0);
+    const QString path = top.filePath(QStringLiteral("Quillmar.cfg"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    const std::vector<std::uint8_t> bytes(313985, 1);
+    const AsOrdinaryUser user;
+    const SafeWriteResult r = replaceFileSafely(QFile::encodeName(path).toStdString(), bytes);
+    QVERIFY(!r.ok);
+    QVERIFY(S_ISCHR(statOf(QStringLiteral("/dev/null")).st_mode));
 }
 
 QTEST_APPLESS_MAIN(SafeFileTest)
