@@ -52,6 +52,62 @@ Bytes asBytes(const QByteArray& contents)
     return {reinterpret_cast<const std::uint8_t*>(contents.constData()), std::size_t(contents.size())};
 }
 
+// Runs the handler for `value`; a value with no handler runs none.
+template <std::size_t N> void runChoice(TFerrow* window, const Handler (&handlers)[N], std::int32_t value)
+{
+    if (value >= 0 && std::size_t(value) < N)
+        (window->*handlers[value])();
+}
+
+// The serial component takes four of the line settings as 8-bit values.
+void handLineSettingsTo(TnrComm* comm)
+{
+    comm->SetParity(static_cast<quint8>(G.SerialParity));
+    comm->SetBaudRate(static_cast<quint32>(G.SerialBaudRate));
+    comm->SetStopBits(static_cast<quint8>(G.SerialStopBits));
+    comm->SetByteSize(static_cast<quint8>(G.SerialByteSize));
+    comm->SetStreamProtocol(static_cast<quint8>(G.SerialStreamProtocol));
+}
+
+// The component holds the live values; they come back widened, the byte
+// size without sign.
+void takeLineSettingsFrom(const TnrComm* comm)
+{
+    G.SerialParity = comm->GetParity();
+    G.SerialBaudRate = static_cast<std::int32_t>(comm->GetBaudRate());
+    G.SerialStopBits = comm->GetStopBits();
+    G.SerialByteSize = comm->GetByteSize();
+    G.SerialStreamProtocol = comm->GetStreamProtocol();
+}
+
+// Entries 0..8 of the selector and items 1..8 of both TNC menus show the
+// names; the selector's None entry keeps its name.
+void showTncNames(TComboBox* selector)
+{
+    for (int i = 0; i <= NoTnc; ++i)
+        selector->setItemText(i, QString::fromLatin1(slotBytes(G.TncNames[i])));
+    selector->setCurrentIndex(G.SelectedTnc);
+    for (int i = 0; i < NoTnc; ++i)
+        showTncNameInMenus(i);
+}
+
+// The live station and function tables are the rows of their windows.
+void takeTablesFromWindows()
+{
+    for (int i = 0; i < TStationForm::Entries; ++i) {
+        selectRow(StationForm->StationList, i);
+        selectRow(StationForm->ConnectList, i);
+        storeBytes(G.StationNames[i], StationForm->stationName(i));
+        storeBytes(G.StationPaths[i], StationForm->stationPath(i));
+    }
+    for (int i = 0; i < TFunctionForm::Entries; ++i) {
+        selectRow(FunctionForm->FunctionName, i);
+        selectRow(FunctionForm->FunctionString, i);
+        storeBytes(G.FunctionNames[i], FunctionForm->functionName(i));
+        storeBytes(G.FunctionCommands[i], FunctionForm->functionCommand(i));
+    }
+}
+
 } // namespace
 
 void TFerrow::LoadSettings(const TextSlot& path)
@@ -71,20 +127,15 @@ void TFerrow::LoadSettings(const TextSlot& path)
 
     readOne(SettingsField::CommPortName);
 
-    // The serial component takes four of the line settings as 8-bit values.
     read(SettingsField::SerialParity, SettingsField::SerialStreamProtocol);
-    nrComm1->SetParity(static_cast<quint8>(G.SerialParity));
-    nrComm1->SetBaudRate(static_cast<quint32>(G.SerialBaudRate));
-    nrComm1->SetStopBits(static_cast<quint8>(G.SerialStopBits));
-    nrComm1->SetByteSize(static_cast<quint8>(G.SerialByteSize));
-    nrComm1->SetStreamProtocol(static_cast<quint8>(G.SerialStreamProtocol));
+    handLineSettingsTo(nrComm1);
 
+    // With ApplyingSettings set the TNC items open no window.
     readOne(SettingsField::SelectedTnc);
     static constexpr Handler tncChoices[] = {&TFerrow::TNCClick,  &TFerrow::TNC2Click, &TFerrow::TNC3Click,
                                              &TFerrow::TNC4Click, &TFerrow::TNC5Click, &TFerrow::TNC6Click,
                                              &TFerrow::TNC7Click, &TFerrow::TNC8Click, &TFerrow::NoTNCClick};
-    if (G.SelectedTnc >= 0 && G.SelectedTnc <= NoTnc)
-        (this->*tncChoices[G.SelectedTnc])();
+    runChoice(this, tncChoices, G.SelectedTnc);
 
     readOne(SettingsField::Stations);
     for (int i = 0; i < TStationForm::Entries; ++i)
@@ -98,11 +149,7 @@ void TFerrow::LoadSettings(const TextSlot& path)
         FunctionForm->setFunction(i, slotBytes(G.FunctionNames[i]), slotBytes(G.FunctionCommands[i]));
 
     readOne(SettingsField::TncNames);
-    for (int i = 0; i <= NoTnc; ++i)
-        TNCSelect->setItemText(i, QString::fromLatin1(slotBytes(G.TncNames[i])));
-    TNCSelect->setCurrentIndex(G.SelectedTnc);
-    for (int i = 0; i < NoTnc; ++i)
-        showTncNameInMenus(i);
+    showTncNames(TNCSelect);
 
     read(SettingsField::LegacyInitTable, SettingsField::LegacyTermTable);
 
@@ -159,8 +206,7 @@ void TFerrow::LoadSettings(const TextSlot& path)
     static constexpr Handler portChoices[] = {
         &TFerrow::None1Click,  &TFerrow::Comm11Click, &TFerrow::Comm21Click, &TFerrow::Comm31Click,
         &TFerrow::Comm41Click, &TFerrow::Comm51Click, &TFerrow::Comm61Click};
-    if (G.CommPortSelected >= 0 && G.CommPortSelected <= 6)
-        (this->*portChoices[G.CommPortSelected])();
+    runChoice(this, portChoices, G.CommPortSelected);
 }
 
 void TFerrow::SaveSettings(const TextSlot& path)
@@ -168,28 +214,8 @@ void TFerrow::SaveSettings(const TextSlot& path)
     if (path.empty())
         return;
 
-    // The serial component holds the live line settings, 8-bit values
-    // widened back (the byte size without sign).
-    G.SerialParity = nrComm1->GetParity();
-    G.SerialBaudRate = static_cast<std::int32_t>(nrComm1->GetBaudRate());
-    G.SerialStopBits = nrComm1->GetStopBits();
-    G.SerialByteSize = nrComm1->GetByteSize();
-    G.SerialStreamProtocol = nrComm1->GetStreamProtocol();
-
-    // The live station and function tables are the rows of their windows.
-    for (int i = 0; i < TStationForm::Entries; ++i) {
-        selectRow(StationForm->StationList, i);
-        selectRow(StationForm->ConnectList, i);
-        storeBytes(G.StationNames[i], StationForm->stationName(i));
-        storeBytes(G.StationPaths[i], StationForm->stationPath(i));
-    }
-    for (int i = 0; i < TFunctionForm::Entries; ++i) {
-        selectRow(FunctionForm->FunctionName, i);
-        selectRow(FunctionForm->FunctionString, i);
-        storeBytes(G.FunctionNames[i], FunctionForm->functionName(i));
-        storeBytes(G.FunctionCommands[i], FunctionForm->functionCommand(i));
-    }
-
+    takeLineSettingsFrom(nrComm1);
+    takeTablesFromWindows();
     const std::vector<std::uint8_t> file = encodeSettings(G);
     const SafeWriteResult written = replaceFileSafely(std::string(path.text()), file);
     // Nothing is shown (the window is going away); the trace says why the
