@@ -351,4 +351,4 @@ void TncSimTest::outputQueue()
 }
 
 QTEST_GUILESS_MAIN(TncSimTest)
-#include "tst_tnc_sim.moc"
+#include "tnc_sim_test.moc"
