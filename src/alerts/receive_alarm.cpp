@@ -100,3 +100,22 @@ void TFerrow::Ringout1Click()
     checkOne(Ringout1, {Beep2, Ring1, Ringout1});
     G.AlarmSound = AlarmRingOut;
 }
+
+// The settings load runs the handler the operator's choice would: 0 is OFF,
+// anything else ON; a sound outside the three runs none.
+void TFerrow::applyStoredNotify()
+{
+    if (G.NotifyEnabled == NotifyOff)
+        OFF1Click();
+    else
+        ON1Click();
+}
+
+void TFerrow::applyStoredAlarmSound()
+{
+    switch (G.AlarmSound) {
+    case AlarmBeep: Beep2Click(); break;
+    case AlarmRingIn: Ring1Click(); break;
+    case AlarmRingOut: Ringout1Click(); break;
+    }
+}

@@ -7,10 +7,6 @@
 #include "app/ferrow.h"
 
 void TFerrow::applyStoredScreenMode() {}
-void TFerrow::applyStoredNotify() {}
-void TFerrow::applyStoredAlarmSound() {}
 void TFerrow::applyStoredColorScheme() {}
 void TFerrow::applyStoredTransmitFont() {}
 void TFerrow::applyStoredReceiveFont() {}
-void TFerrow::applyStoredBroadcastText() {}
-void TFerrow::applyStoredBroadcastInterval() {}

@@ -12,8 +12,10 @@
 #include "broadcast/beacon_commands.h"
 #include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
+#include "link/slot_text.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -149,4 +151,18 @@ void TFerrow::Timer1Click()
     G.BroadcastTimerText = text;
     G.BroadcastTimerValue = text.toInt();
     G.BroadcastInterval = BroadcastOnTimer;
+}
+
+// The settings load: the stored text into the window's field, the stored
+// interval's check mark (a value outside the three moves none). Nothing is
+// sent: no port is open yet.
+void TFerrow::applyStoredBroadcastText()
+{
+    setEditText(BCForm->BroadcastEdit, slotBytes(G.BroadcastText));
+}
+
+void TFerrow::applyStoredBroadcastInterval()
+{
+    if (G.BroadcastInterval >= BroadcastOnce && G.BroadcastInterval <= BroadcastNone)
+        checkInterval(*this, G.BroadcastInterval);
 }
