@@ -30,6 +30,8 @@ public:
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
+    // Confirms by printing into the scripted PDF file; no answer left cancels.
+    bool printDialog(QPrinter& printer) override;
 
     QStringList boxes;   // "caption|text"
     QStringList queries; // "caption|prompt|initial text"
@@ -39,6 +41,8 @@ public:
     QList<std::optional<QByteArray>> textAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<SerialLineSettings>> lineAnswers;
+    QList<std::optional<QString>> printAnswers; // PDF file to print into
+    QList<FileDialogOptions> fileDialogs;       // every file dialog, as asked
 };
 
 class FakeSound final : public Sound {
