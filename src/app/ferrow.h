@@ -104,6 +104,24 @@ public:
     void RefillFunctionList();
     void SendFunctionBtnClick();
 
+    // ---- Screen files and printing (docs/screen_files.cpp, docs/printing.cpp) ----
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void Ex1Click();
+
+    // ---- Clipboard commands (docs/clipboard_commands.cpp) ----
+    void SaveClipboard1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
+
+    // ---- Help and About (docs/help_about.cpp) ----
+    void Help2Click();
+    void AboutGelvane1Click();
+
     // ---- TNC command sets ----
     void TNCClick();
     void TNC2Click();
@@ -351,6 +369,7 @@ private:
     void WireTransferHandlers();
     void WireBroadcastHandlers();
     void WireAlertHandlers();
+    void WireDocsHandlers();
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QThread>
 
 void BlockingPause::pause(int ms)
@@ -43,6 +44,8 @@ std::optional<QString> DialogQuery::openFile(const FileDialogOptions& options)
     QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.selectedFilter.isEmpty())
+        dialog.selectNameFilter(options.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
@@ -53,9 +56,17 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.selectedFilter.isEmpty())
+        dialog.selectNameFilter(options.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+bool DialogQuery::printDialog(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 seams::Set productionSeams()

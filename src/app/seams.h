@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 class SerialTransport;
 
@@ -26,6 +27,8 @@ struct FileDialogOptions {
     QString filter;        // Qt filter text, "Text Files (*.txt);;All Files (*)"
     QString defaultSuffix; // without the dot
     QString fileName;      // preset name or folder
+    // The filter entry chosen when the dialog opens; empty: the first.
+    QString selectedFilter;
 };
 
 // Every question put to the operator, and every box shown to them.
@@ -40,6 +43,8 @@ public:
                            int maxLength = 255) = 0;
     virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
+    // The standard print dialog on `printer`; true when the operator confirmed.
+    virtual bool printDialog(QPrinter& printer) = 0;
 };
 
 class Sound {

@@ -1,5 +1,7 @@
 #include "fake_seams.h"
 
+#include <QPrinter>
+
 void ScriptedQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
 {
     boxes << caption + QLatin1Char('|') + text;
@@ -42,5 +44,16 @@ bool ScriptedQuery::editLineSettings(SerialLineSettings& settings)
     if (!answer)
         return false;
     settings = *answer;
+    return true;
+}
+
+bool ScriptedQuery::printDialog(QPrinter& printer)
+{
+    queries << QStringLiteral("print|") + printer.docName();
+    const std::optional<QString> answer = printAnswers.isEmpty() ? std::nullopt : printAnswers.takeFirst();
+    if (!answer)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*answer);
     return true;
 }

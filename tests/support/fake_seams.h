@@ -32,17 +32,20 @@ public:
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
+    // Confirms by printing into the scripted PDF file; no answer left cancels.
+    bool printDialog(QPrinter& printer) override;
 
     QStringList boxes;   // "caption|text"
     QStringList queries; // "caption|prompt|initial text"
     QList<QWidget*> boxOwners;
-    QList<int> queryLimits;               // the longest answer each text query allows
-    QList<FileDialogOptions> fileDialogs; // every open / save dialog, as asked
+    QList<int> queryLimits; // the longest answer each text query allows
     // Next answers; an empty optional means the operator cancelled. With no
     // scripted answer left, a query is cancelled.
     QList<std::optional<QByteArray>> textAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<SerialLineSettings>> lineAnswers;
+    QList<std::optional<QString>> printAnswers; // PDF file to print into
+    QList<FileDialogOptions> fileDialogs;       // every file dialog, as asked
 };
 
 // Records every call as "sound <call>", in its own list and, when given, in
