@@ -8,6 +8,7 @@
 #include "app/caption_color.h"
 #include "app/seams.h"
 #include "app/state.h"
+#include "docs/screen_file.h"
 #include "link/nr_log_file.h"
 #include "link/slot_text.h"
 #include "screens/screen_memo.h"
@@ -33,20 +34,25 @@ void closeLogHandle()
     }
 }
 
-// The receive screen as it stands, every byte kept (the plain-text view would
-// turn a received no-break space into a space).
+// The receive screen's lines as the file keeps them, every byte as it
+// stands. A line break at the very end starts no line of its own.
 QByteArray receiveScreenBytes(const TScreenMemo* screen)
 {
-    QString text = screen->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return screenLinesForFile(text);
+    QStringList lines = screenLines(*screen->document());
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return screenFileBytes(lines);
 }
 
+// Through a temporary file: a failed write leaves the file as it was.
 bool writeReceiveScreen(const TScreenMemo* screen, QString* error)
 {
     closeLogHandle();
-    return writeLogFile(slotBytes(G.LogFilePath), receiveScreenBytes(screen), error);
+    const std::optional<QString> failure =
+        replaceFile(QFile::decodeName(slotBytes(G.LogFilePath)), receiveScreenBytes(screen));
+    if (failure)
+        *error = *failure;
+    return !failure;
 }
 
 } // namespace
