@@ -118,26 +118,27 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data()
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<QStringList>("storedAs");
     QTest::addColumn<QStringList>("alreadyThere");
+    QTest::addColumn<QString>("refused"); // what our sender reports rz refused; it then exits 1
 
     const QList<int> sizes{0, 1, 1023, 1024, 1025, 3 << 20};
     const QStringList names{"empty", "one", "k-1", "k", "k+1", "three-mib"};
     for (bool ours : {false, true}) {
         const QByteArray way = ours ? "ours to rz: " : "sz to ours: ";
         QTest::newRow(way + "sizes 0 to 3 MiB in one session")
-            << ours << names << sizes << names << QStringList{};
+            << ours << names << sizes << names << QStringList{} << QString();
         QTest::newRow(way + "name with spaces") << ours << QStringList{"net log 3.txt"} << QList<int>{5000}
-                                                << QStringList{"net log 3.txt"} << QStringList{};
+                                                << QStringList{"net log 3.txt"} << QStringList{} << QString();
     }
     // sz announces the path as given; our receiver keeps only the plain name.
     QTest::newRow("sz to ours: hostile name") << false << QStringList{"../escape.txt"} << QList<int>{777}
-                                              << QStringList{"escape.txt"} << QStringList{};
+                                              << QStringList{"escape.txt"} << QStringList{} << QString();
     QTest::newRow("sz to ours: existing name gets a new one")
         << false << QStringList{"report.txt"} << QList<int>{4000} << QStringList{"report.txt.1"}
-        << QStringList{"report.txt"};
-    // rz refuses to replace a file: our sender takes the ZSKIP and carries on.
-    QTest::newRow("ours to rz: existing name is skipped")
+        << QStringList{"report.txt"} << QString();
+    // rz refuses to replace a file: our sender takes the ZSKIP, carries on, and says it was refused.
+    QTest::newRow("ours to rz: existing name is refused")
         << true << QStringList{"report.txt", "next.txt"} << QList<int>{4000, 300}
-        << QStringList{"", "next.txt"} << QStringList{"report.txt"};
+        << QStringList{"", "next.txt"} << QStringList{"report.txt"} << "the far end refused report.txt";
 }
 
 void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
@@ -147,6 +148,7 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
     QFETCH(QList<int>, sizes);
     QFETCH(QStringList, storedAs);
     QFETCH(QStringList, alreadyThere);
+    QFETCH(QString, refused);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -176,7 +178,9 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
     QVERIFY2(receiver.waitForFinished(kTransferMs), "receiver did not finish");
     const QByteArray log =
         "sender: " + sender.readAllStandardError() + "\nreceiver: " + receiver.readAllStandardError();
-    QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == 0, log.constData());
+    QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == (refused.isEmpty() ? 0 : 1),
+             log.constData());
+    QVERIFY2(log.contains(refused.toUtf8()), log.constData());
     QVERIFY2(receiver.exitStatus() == QProcess::NormalExit && receiver.exitCode() == 0, log.constData());
 
     for (const auto& sent : files) {
