@@ -439,4 +439,4 @@ void ZmodemReceiverTest::receivedFileModeFollowsUmask()
 }
 
 QTEST_APPLESS_MAIN(ZmodemReceiverTest)
-#include "tst_zmodem_receiver.moc"
+#include "zmodem_receiver_test.moc"
