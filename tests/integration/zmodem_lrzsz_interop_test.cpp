@@ -1,4 +1,4 @@
-// quillmar-zmodem against lrzsz's sz and rz over a fresh socat pseudo-terminal pair per transfer.
+// quillmar-zmodem against lrzsz's sz and rz over a fresh pseudo-terminal line per transfer.
 #include <QtTest>
 
 #include <QDir>
@@ -8,46 +8,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "pty_relay.h"
+
 namespace {
 
-constexpr int kStartMs = 15000;
 constexpr int kTransferMs = 60000;
-
-// A socat pty pair with links A and B in a folder; ready once socat says it is moving data.
-class PtyPair {
-public:
-    explicit PtyPair(const QString& folder)
-        : a_(folder + "/A")
-        , b_(folder + "/B")
-    {
-        socat_.setProcessChannelMode(QProcess::SeparateChannels);
-        socat_.setReadChannel(QProcess::StandardError); // socat reports on stderr
-        socat_.start("socat", {"-d", "-d", "pty,raw,echo=0,link=" + a_, "pty,raw,echo=0,link=" + b_});
-    }
-    ~PtyPair()
-    {
-        socat_.kill();
-        socat_.waitForFinished(kStartMs);
-    }
-    // Waits for socat's own report that both ends are open, bounded.
-    bool ready()
-    {
-        QDeadlineTimer deadline(kStartMs);
-        QByteArray said;
-        while (!said.contains("starting data transfer loop")) {
-            if (deadline.hasExpired() || !socat_.waitForReadyRead(int(deadline.remainingTime())))
-                return false;
-            said += socat_.readAllStandardError();
-        }
-        return QFile::exists(a_) && QFile::exists(b_);
-    }
-    const QString& a() const { return a_; }
-    const QString& b() const { return b_; }
-
-private:
-    QString a_, b_;
-    QProcess socat_;
-};
 
 // Runs `command` in `folder` with stdin and stdout on the pty link, as one would type `cmd <B >B`.
 void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command)
@@ -105,7 +70,7 @@ private slots:
 
 void ZmodemLrzszInteropTest::initTestCase()
 {
-    for (const char* program : {"sz", "rz", "socat"})
+    for (const char* program : {"sz", "rz"})
         if (QStandardPaths::findExecutable(program).isEmpty())
             QSKIP(qPrintable(QString(program) + " is not installed"));
     QVERIFY2(QFile::exists(tool()), qPrintable(tool() + " is missing"));
@@ -164,15 +129,17 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
     for (const auto& name : alreadyThere)
         QVERIFY(writeFile(inDir + "/" + name, oldContent));
 
-    PtyPair pair(folder.path());
-    QVERIFY2(pair.ready(), "socat did not open the pty pair");
+    PtyRelay line;
+    const QString a = QString::fromStdString(line.path(PtyRelay::A)),
+                  b = QString::fromStdString(line.path(PtyRelay::B));
+    QVERIFY2(!a.isEmpty(), "no pseudo-terminals");
     QProcess receiver, sender;
     if (oursSends) {
-        startOnLink(receiver, inDir, pair.b(), {"rz", "-vv"});
-        startOnLink(sender, outDir, pair.a(), QStringList{tool(), "send"} + names);
+        startOnLink(receiver, inDir, b, {"rz", "-vv"});
+        startOnLink(sender, outDir, a, QStringList{tool(), "send"} + names);
     } else {
-        startOnLink(receiver, inDir, pair.b(), {tool(), "receive", "."});
-        startOnLink(sender, outDir, pair.a(), QStringList{"sz", "-vv"} + names);
+        startOnLink(receiver, inDir, b, {tool(), "receive", "."});
+        startOnLink(sender, outDir, a, QStringList{"sz", "-vv"} + names);
     }
     QVERIFY2(sender.waitForFinished(kTransferMs), "sender did not finish");
     QVERIFY2(receiver.waitForFinished(kTransferMs), "receiver did not finish");

@@ -46,6 +46,15 @@ QString statusText()
     return Ferrow->LogScreen->toPlainText();
 }
 
+// A line for one transfer, silent for `holdMs` once a third of `size` came from the sender's end (B for
+// sz); the program's COM1 leads to its end A.
+std::unique_ptr<PtyRelay> lineFor(PtyRelay::End sender, int size, int holdMs, const QString& com1)
+{
+    auto line = std::make_unique<PtyRelay>(sender, size / 3, holdMs);
+    QFile::remove(com1);
+    return QFile::link(QString::fromStdString(line->path(PtyRelay::A)), com1) ? std::move(line) : nullptr;
+}
+
 } // namespace
 
 class ZModemWindowLrzszTest : public QObject {
@@ -69,13 +78,9 @@ void ZModemWindowLrzszTest::transfersBothWays()
     const int waitMs = WaitMs + silenceMs;
     const int incomingSize = 300 * 1024, outgoingSize = 200 * 1024 + 17;
     WindowFixture f(true);
-    // The program's end of the line is A; the sender's bytes are counted, whichever side sends.
-    auto relayFor = [&](PtyRelay::End sender, int size) {
-        return std::make_unique<PtyRelay>(sender, size / 3, silenceMs);
-    };
-    std::unique_ptr<PtyRelay> relay = relayFor(PtyRelay::B, incomingSize);
-    QVERIFY(!relay->path(PtyRelay::A).isEmpty());
-    QVERIFY(QFile::link(relay->path(PtyRelay::A), f.home() + QStringLiteral("COM1")));
+    const QString com1 = f.home() + QStringLiteral("COM1");
+    std::unique_ptr<PtyRelay> line = lineFor(PtyRelay::B, incomingSize, silenceMs, com1);
+    QVERIFY(line);
     f.show();
     Ferrow->nrComm1->SetBaudRate(115200);
     Ferrow->nrComm1->SetByteSize(8);
@@ -94,11 +99,12 @@ void ZModemWindowLrzszTest::transfersBothWays()
     source.close();
     Ferrow->LogScreen->clear();
     QProcess sz;
-    startPeer(sz, relay->path(PtyRelay::B), outbox, QStringLiteral("sz -q 'net log.txt'"));
+    startPeer(sz, QString::fromStdString(line->path(PtyRelay::B)), outbox,
+              QStringLiteral("sz -q 'net log.txt'"));
     QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), waitMs);
     QTRY_COMPARE_WITH_TIMEOUT(sz.state(), QProcess::NotRunning, waitMs);
     QCOMPARE(sz.exitCode(), 0);
-    QCOMPARE(relay->silenceBegan(), silenceMs > 0);
+    QCOMPARE(line->silenceBegan(), silenceMs > 0);
     QVERIFY(statusText().contains(QStringLiteral("Receiving...\nnet log.txt\n")));
     QFile arrived(inbox + QStringLiteral("/net log.txt"));
     QVERIFY(arrived.open(QIODevice::ReadOnly));
@@ -106,9 +112,8 @@ void ZModemWindowLrzszTest::transfersBothWays()
 
     // The operator sends a file with Z-Send; the remote station runs rz on a fresh line.
     Ferrow->nrComm1->SetActive(false);
-    relay = relayFor(PtyRelay::A, outgoingSize);
-    QVERIFY(QFile::remove(f.home() + QStringLiteral("COM1")));
-    QVERIFY(QFile::link(relay->path(PtyRelay::A), f.home() + QStringLiteral("COM1")));
+    line = lineFor(PtyRelay::A, outgoingSize, silenceMs, com1);
+    QVERIFY(line);
     Ferrow->nrComm1->SetActive(true);
     QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
     const QByteArray outgoing = randomBytes(outgoingSize, 11);
@@ -118,7 +123,7 @@ void ZModemWindowLrzszTest::transfersBothWays()
     const QString rzDir = f.home() + QStringLiteral("remote");
     QVERIFY(QDir().mkpath(rzDir));
     QProcess rz;
-    startPeer(rz, relay->path(PtyRelay::B), rzDir, QStringLiteral("rz -q"));
+    startPeer(rz, QString::fromStdString(line->path(PtyRelay::B)), rzDir, QStringLiteral("rz -q"));
     QVERIFY(rz.waitForStarted(WaitMs));
     f.query.fileAnswers << report.fileName();
     Ferrow->ZFileOpenBtn->click();
@@ -127,7 +132,7 @@ void ZModemWindowLrzszTest::transfersBothWays()
     QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), waitMs);
     QTRY_COMPARE_WITH_TIMEOUT(rz.state(), QProcess::NotRunning, waitMs);
     QCOMPARE(rz.exitCode(), 0);
-    QCOMPARE(relay->silenceBegan(), silenceMs > 0);
+    QCOMPARE(line->silenceBegan(), silenceMs > 0);
     QVERIFY(statusText().startsWith(QStringLiteral("Sending...\nreport.bin\nFile Sent\n")));
     QFile got(rzDir + QStringLiteral("/report.bin"));
     QVERIFY(got.open(QIODevice::ReadOnly));
