@@ -163,6 +163,8 @@ public:
     void nrZModem1AfterFileReceived();
     void nrZModem1AfterFileSent();
     void nrZModem1SuccessfulEnd();
+    void nrZModem1ReceiveStarted();
+    void nrZModem1TransferEnded();
     void nrZModem1Abort();
     void AppendStatusText(const QByteArray& text);
 

@@ -149,11 +149,16 @@ void TnrComm::onReceived(const QByteArray& bytes)
     QByteArray forTerminal = bytes;
     if (processor_ && processor_->GetActive())
         forTerminal = processor_->ProcessReceived(bytes);
-    if (!forTerminal.isEmpty()) {
+    PassToTerminal(forTerminal);
+}
+
+void TnrComm::PassToTerminal(const QByteArray& bytes)
+{
+    if (!bytes.isEmpty()) {
         if (usage_ == tuReceive && terminal_)
-            terminal_(forTerminal);
+            terminal_(bytes);
         else
-            held_ += forTerminal;
+            held_ += bytes;
     }
     emit OnAfterReceive();
 }

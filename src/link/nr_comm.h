@@ -56,6 +56,10 @@ public:
     void QueueBytes(const QByteArray& bytes);
     qint64 QueuedBytes() const { return transport_->queuedBytes(); }
 
+    // Text the data processor held back and gives to the terminal later,
+    // as if it had just been received.
+    void PassToTerminal(const QByteArray& bytes);
+
     // Wiring done once by the main window.
     void SetTerminal(std::function<void(const QByteArray&)> writer) { terminal_ = std::move(writer); }
     void SetDataProcessor(TnrDataProcessor* processor) { processor_ = processor; }

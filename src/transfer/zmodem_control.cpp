@@ -60,6 +60,11 @@ void TFerrow::ZSendBtnClick()
                            QStringLiteral("ZModem Error"));
         return;
     }
+    // Nothing may go into a running session, not even the connect command.
+    if (nrZModem1->GetTransferring()) {
+        AppendStatusText("Z-Send refused: a transfer is running (Break ends it)\r");
+        return;
+    }
     if (G.ZModemConverse == 1) {
         nrComm1->SendString(slotText(G.ZModemConnectCommand));
         nrComm1->SendChar(13);
@@ -130,6 +135,23 @@ void TFerrow::nrZModem1SuccessfulEnd()
 {
     AppendStatusText("\rEnd of Transfers\r");
     FocusTypingScreen();
+}
+
+// A remote start may be another station's transfer heard on the channel: the
+// operator can end it from its first byte.
+void TFerrow::nrZModem1ReceiveStarted()
+{
+    ZBreakBtn->setEnabled(true);
+}
+
+// However the session ended (by itself, by the far end, by a refusal), the
+// controls come back as they are when idle.
+void TFerrow::nrZModem1TransferEnded()
+{
+    if (nrZModem1->GetTransferring())
+        return;
+    ZSendBtn->setEnabled(true);
+    ZBreakBtn->setEnabled(false);
 }
 
 void TFerrow::ZEnableClick()

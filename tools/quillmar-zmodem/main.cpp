@@ -18,7 +18,9 @@ int usage()
                  "usage: quillmar-zmodem [-v] [-e] send FILE...\n"
                  "       quillmar-zmodem [-v] [-e] receive DIR\n"
                  "  -v  progress and trace on stderr\n"
-                 "  -e  escape all control characters (links that are not 8-bit clean)\n");
+                 "  -e  escape all control characters (links that are not 8-bit clean)\n"
+                 "exit status 0 when every file went across; 1 when one was refused or the\n"
+                 "transfer failed\n");
     return 2;
 }
 
