@@ -71,6 +71,10 @@ public:
     void ReceiveScreenKeyDown(quint16& Key, TShiftState Shift);
     void ReceiveScreenKeyPress(char& Key);
     void ReceiveScreenKeyUp(quint16& Key, TShiftState Shift);
+    // Received text waits for the next display frame before it reaches the
+    // receive screen. Whatever reads or changes that screen (a mode switch,
+    // Log off, save, print, copy, a screen send, closing) calls this first.
+    void flushPendingReceive();
     void InsertAtCaret(TScreenMemo* screen, const QByteArray& text);
     void ImmediateClick();
     void BufferedClick();

@@ -6,6 +6,7 @@
 // from the TNC come in through a path of their own.
 
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <functional>
 
@@ -33,7 +34,14 @@ public:
     // or LF breaks the line (LF right after CR adds nothing: TNCs end lines
     // with CR LF), anything else is inserted. A caret standing at the end
     // stays at the end; a caret or selection elsewhere is left alone.
+    // Bytes wait for the next display frame and go in together, so a line
+    // that delivers a byte at a time does not cost a layout and a paint per
+    // byte; a key, a click or a paste on the screen applies them first.
     void receiveBytes(const QByteArray& bytes);
+    // Applies the received bytes still waiting for their frame, now.
+    // Anything that reads or changes the screen's text calls it first.
+    void flushReceived();
+    bool hasPendingReceive() const { return !pending_.isEmpty(); }
 
     // The caret to the end of the text, made visible. While received bytes
     // are being applied it takes effect once they are in.
@@ -46,6 +54,8 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -57,6 +67,7 @@ private:
     int endPosition() const;
 
     // The received path (screen_memo_receive.cpp).
+    void applyReceivedBytes(const QByteArray& bytes);
     void applyReceived(char c, QString& run, QTextCursor& at);
     void placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore);
 
@@ -64,4 +75,6 @@ private:
     bool receiving_ = false;
     bool caretToEndAsked_ = false;
     bool lastReceivedWasCr_ = false;
+    QByteArray pending_; // received, waiting for the next frame
+    QTimer frame_;
 };

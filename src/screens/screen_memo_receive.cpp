@@ -2,15 +2,40 @@
 // from typing so a received byte is never taken for a key, and it applies
 // runs of ordinary characters in one insertion at the end of the text, so
 // the cost of a byte does not depend on how much the screen already holds.
+// What arrives within one display frame is applied at once: at 9600 baud a
+// TNC delivers a byte a millisecond, and a layout and a paint for each would
+// keep a laptop's processor busy for nothing the operator can see.
 
 #include "screen_memo.h"
 
 #include <QTextCursor>
 
+#include <utility>
+
+namespace {
+constexpr int FrameMs = 16;
+} // namespace
+
 void TScreenMemo::receiveBytes(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return;
+    pending_ += bytes;
+    if (!frame_.isActive())
+        frame_.start(FrameMs);
+}
+
+void TScreenMemo::flushReceived()
+{
+    frame_.stop();
+    if (pending_.isEmpty())
+        return;
+    // Taken first: a character handler that flushes again finds nothing.
+    applyReceivedBytes(std::exchange(pending_, {}));
+}
+
+void TScreenMemo::applyReceivedBytes(const QByteArray& bytes)
+{
     const QTextCursor caret = textCursor();
     const int anchorBefore = caret.anchor();
     const int positionBefore = caret.position();
