@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTextCursor>
 
 namespace {
@@ -44,6 +45,7 @@ TScreenMemo::TScreenMemo(QWidget* parent)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     setTabChangesFocus(false);
     // What was typed has gone to the TNC; undo must not pretend otherwise.
     setUndoRedoEnabled(false);

@@ -5,6 +5,7 @@
 // a handler may replace or discard, key-up on release), and bytes received
 // from the TNC come in through a path of their own.
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -77,4 +78,5 @@ private:
     bool lastReceivedWasCr_ = false;
     QByteArray pending_; // received, waiting for the next frame
     QTimer frame_;
+    QElapsedTimer sinceApplied_;
 };
