@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QTimer>
 
+#include <optional>
+
 class QAction;
 class TComboBox;
 class QLabel;
@@ -339,4 +341,6 @@ private:
     void SelectTnc(int tnc);
     bool TncDialogOpen() const;
     int TncSelectorIndex() const;
+    // The TNC Sel. row shown as the list opened (link/tnc_command_sets.cpp).
+    std::optional<int> tncRowAtDropDown_;
 };

@@ -38,6 +38,13 @@ bool isOwnEditingKey(int qtKey, Qt::KeyboardModifiers modifiers)
     }
 }
 
+// Which physical key an event belongs to: its scan code where the platform
+// gives one (Shift+1 and 1 are one key), its key code otherwise.
+quint32 physicalKeyOf(const QKeyEvent* event)
+{
+    return event->nativeScanCode() != 0 ? event->nativeScanCode() : quint32(event->key()) | 0x80000000u;
+}
+
 } // namespace
 
 TScreenMemo::TScreenMemo(QWidget* parent)
@@ -74,6 +81,7 @@ void TScreenMemo::keyPressEvent(QKeyEvent* event)
     // A key acts on the text as the operator sees it arrive: received bytes
     // still waiting for their frame go in first.
     flushReceived();
+    keysDown_.insert(physicalKeyOf(event));
     const Qt::KeyboardModifiers shift = event->modifiers() & StageModifiers;
     const quint16 virtualKey = virtualKeyOf(event->key());
     quint16 key = virtualKey;
@@ -93,11 +101,18 @@ void TScreenMemo::keyReleaseEvent(QKeyEvent* event)
     flushReceived();
     event->accept();
     // A held key repeats its press, not its release.
-    if (event->isAutoRepeat())
+    if (event->isAutoRepeat() || !keysDown_.remove(physicalKeyOf(event)))
         return;
     quint16 key = virtualKeyOf(event->key());
     if (OnKeyUp)
         OnKeyUp(key, event->modifiers() & StageModifiers);
+}
+
+void TScreenMemo::focusOutEvent(QFocusEvent* event)
+{
+    // A key still down when the focus leaves is released elsewhere.
+    keysDown_.clear();
+    QPlainTextEdit::focusOutEvent(event);
 }
 
 void TScreenMemo::inputMethodEvent(QInputMethodEvent* event)

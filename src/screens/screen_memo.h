@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -25,7 +26,9 @@ public:
     std::function<void(quint16& key, Qt::KeyboardModifiers shift)> OnKeyDown;
     // A typed character; set to 0 it never reaches the screen.
     std::function<void(char& key)> OnKeyPress;
-    // Key-up, once per key however long it was held.
+    // Key-up, once per key however long it was held, and only for a key
+    // whose press this screen received (the Enter that closed a dialog
+    // releases over the screen but was never typed into it).
     std::function<void(quint16& key, Qt::KeyboardModifiers shift)> OnKeyUp;
     // A received byte on its way in; set to 0 it is dropped.
     std::function<void(char& key)> OnReceiveChar;
@@ -59,6 +62,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -73,6 +77,7 @@ private:
     void placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore);
 
     bool pressed_ = false;
+    QSet<quint32> keysDown_; // pressed here and not yet released
     bool receiving_ = false;
     bool caretToEndAsked_ = false;
     bool lastReceivedWasCr_ = false;
