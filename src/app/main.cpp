@@ -34,6 +34,6 @@ int main(int argc, char* argv[])
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
-    seams::install(productionSeams());
+    installProductionSeams();
     return runQuillmar();
 }

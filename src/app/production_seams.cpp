@@ -58,15 +58,6 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     return dialog.selectedFiles().first();
 }
 
-bool DialogQuery::editLineSettings(SerialLineSettings& settings)
-{
-    TCommConfigDialog dialog(settings, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    settings = dialog.settings();
-    return true;
-}
-
 seams::Set productionSeams()
 {
     static BlockingPause pause;
@@ -78,4 +69,11 @@ seams::Set productionSeams()
     set.sound = &sound;
     set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
     return set;
+}
+
+void installProductionSeams()
+{
+    seams::install(productionSeams());
+    static DialogLineSettingsEditor lineEditor;
+    installLineSettingsEditor(&lineEditor);
 }

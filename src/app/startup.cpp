@@ -140,6 +140,8 @@ void TFerrow::FormShow()
     G.ReceiveDirText = QFile::encodeName(QDir::homePath());
     nrZModem1->SetDefaultPath(QFile::decodeName(G.ReceiveDirText));
 
+    LoadSettings(G.SettingsFilePath);
+
     RefillConnectList();
     RefillFunctionList();
 
@@ -189,7 +191,8 @@ void TFerrow::FormClose()
     // Text received before the port closed is on the screen before anything
     // reads the screen.
     step("received text", [this] { flushPendingReceive(); });
-    // Last, in every case: the settings file is written here.
+    // Last, in every case.
+    step("the settings file", [this] { SaveSettings(G.SettingsFilePath); });
 }
 
 void TFerrow::FormDestroy() {}
