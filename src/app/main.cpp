@@ -1,13 +1,10 @@
 // Quillmar: a terminal for driving a TNC in emergency communications.
 
-#include "app/ferrow.h"
-#include "app/forms.h"
+#include "app/application.h"
 #include "app/production_seams.h"
-#include "app/termination_signals.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <exception>
 
@@ -38,19 +35,5 @@ int main(int argc, char* argv[])
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
     installProductionSeams();
-
-    CreateForms();
-    QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, &app, [] {
-        HideSecondaryForms();
-        QCoreApplication::quit();
-    });
-    closeOnTerminationSignals([] { Ferrow->close(); });
-
-    Ferrow->adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        Ferrow->move(screen->availableGeometry().center() - Ferrow->rect().center());
-    Ferrow->show();
-    const int status = app.exec();
-    DestroyForms();
-    return status;
+    return runQuillmar();
 }

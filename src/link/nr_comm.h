@@ -49,7 +49,9 @@ public:
     void SetTerminalUsage(int usage);
     int GetTerminalUsage() const { return usage_; }
 
-    // Both hand their bytes to the operating system before they return.
+    // Both hand their bytes to the operating system before they return, but
+    // for a line flow control holds: there they wait in order and go out
+    // when it is released.
     void SendString(const QByteArray& text);
     void SendChar(quint8 c);
     // Bulk data behind what was already sent, without blocking.

@@ -6,6 +6,7 @@
 
 #include "app/seams.h"
 #include "app/state.h"
+#include "app/status_memo.h"
 #include "link/nr_comm.h"
 #include "screens/clipboard_insert.h"
 #include "transfer/nr_zmodem.h"
@@ -34,8 +35,12 @@ QByteArray fileLine(const TnrZModem* zmodem)
 
 void TFerrow::AppendStatusText(const QByteArray& text)
 {
-    insertThroughClipboard(TmpRcvBuf, LogScreen, text);
+    // Status texts go at the end, each on a line of its own, whatever the
+    // trace wrote before them or wherever the operator clicked.
     QTextCursor end = LogScreen->textCursor();
+    end.movePosition(QTextCursor::End);
+    LogScreen->setTextCursor(end);
+    insertThroughClipboard(TmpRcvBuf, LogScreen, onItsOwnLine(LogScreen, text));
     end.movePosition(QTextCursor::End);
     LogScreen->setTextCursor(end);
 }
