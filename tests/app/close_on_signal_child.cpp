@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/ferrow.h"
+#include "app/forms.h"
 #include "app/state.h"
 #include "fake_seams.h"
 #include "fake_transport.h"

@@ -23,7 +23,8 @@ constexpr int Buffered = 2;
 // Runs one step on the receive screen ("kt:" keys go to the transmit screen):
 // "k:<keys>" typed, "r:<bytes>" received from the TNC (Latin-1) and shown at
 // the next frame, "rq:<bytes>" received and still waiting for its frame,
-// "frame" the next frame, "flush" flushPendingReceive(), "m:<text>"
+// "frame" the next frame, "flush" flushPendingReceive(), "selectall" Edit >
+// Select All on the receive screen, "m:<text>"
 // composed by the input method, "at:<marked text>" set, "click:<n>" a mouse
 // click at position n, "=:<text>" the text it must hold now; "s:", "e:",
 // "log:", "usage:" set the screen mode, edit mode, log state, terminal usage.
@@ -43,6 +44,9 @@ void step(WindowFixture& f, const QString& s)
         QTRY_VERIFY(!screen->hasPendingReceive());
     } else if (name == "flush") {
         Ferrow->flushPendingReceive();
+    } else if (name == "selectall") {
+        G.ActiveScreen = 0;
+        Ferrow->SelectAll1Click();
     } else if (name == "m") {
         QInputMethodEvent composed;
         composed.setCommitString(arg);
@@ -160,10 +164,12 @@ void ReceiveKeyboardTest::steps_data()
     row("text waits for its frame, then goes in complete and in order", Immediate,
         {"rq:one ", "rq:two\r", "rq:\nthree\b\bee", "=:", "frame"}, {}, "one two\nthree|");
     row("waiting text goes in before a typed key", Immediate, {"rq:ab", "k:C"}, {"SendChar 67"}, "abC|");
-    row("waiting text goes in before a click", Buffered, {"log:2", "rq:first\r\nsecond", "click:2"}, {},
-        "fi|rst\nsecond");
+    row("waiting text goes in before a click", Buffered, {"log:2", "rq:first\r\nsecond", "click:0"}, {},
+        "|first\nsecond");
     row("waiting text goes in before a composed character", Immediate, {"rq:x", "m:a"}, {"SendChar 97"},
         "xa|");
+    row("waiting text goes in before Edit > Select All", Buffered, {"rq:ab\r\ncd", "selectall", "=:ab\ncd"},
+        {}, "{ab\ncd|");
     row("flushPendingReceive puts waiting text in at once", Buffered, {"rq:73\r", "flush", "=:73\n"}, {},
         "73\n|");
     row("a composed character is typed, a composed 8-bit one shown", Immediate,
