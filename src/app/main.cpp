@@ -1,11 +1,14 @@
 // Quillmar: a terminal for driving a TNC in emergency communications.
 
+#include "app/command_line.h"
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/production_seams.h"
+#include "app/program_folder.h"
 #include "app/termination_signals.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -34,6 +37,10 @@ public:
 
 int main(int argc, char* argv[])
 {
+    // Answered before the application object, which would need a display.
+    if (const std::optional<int> status = answerInformationalOption(
+            argc, argv, QFile::encodeName(installedDataFolder()).constData(), stdout))
+        return *status;
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
