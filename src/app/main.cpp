@@ -1,9 +1,12 @@
 // Quillmar: a terminal for driving a TNC in emergency communications.
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/production_seams.h"
+#include "app/program_folder.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 #include <exception>
@@ -31,6 +34,10 @@ public:
 
 int main(int argc, char* argv[])
 {
+    // Answered before the application object, which would need a display.
+    if (const std::optional<int> status = answerInformationalOption(
+            argc, argv, QFile::encodeName(installedDataFolder()).constData(), stdout))
+        return *status;
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);

@@ -93,11 +93,11 @@ void TFerrow::FormCreate()
     G.SendPermitted = 0;
 
     const QString folder = programFolderPath();
-    keepIfReadable(G.HelpFilePath, folder + QStringLiteral("QuillmarHelp.chm"));
+    keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
     keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
     G.ProgramFolder.store(pathBytes(folder).toStdString());
-    G.RingInWavePath.store(pathBytes(folder + QStringLiteral("ringin.wav")).toStdString());
-    G.RingOutWavePath.store(pathBytes(folder + QStringLiteral("ringout.wav")).toStdString());
+    G.RingInWavePath.store(pathBytes(programDataFile(QStringLiteral("ringin.wav"))).toStdString());
+    G.RingOutWavePath.store(pathBytes(programDataFile(QStringLiteral("ringout.wav"))).toStdString());
     nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
 
     G.ApplyingSettings = 0;
