@@ -39,12 +39,12 @@ grep -qx 'Exec=quillmar-start' "$usr/share/applications/org.quillmar.Quillmar.de
 # time, and never touches a settings file that is already there.
 home="$work/home"
 mkdir -p "$home"
-out="$(env -u QUILLMAR_HOME HOME="$home" nodisplay "$usr/bin/quillmar-start" --version)"
+out="$(nodisplay env -u QUILLMAR_HOME HOME="$home" "$usr/bin/quillmar-start" --version)"
 [ "$out" = "quillmar 1.30" ] || fail "launcher did not run quillmar: '$out'"
 [ -f "$home/.quillmar/Quillmar.cfg" ] && [ ! -s "$home/.quillmar/Quillmar.cfg" ] || fail "no empty settings file"
 printf 'kept' >"$home/.quillmar/Quillmar.cfg"
-env -u QUILLMAR_HOME HOME="$home" nodisplay "$usr/bin/quillmar-start" --version >/dev/null
+nodisplay env -u QUILLMAR_HOME HOME="$home" "$usr/bin/quillmar-start" --version >/dev/null
 [ "$(cat "$home/.quillmar/Quillmar.cfg")" = kept ] || fail "launcher replaced an existing settings file"
-QUILLMAR_HOME="$work/elsewhere" HOME="$home" nodisplay "$usr/bin/quillmar-start" --version >/dev/null
+nodisplay env QUILLMAR_HOME="$work/elsewhere" HOME="$home" "$usr/bin/quillmar-start" --version >/dev/null
 [ -f "$work/elsewhere/Quillmar.cfg" ] || fail "launcher ignored QUILLMAR_HOME"
 echo "install test passed"
