@@ -59,6 +59,9 @@ bool writeReceiveScreen(const TScreenMemo* screen, QString* error)
 
 void TFerrow::LogBtnClick()
 {
+    // Received text still waiting reaches the screen first, under the log
+    // state it arrived in, and is part of what OFF writes.
+    flushPendingReceive();
     if (G.LogActive == 0) {
         FileDialogOptions dialog;
         dialog.caption = QStringLiteral("Operations Log File");
@@ -110,6 +113,7 @@ void TFerrow::CloseLogAtExit()
 {
     if (G.LogFileState != LogFileOpen)
         return;
+    flushPendingReceive();
     QString error;
     if (!writeReceiveScreen(ReceiveScreen, &error)) {
         // Nothing may hold up the close: the trace and standard error say it.

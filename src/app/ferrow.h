@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QTimer>
 
+#include <optional>
+
 class QAction;
 class TComboBox;
 class QLabel;
@@ -86,6 +88,10 @@ public:
     void ReceiveScreenKeyDown(quint16& Key, TShiftState Shift);
     void ReceiveScreenKeyPress(char& Key);
     void ReceiveScreenKeyUp(quint16& Key, TShiftState Shift);
+    // Received text waits for the next display frame before it reaches the
+    // receive screen. Whatever reads or changes that screen (a mode switch,
+    // Log off, save, print, copy, a screen send, closing) calls this first.
+    void flushPendingReceive();
     void InsertAtCaret(TScreenMemo* screen, const QByteArray& text);
     void ImmediateClick();
     void BufferedClick();
@@ -163,6 +169,8 @@ public:
     void nrZModem1AfterFileReceived();
     void nrZModem1AfterFileSent();
     void nrZModem1SuccessfulEnd();
+    void nrZModem1ReceiveStarted();
+    void nrZModem1TransferEnded();
     void nrZModem1Abort();
     void AppendStatusText(const QByteArray& text);
 
@@ -399,4 +407,6 @@ private:
     void SelectTnc(int tnc);
     bool TncDialogOpen() const;
     int TncSelectorIndex() const;
+    // The TNC Sel. row shown as the list opened (link/tnc_command_sets.cpp).
+    std::optional<int> tncRowAtDropDown_;
 };

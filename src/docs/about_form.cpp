@@ -1,5 +1,7 @@
 #include "about_form.h"
 
+#include "app/version.h"
+
 #include "about_picture.h"
 
 #include <QGuiApplication>
@@ -25,7 +27,7 @@ const char* const CreditText =
     "\n"
     "For the operators who keep the messages moving when other networks are down.\n"
     "\n"
-    "Version 1.30";
+    "Version ";
 
 constexpr int MemoWidth = 300;
 
@@ -59,7 +61,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     Image1->setPixmap(QPixmap::fromImage(aboutPicture()));
     Image1->setFixedSize(Image1->pixmap().size());
 
-    AboutMemo = new QPlainTextEdit(QString::fromLatin1(CreditText), this);
+    AboutMemo = new QPlainTextEdit(QString::fromLatin1(CreditText) + QLatin1String(QuillmarVersion), this);
     AboutMemo->setReadOnly(true);
     AboutMemo->setFrameStyle(QFrame::NoFrame);
     AboutMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -17,8 +17,11 @@
 
 namespace {
 
+// The screen the Edit commands act on, with every received byte already in
+// it, so a copy or a selection never misses the last moments of traffic.
 TScreenMemo* screenInUse(TFerrow& window)
 {
+    window.flushPendingReceive();
     switch (G.ActiveScreen) {
     case ActiveReceiveScreen: return window.ReceiveScreen;
     case ActiveTransmitScreen: return window.TransmitScreen;

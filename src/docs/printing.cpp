@@ -36,6 +36,7 @@ void printScreen(TFerrow& window, TScreenMemo& source)
 
 void TFerrow::Print1Click()
 {
+    flushPendingReceive();
     printScreen(*this, *ReceiveScreen);
 }
 

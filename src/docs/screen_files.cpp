@@ -57,6 +57,7 @@ void TFerrow::Open1Click()
 
 void TFerrow::Save1Click()
 {
+    flushPendingReceive();
     saveScreenAs(*this, *ReceiveScreen);
 }
 

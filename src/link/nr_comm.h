@@ -49,12 +49,18 @@ public:
     void SetTerminalUsage(int usage);
     int GetTerminalUsage() const { return usage_; }
 
-    // Both hand their bytes to the operating system before they return.
+    // Both hand their bytes to the operating system before they return, but
+    // for a line flow control holds: there they wait in order and go out
+    // when it is released.
     void SendString(const QByteArray& text);
     void SendChar(quint8 c);
     // Bulk data behind what was already sent, without blocking.
     void QueueBytes(const QByteArray& bytes);
     qint64 QueuedBytes() const { return transport_->queuedBytes(); }
+
+    // Text the data processor held back and gives to the terminal later,
+    // as if it had just been received.
+    void PassToTerminal(const QByteArray& bytes);
 
     // Wiring done once by the main window.
     void SetTerminal(std::function<void(const QByteArray&)> writer) { terminal_ = std::move(writer); }
