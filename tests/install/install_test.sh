@@ -23,7 +23,7 @@ done
 nodisplay "$usr/bin/quillmar" --help | grep -qF "$usr/share/quillmar/" ||
   fail "quillmar --help does not name $usr/share/quillmar/"
 
-for file in share/quillmar/QuillmarHelp.chm \
+for file in share/quillmar/QuillmarHelp.chm share/quillmar/ringin.wav share/quillmar/ringout.wav \
             share/applications/org.quillmar.Quillmar.desktop \
             share/icons/hicolor/scalable/apps/org.quillmar.Quillmar.svg \
             share/metainfo/org.quillmar.Quillmar.metainfo.xml \
