@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "broadcast/bc_form.h"
 #include "link/slot_text.h"
+#include "operator_steps.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -27,36 +28,6 @@ const QString NoIntervalBox = "Broadcast Setup|No time interval has been selecte
 QString invalidBox(const char* text)
 {
     return QStringLiteral("Broadcast Timer|'%1' is not a valid integer").arg(QLatin1String(text));
-}
-
-// One operator step, or the tick of the beacon timer (which comes only while armed).
-void runStep(WindowFixture& f, const QString& step)
-{
-    QAction* const intervals[] = {Ferrow->NONE2, Ferrow->Once};
-    for (QAction* item : intervals)
-        if (step == item->text())
-            return item->trigger();
-    if (step.startsWith("port"))
-        openFakePort(step == "port" ? 1 : 2);
-    else if (step == "no port")
-        Ferrow->None1->trigger();
-    else if (step.startsWith("Timer")) {
-        // "Timer" alone: the query is cancelled.
-        f.query.textAnswers << (step == "Timer" ? std::nullopt : std::optional(step.mid(6).toLatin1()));
-        Ferrow->Timer1->trigger();
-    } else if (step == "BC")
-        Ferrow->BroadcastBtn->click();
-    else if (step == "tick" && Ferrow->BroadCastTimer->isActive())
-        QMetaObject::invokeMethod(Ferrow->BroadCastTimer, "timeout");
-    else if (step == "damaged interval 7")
-        G.BroadcastInterval = 7;
-    else if (step == "close") {
-        // A TNC with one termination line shows where the close puts the beacon off.
-        G.SelectedTnc = 0;
-        G.TncTermCommands[0][0].store("MYCALL N0CALL");
-        Ferrow->close();
-    } else if (step != "tick")
-        QFAIL(qPrintable("unknown step " + step));
 }
 
 QString checkedInterval()
@@ -93,16 +64,16 @@ void BeaconTest::bcButton_data()
     };
     row("Once: on, no pause, red, the 1500 ms tick armed", {"port", "Once", "BC"}, OnceOn, true, true,
         "Once");
-    row("Once: the tick switches it off, pause before CR, black", {"port", "Once", "BC", "tick"},
+    row("Once: the tick switches it off, pause before CR, black", {"port", "Once", "BC", "beacon tick"},
         OnceOn + BeaconOff, false, false, "Once");
     row("Once switched off by hand: the pending tick is cancelled, no new beacon",
-        {"port", "Once", "BC", "BC", "tick"}, OnceOn + BeaconOff, false, false, "Once");
+        {"port", "Once", "BC", "BC", "beacon tick"}, OnceOn + BeaconOff, false, false, "Once");
     row("Timer 5: on with the typed period, off with the second BC", {"port", "Timer 5", "BC", "BC"},
         Every5 + BeaconOff, false, false, "Timer");
     row("None while Timer on: beacon off, caption stays red, BC then refuses",
         {"port", "Timer 5", "BC", "None", "BC"}, Every5 + NoneSent, true, false, "None", {NoIntervalBox});
     row("None while a Once is pending ends it: black, no tick left to complain",
-        {"port", "Once", "BC", "None", "tick"}, OnceOn + NoneSent, false, false, "None");
+        {"port", "Once", "BC", "None", "beacon tick"}, OnceOn + NoneSent, false, false, "None");
     row("BC without a port", {"BC"}, {}, false, false, "None", {NoTncBox});
     row("BC with None chosen", {"port", "BC"}, {}, false, false, "None", {NoIntervalBox});
     row("BC with a damaged stored interval acts as None", {"port", "damaged interval 7", "BC"}, {}, false,
@@ -118,13 +89,21 @@ void BeaconTest::bcButton_data()
     row("a rejected text after a good one keeps the good one", {"port", "Timer 5", "Timer 2147483648", "BC"},
         Every5, true, false, "Timer", {invalidBox("2147483648")});
     row("port change with a Once pending: off on the old port first",
-        {"port", "Once", "BC", "port 2", "tick"}, OnceOn + BeaconOff, false, false, "Once");
+        {"port", "Once", "BC", "port 2", "beacon tick"}, OnceOn + BeaconOff, false, false, "Once");
     row("port None with a Once pending: off before the port closes", {"port", "Once", "BC", "no port"},
         OnceOn + BeaconOff, false, false, "Once");
-    row("close with a Once pending: off before the termination lines", {"port", "Once", "BC", "close"},
-        OnceOn + BeaconOff + Termination, false, false, "Once");
-    row("close with a Timer beacon on leaves it running in the TNC", {"port", "Timer 5", "BC", "close"},
-        Every5 + Termination, true, false, "Timer");
+    row("close with a Once pending: off before the termination lines",
+        {"port", "termination line", "Once", "BC", "close"}, OnceOn + BeaconOff + Termination, false, false,
+        "Once");
+    row("restart with Once stored: Once checked, BC performs a Once broadcast",
+        {"port", "Once", "restart", "BC", "beacon tick"}, OnceOn + BeaconOff, false, false, "Once");
+    row("restart with Timer 5 stored: Timer checked, BC sends the stored period",
+        {"port", "Timer 5", "restart", "BC"}, Every5, true, false, "Timer");
+    row("restart with a beacon text stored: Accept sends it",
+        {"port", "text CQ de N0CALL", "restart", "Accept"},
+        {"SendString BTEXT CQ de N0CALL", "pause 250", "SendChar 13"}, false, false, "None");
+    row("close with a Timer beacon on leaves it running in the TNC",
+        {"port", "termination line", "Timer 5", "BC", "close"}, Every5 + Termination, true, false, "Timer");
 }
 
 void BeaconTest::bcButton()
@@ -140,7 +119,7 @@ void BeaconTest::bcButton()
     f.transcript.clear();
     for (const QString& step : steps) {
         Ferrow->ReceiveScreenClick();
-        runStep(f, step);
+        runOperatorStep(f, step);
         // "BC" hands the keyboard back to the typing screen, after a box too.
         if (step == "BC")
             QCOMPARE(G.ActiveScreen, 1);

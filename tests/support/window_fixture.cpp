@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "link/qt_serial_transport.h"
 
+#include <QFile>
 #include <QTest>
 
 WindowFixture::WindowFixture(bool realTransport)
@@ -41,6 +42,19 @@ void WindowFixture::show()
     Ferrow->show();
     Ferrow->activateWindow();
     QVERIFY(QTest::qWaitForWindowExposed(Ferrow));
+}
+
+void WindowFixture::restart()
+{
+    // As though the settings file had been there when this run started.
+    const QString settings = home() + QStringLiteral("Quillmar.cfg");
+    G.SettingsFilePath.store(QFile::encodeName(settings).toStdString());
+    Ferrow->close();
+    DestroyForms();
+    G = ProcessState{};
+    CreateForms();
+    show();
+    transcript.clear();
 }
 
 void openFakePort(int n)

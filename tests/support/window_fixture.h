@@ -19,6 +19,10 @@ public:
 
     // Shows the main window, which runs its first-show sequence.
     void show();
+    // Closes the program (its close sequence writes the settings file) and
+    // starts a fresh process on the same program folder and that file; the
+    // transcript then begins anew.
+    void restart();
     // The program folder, with a trailing slash.
     QString home() const { return home_.path() + QLatin1Char('/'); }
     // The fake serial device (null with the real transport).
