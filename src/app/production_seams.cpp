@@ -3,6 +3,7 @@
 #include "alerts/wave_sound.h"
 #include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
+#include "screens/font_apply_dialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -64,6 +65,15 @@ bool DialogQuery::editLineSettings(SerialLineSettings& settings)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     settings = dialog.settings();
+    return true;
+}
+
+bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply)
+{
+    FontApplyDialog dialog(choice, apply, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice = dialog.choice();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "link/line_settings.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QString>
 
 #include <functional>
@@ -28,6 +29,12 @@ struct FileDialogOptions {
     QString fileName;      // preset name or folder
 };
 
+// A font with the text colour the font dialog offers alongside it.
+struct FontChoice {
+    QFont font;
+    qint32 color = 0; // 0x00BBGGRR, or 0xFF000000 plus a system colour index
+};
+
 // Every question put to the operator, and every box shown to them.
 class UserQuery {
 public:
@@ -41,6 +48,10 @@ public:
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
     // The serial layer's own line-settings dialog; true when confirmed.
     virtual bool editLineSettings(SerialLineSettings& settings) = 0;
+    // Modal font dialog with an Apply button, opened on `choice`. Each press
+    // of Apply hands the dialog's current choice to `apply` while the dialog
+    // stays open. On OK `choice` becomes the final one and the result is true.
+    virtual bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) = 0;
 };
 
 class Sound {

@@ -155,6 +155,7 @@ void TFerrow::FormShow()
 
 void TFerrow::FormClose()
 {
+    StopScreenSend();
     // An open TNC window stores its edit and puts the selection back first,
     // so the termination lines are those of the TNC actually selected.
     for (TncLinesForm* dialog : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm})
