@@ -1,5 +1,5 @@
 // The real main window on a real X display, in both colour schemes and both
-// screen modes, with the Sending Data dialog, and then enlarged, with a
+// screen modes, with the Sending Data and font dialogs, and enlarged, with a
 // screenshot of each for a person to look at. The screens' backgrounds are
 // checked on the screenshots themselves.
 //   appearance_smoke OUTPUT_FOLDER
@@ -7,11 +7,14 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/production_seams.h"
+#include "screens/font_apply_dialog.h"
+#include "screens/font_record.h"
 #include "screens/screen_memo.h"
 #include "screens/send_data_dialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
@@ -103,6 +106,15 @@ int main(int argc, char** argv)
     SendDataDialog->ProgressBar1->setValue(10);
     shoot(folder, QStringLiteral("sending"));
     SendDataDialog->hide();
+
+    // The font dialog an operator gets, with its Apply and Color buttons.
+    FontApplyDialog fonts(FontChoice{Ferrow->ReceiveScreen->font(), clWindowText}, {});
+    fonts.show();
+    shoot(folder, QStringLiteral("font-dialog"));
+    const auto* buttons = fonts.findChild<QDialogButtonBox*>();
+    check(buttons && buttons->button(QDialogButtonBox::Apply) && buttons->buttons().size() == 4,
+          QStringLiteral("the font dialog lacks its Apply or Color button"));
+    fonts.hide();
 
     // Enlarged: the stack fills the window down to the status band.
     Ferrow->setGeometry(QGuiApplication::primaryScreen()->availableGeometry().adjusted(0, 0, -20, -20));
