@@ -1,29 +1,18 @@
-// The serial layer. On a fake device: where received bytes go, the trace, a
+// The serial layer on a fake device: where received bytes go, the trace, a
 // device that fails while open (on a real pseudo-terminal that is tested with
-// the TNC simulator). On real pseudo-terminals: sends reach the device before
-// a pause begins (so pauses are real gaps on the line), closing drains what
-// was written, and the line is raw whatever settings a TNC asks for.
+// the TNC simulator). What the transports themselves promise (send order,
+// pauses as gaps, closing drains) is in serial_transport_test.
 
 #include "app/production_seams.h"
 #include "fake_seams.h"
 #include "fake_transport.h"
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
-#include "link/qt_serial_transport.h"
 
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
-#include <mutex>
-#include <poll.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -42,9 +31,7 @@ public:
     QByteArray taken;
 };
 
-// The serial layer on a fake device, or open on a pseudo-terminal with the
-// line settings it starts with (7 data bits, even parity: what a TNC runs);
-// its trace and screen captured.
+// The serial layer on a fake device, its trace and screen captured.
 struct Rig {
     Transcript transcript;
     FakeTransport* device = nullptr;
@@ -53,97 +40,20 @@ struct Rig {
     QByteArray screen;
     QStringList trace;
 
-    explicit Rig(const QString& pty = {})
+    Rig()
     {
-        std::unique_ptr<SerialTransport> transport = std::make_unique<QtSerialTransport>();
-        if (pty.isEmpty()) {
-            auto fake = std::make_unique<FakeTransport>(&transcript);
-            device = fake.get();
-            transport = std::move(fake);
-        }
-        comm = std::make_unique<TnrComm>(std::move(transport), &log);
+        auto fake = std::make_unique<FakeTransport>(&transcript);
+        device = fake.get();
+        comm = std::make_unique<TnrComm>(std::move(fake), &log);
         comm->SetTerminal([this](const QByteArray& b) { screen += b; });
-        comm->SetPortResolver(
-            [pty](int ordinal) { return pty.isEmpty() ? QStringLiteral("/dev/fake%1").arg(ordinal) : pty; });
+        comm->SetPortResolver([](int ordinal) { return QStringLiteral("/dev/fake%1").arg(ordinal); });
         QObject::connect(&log, &TnrLogFile::lineLogged, [this](const QString& l) { trace << l; });
-        if (!pty.isEmpty())
-            comm->SetActive(true);
     }
     void open(int ordinal = 0)
     {
         comm->SetComPort(ordinal);
         comm->SetActive(true);
     }
-};
-
-using Clock = std::chrono::steady_clock;
-
-// The controlling end of a pty pair, read by a thread that stamps every chunk.
-class PtyPeer {
-public:
-    PtyPeer()
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        device_ = QString::fromLocal8Bit(::ptsname(master_));
-        // Keep the terminal end alive between the client's opens.
-        keep_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        reader_ = std::thread([this] { readLoop(); });
-    }
-    ~PtyPeer()
-    {
-        stop_ = true;
-        if (reader_.joinable())
-            reader_.join();
-        ::close(keep_);
-        ::close(master_);
-    }
-
-    QString device() const { return device_; }
-    bool send(const QByteArray& bytes)
-    {
-        return ::write(master_, bytes.constData(), size_t(bytes.size())) == bytes.size();
-    }
-    QByteArray received() const { return bursts(-1).join(); }
-    // What arrived, cut wherever the line was quiet for longer than `quietMs`.
-    QByteArrayList bursts(qint64 quietMs) const
-    {
-        std::lock_guard lock(mutex_);
-        QByteArrayList out;
-        Clock::time_point last{};
-        for (const auto& [when, chunk] : chunks_) {
-            if (out.isEmpty() || when - last > std::chrono::milliseconds(quietMs))
-                out << QByteArray();
-            out.last() += chunk;
-            last = when;
-        }
-        return out;
-    }
-
-private:
-    void readLoop()
-    {
-        char buf[65536];
-        while (!stop_) {
-            pollfd p{master_, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
-                continue;
-            const ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n <= 0)
-                continue;
-            std::lock_guard lock(mutex_);
-            chunks_.push_back({Clock::now(), QByteArray(buf, int(n))});
-        }
-    }
-
-    int master_ = -1;
-    int keep_ = -1;
-    QString device_;
-    std::thread reader_;
-    std::atomic<bool> stop_{false};
-    mutable std::mutex mutex_;
-    std::vector<std::pair<Clock::time_point, QByteArray>> chunks_;
 };
 
 } // namespace
@@ -155,10 +65,6 @@ private slots:
     void deviceFailureAndReturn_data();
     void deviceFailureAndReturn();
     void traceFileStaysBounded();
-    void pausesAreGapsOnTheLine_data();
-    void pausesAreGapsOnTheLine();
-    void closingDrainsWhatWasWritten();
-    void rawLineWhateverTheSettings();
 };
 
 // A transfer engine sees every byte at once; the screen gets the rest, held
@@ -237,79 +143,10 @@ void SerialLayerTest::traceFileStaysBounded()
     QVERIFY(QFileInfo(path + QStringLiteral(".old")).size() <= 1024 + 200);
 }
 
-void SerialLayerTest::pausesAreGapsOnTheLine_data()
-{
-    QTest::addColumn<QList<QByteArray>>("sends"); // a pause follows every send but the last
-    QTest::addColumn<int>("pauseMs");
-    QTest::newRow("disconnect: ETX, DISCONNECT, CR") << QList<QByteArray>{"\x03", "DISCONNECT", "\r"} << 100;
-    QTest::newRow("termination line: 25 ms") << QList<QByteArray>{"MYCALL N0CALL", "\r"} << 25;
-}
-
-void SerialLayerTest::pausesAreGapsOnTheLine()
-{
-    QFETCH(QList<QByteArray>, sends);
-    QFETCH(int, pauseMs);
-    PtyPeer peer;
-    Rig link(peer.device());
-    QVERIFY2(link.comm->GetActive(), qPrintable(link.trace.join('\n')));
-
-    for (int i = 0; i < sends.size(); ++i) {
-        if (sends[i].size() == 1)
-            link.comm->SendChar(quint8(sends[i][0]));
-        else
-            link.comm->SendString(sends[i]);
-        if (i + 1 < sends.size())
-            Pause(pauseMs);
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), sends.join(), 10000);
-
-    // Each send is its own burst, the line quiet for most of the pause between
-    // them. Were the bytes left to the event loop, they would arrive as one burst.
-    QCOMPARE(peer.bursts(pauseMs * 6 / 10), sends);
-}
-
-void SerialLayerTest::closingDrainsWhatWasWritten()
-{
-    PtyPeer peer;
-    Rig link(peer.device());
-    QVERIFY(link.comm->GetActive());
-
-    QByteArray bulk(200 * 1024, '\0');
-    for (int i = 0; i < bulk.size(); ++i)
-        bulk[i] = char('A' + i % 26);
-    link.comm->QueueBytes(bulk); // still queued when the line below is sent
-    link.comm->SendString("BEACON EVERY 0");
-    link.comm->SendChar(13);
-    link.comm->SetActive(false);
-
-    QTRY_COMPARE_WITH_TIMEOUT(peer.received().size(), bulk.size() + 15, 20000);
-    QCOMPARE(peer.received(), bulk + QByteArray("BEACON EVERY 0\r"));
-}
-
-// A pseudo-terminal (the simulator) cannot take 7 data bits with parity; the
-// link still opens, says why in the trace, keeps the setting as chosen, and
-// every byte value crosses the line unchanged both ways.
-void SerialLayerTest::rawLineWhateverTheSettings()
-{
-    PtyPeer peer;
-    Rig link(peer.device());
-    QVERIFY2(link.comm->GetActive(), qPrintable(link.trace.join('\n')));
-    QVERIFY(link.trace.join('\n').contains(QStringLiteral("pseudo-terminal")));
-    QCOMPARE(int(link.comm->GetByteSize()), 7);
-
-    QByteArray all(256, '\0');
-    for (int i = 0; i < 256; ++i)
-        all[i] = char(i);
-    QVERIFY(peer.send(all));
-    QTRY_COMPARE_WITH_TIMEOUT(link.screen, all, 10000);
-    link.comm->SendString(all);
-    QTRY_COMPARE_WITH_TIMEOUT(peer.received(), all, 10000);
-}
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    BlockingPause pause; // the real pause: the gaps on the line are measured
+    BlockingPause pause;
     ScriptedQuery query;
     seams::Set set;
     set.pause = &pause;

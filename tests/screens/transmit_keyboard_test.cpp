@@ -1,14 +1,13 @@
 // Typing in the transmit screen: the bytes that reach the TNC for every kind
 // of key in both send modes, what the screen and the clipboard hold
 // afterwards, edit mode, the mode menu and Edit button; and beneath them the
-// control-code table, the reading of key events and the shared line buffer.
+// control-code table.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
 #include "key_script.h"
 #include "screens/control_codes.h"
-#include "screens/line_buffer.h"
 #include "screens/screen_memo.h"
 #include "typing_support.h"
 #include "window_fixture.h"
@@ -40,7 +39,6 @@ private slots:
     void modeMenuKeepsTheLine();
     void editButton();
     void controlCodeTable();
-    void lineIndexOutOfRange();
 };
 
 void TransmitKeyboardTest::keyMap_data()
@@ -209,18 +207,6 @@ void TransmitKeyboardTest::controlCodeTable()
     QCOMPARE(codes.join(','),
              QStringLiteral(
                  "-,1*,2*,3*,4*,5*,6*,7*,8*,9 ,10*,-,-,13*,-,-,-,-,18*,19*,20*,21*,22*,23*,24*,25*,26*,-"));
-}
-
-// A line index that something else left out of range counts as an empty line.
-void TransmitKeyboardTest::lineIndexOutOfRange()
-{
-    for (const int index : {256, 1000, -5}) {
-        ProcessState s;
-        s.LineIndex = index;
-        line_buffer::removeLast(s);
-        QCOMPARE(line_buffer::append(s, 'A'), QByteArray());
-        QCOMPARE(line_buffer::take(s), QByteArray("A"));
-    }
 }
 
 QTEST_MAIN(TransmitKeyboardTest)

@@ -66,6 +66,7 @@ void FakeTransport::queue(const QByteArray& bytes)
         return;
     if (!peer) {
         transcript_->add(QStringLiteral("Queue ") + printable(bytes));
+        QTimer::singleShot(0, this, [this] { emit queueDrained(); });
         return;
     }
     QTimer::singleShot(0, this, [this, bytes] {

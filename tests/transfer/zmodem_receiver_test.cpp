@@ -197,4 +197,4 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
 }
 
 QTEST_APPLESS_MAIN(ZmodemReceiverTest)
-#include "tst_zmodem_receiver.moc"
+#include "zmodem_receiver_test.moc"

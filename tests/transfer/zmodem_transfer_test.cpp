@@ -248,4 +248,4 @@ void ZmodemTransferTest::unreadableFileAbortsAtOnce()
 }
 
 QTEST_APPLESS_MAIN(ZmodemTransferTest)
-#include "tst_zmodem_transfer.moc"
+#include "zmodem_transfer_test.moc"

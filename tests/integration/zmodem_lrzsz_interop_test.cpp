@@ -198,4 +198,4 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
 }
 
 QTEST_APPLESS_MAIN(ZmodemLrzszInteropTest)
-#include "zmodem_lrzsz_interop.moc"
+#include "zmodem_lrzsz_interop_test.moc"

@@ -197,4 +197,4 @@ void ZmodemWireTest::readerJudgesFrames()
 }
 
 QTEST_APPLESS_MAIN(ZmodemWireTest)
-#include "tst_zmodem_wire.moc"
+#include "zmodem_wire_test.moc"
