@@ -26,6 +26,7 @@ class TnrComm;
 class TnrLogFile;
 class TnrSemaphore;
 class TnrZModem;
+struct TextSlot;
 
 using TShiftState = Qt::KeyboardModifiers;
 
@@ -43,6 +44,20 @@ public:
     void Exit2Click();
     // True once the close sequence has run.
     bool closeSequenceDone() const { return closeDone_; }
+
+    // ---- Settings file (app/settings_file.cpp; apply hooks in app/settings_hooks.cpp) ----
+    void LoadSettings(const TextSlot& path);
+    void SaveSettings(const TextSlot& path);
+    // Load steps whose handlers belong to the screens, alerts and broadcast
+    // subsystems; each runs right after its value was read.
+    void applyStoredScreenMode();
+    void applyStoredNotify();
+    void applyStoredAlarmSound();
+    void applyStoredColorScheme();
+    void applyStoredTransmitFont();
+    void applyStoredReceiveFont();
+    void applyStoredBroadcastText();
+    void applyStoredBroadcastInterval();
 
     // ---- Serial port choice ----
     void Comm11Click();

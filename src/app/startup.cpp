@@ -136,6 +136,8 @@ void TFerrow::FormShow()
     G.ReceiveDirText = QFile::encodeName(QDir::homePath());
     nrZModem1->SetDefaultPath(QFile::decodeName(G.ReceiveDirText));
 
+    LoadSettings(G.SettingsFilePath);
+
     RefillConnectList();
     RefillFunctionList();
 
@@ -169,6 +171,7 @@ void TFerrow::FormClose()
         nrZModem1->SetActive(false);
     if (nrComm1->GetActive() || nrComm1->IsReopening())
         nrComm1->SetActive(false);
+    SaveSettings(G.SettingsFilePath);
 }
 
 void TFerrow::FormDestroy() {}

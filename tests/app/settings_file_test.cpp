@@ -1,0 +1,342 @@
+// The settings file through the real windows: what a new file holds, what a
+// load applies, the byte-for-byte round trip, values outside their sets,
+// short files, and the calls at start and close.
+
+#include "app/combo_box.h"
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "link/function_form.h"
+#include "link/nr_comm.h"
+#include "link/station_form.h"
+#include "link/tnc_setup_form.h"
+#include "settings_sample.h"
+#include "transfer/nr_zmodem.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+TextSlot slotOf(const QString& path)
+{
+    TextSlot t;
+    t.store(QFile::encodeName(path).toStdString());
+    return t;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// `bytes` as the settings file in the fixture's program folder, loaded.
+QString load(WindowFixture& f, const QByteArray& bytes)
+{
+    const QString path = f.home() + QStringLiteral("Quillmar.cfg");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    file.close();
+    Ferrow->LoadSettings(slotOf(path));
+    return path;
+}
+
+QByteArray saveAndRead(const QString& path)
+{
+    Ferrow->SaveSettings(slotOf(path));
+    return readFile(path);
+}
+
+} // namespace
+
+class SettingsFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void newFileFromDefaults_data();
+    void newFileFromDefaults();
+    void roundTrip_data();
+    void roundTrip();
+    void loadApplies_data();
+    void loadApplies();
+    void valuesOutsideTheirSets_data();
+    void valuesOutsideTheirSets();
+    void shortFile_data();
+    void shortFile();
+    void emptyPathTouchesNoFile();
+    void startAndCloseKeepTheSettings();
+};
+
+void SettingsFileTest::newFileFromDefaults_data()
+{
+    QTest::addColumn<QByteArray>("actual");
+    QTest::addColumn<QByteArray>("expected");
+    // A settings path that names no file yet: the load creates it from the
+    // defaults of window creation (the serial component reporting the line
+    // settings handed to it, 96 dpi offscreen).
+    WindowFixture f;
+    const QString path = f.home() + QStringLiteral("Quillmar.cfg");
+    Ferrow->LoadSettings(slotOf(path));
+    const QByteArray file = readFile(path);
+    auto row = [&](const char* name, int offset, const QByteArray& expected) {
+        QTest::newRow(name) << file.mid(offset, expected.size()) << expected;
+    };
+    QTest::newRow("313985 bytes") << QByteArray::number(file.size()) << QByteArray("313985");
+    row("first 28 bytes: NONE, 1, 9600, 1, 7, 0, no TNC", 0,
+        QByteArray::fromHex("4e4f4e45 01000000 80250000 01000000 07000000 00000000 08000000"));
+    row("function entry 0: F1 and 510 zero bytes", 16416, QByteArray("F1") + QByteArray(510, 0));
+    row("TNC8's name, None not stored", 22560 + 7 * 256, QByteArray("TNC8") + QByteArray(252, 0));
+    row("TransmitFontWhite", 176944,
+        QByteArray("MS Sans Serif") + QByteArray(256 - 13, 0) +
+            QByteArray::fromHex("0b000000 080000ff 00 00 0000 f1ffffff"));
+    row("ZModemEnabled, the byte at 178032", 178032, QByteArray::fromHex("01 00000000"));
+    row("last 4 bytes zero", 313981, QByteArray(4, 0));
+    QTest::newRow("ApplyingSettings cleared") << QByteArray::number(G.ApplyingSettings) << QByteArray("0");
+}
+
+void SettingsFileTest::newFileFromDefaults()
+{
+    QFETCH(QByteArray, actual);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(actual.toHex(' '), expected.toHex(' '));
+}
+
+void SettingsFileTest::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray distinctive = settingsBytes(distinctiveSettings());
+    QTest::newRow("distinctive values, junk after every terminator") << distinctive << distinctive;
+
+    ProcessState damaged = distinctiveSettings();
+    damaged.TransmitFontWhite.Height = 0;
+    damaged.TransmitFontBlack.Height = 100000;
+    damaged.ReceiveFontWhite.Size = -5;
+    damaged.ReceiveFontWhite.Height = std::numeric_limits<std::int32_t>::min();
+    damaged.ReceiveFontBlack.Pitch = 9;
+    std::memset(damaged.ReceiveFontBlack.Name.bytes, 'Z', TextSlot::Size);
+    QTest::newRow("damaged font records stored back unchanged")
+        << settingsBytes(damaged) << settingsBytes(damaged);
+
+    // A slot with no zero byte: a variable written back keeps its 256
+    // bytes; a station row holds the first 255 characters.
+    ProcessState open = distinctiveSettings();
+    std::memset(open.TncInitCommands[3][5].bytes, 'I', TextSlot::Size);
+    std::memset(open.BroadcastText.bytes, 'B', TextSlot::Size);
+    std::memset(open.StationPaths[6].bytes, 'P', TextSlot::Size);
+    QByteArray expected = settingsBytes(open);
+    expected[28 + 6 * 512 + 256 + 255] = 0;
+    QTest::newRow("slots with no terminator") << settingsBytes(open) << expected;
+}
+
+void SettingsFileTest::roundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, expected);
+    WindowFixture f;
+    const QByteArray again = saveAndRead(load(f, file));
+    QCOMPARE(again.size(), 313985);
+    for (int p = 0; p < again.size(); ++p)
+        if (again[p] != expected[p])
+            QFAIL(qPrintable(QStringLiteral("first difference at byte %1").arg(p)));
+}
+
+void SettingsFileTest::loadApplies_data()
+{
+    QTest::addColumn<QList<qint64>>("actual");
+    QTest::addColumn<QList<qint64>>("expected");
+    WindowFixture f;
+    load(f, settingsBytes(distinctiveSettings()));
+    const TnrComm* comm = Ferrow->nrComm1;
+    const TComboBox* selector = Ferrow->TNCSelect;
+    auto row = [](const char* name, const QList<qint64>& actual, const QList<qint64>& expected) {
+        QTest::newRow(name) << actual << expected;
+    };
+    row("line settings to nrComm1, the port opened with them",
+        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(),
+         comm->GetStreamProtocol(), f.device()->settings == comm->lineSettings()},
+        {2, 19200, 2, 8, 2, 1});
+    row("TNC3 chosen in both menus, its window left closed",
+        {G.SelectedTnc, Ferrow->TNC3->isChecked(), Ferrow->TNC31->isChecked(), TNC_SetupForm->isOpen()},
+        {2, 1, 1, 0});
+    row("station and function rows",
+        {StationForm->stationName(0) ==
+             "K1\xC6"
+             "BC-0",
+         StationForm->stationName(3).isEmpty(), StationForm->stationPath(31) == "K1ABC VIA WIDE31",
+         FunctionForm->functionName(11) == "Fn 11", FunctionForm->functionCommand(11) == "MHEARD 11"},
+        {1, 1, 1, 1, 1});
+    row("TNC names in the selector (None kept) and both menus, TNC3 selected",
+        {selector->itemText(0) == "KPC-1", selector->itemText(7) == "KPC-8", selector->itemText(8) == "None",
+         selector->currentIndex(), Ferrow->TNC8->text() == "KPC-8", Ferrow->TNC11->text() == "KPC-1"},
+        {1, 1, 1, 2, 1, 1});
+    row("immediate mode, ZModem off, converse on",
+        {Ferrow->Immediate->isChecked(), Ferrow->ZDisable->isChecked(), Ferrow->nrZModem1->GetActive(),
+         Ferrow->ConverseOn->isChecked()},
+        {1, 1, 0, 1});
+    row("texts: receive directory handed on, connect command, timer",
+        {G.ReceiveDirText == "/srv/zmodem/in", Ferrow->nrZModem1->GetDefaultPath() == "/srv/zmodem/in",
+         G.ConnectCommandText == "C W1AW", G.BroadcastTimerText == "42"},
+        {1, 1, 1, 1});
+    row("COM2 opened, nothing sent, ApplyingSettings cleared",
+        {G.CommPortNumber, Ferrow->Comm21->isChecked(), f.device()->opens.size(), f.transcript.entries.size(),
+         G.ApplyingSettings},
+        {2, 1, 1, 0, 0});
+}
+
+void SettingsFileTest::loadApplies()
+{
+    QFETCH(QList<qint64>, actual);
+    QFETCH(QList<qint64>, expected);
+    QCOMPARE(actual, expected);
+}
+
+void SettingsFileTest::valuesOutsideTheirSets_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<qint64>("saved");
+    QTest::addColumn<int>("opens"); // ports opened by the load
+    QTest::addColumn<int>("sends"); // lines the start and close sequences send
+    auto row = [](const char* name, SettingsField field, qint64 stored, qint64 saved, int opens, int sends) {
+        QTest::newRow(name) << int(field) << stored << saved << opens << sends;
+    };
+    // Four line settings reach the serial component as their low 8 bits
+    // and come back widened, the byte size without sign.
+    row("parity 0x102 comes back as 2", SettingsField::SerialParity, 0x102, 2, 1, 46);
+    row("stop bits -1 come back as 255", SettingsField::SerialStopBits, -1, 255, 1, 46);
+    row("byte size 0x1FF comes back as 255", SettingsField::SerialByteSize, 0x1FF, 255, 1, 46);
+    row("stream protocol 0x7FFFFF01 comes back as 1", SettingsField::SerialStreamProtocol, 0x7FFFFF01, 1, 1,
+        46);
+    row("baud rate kept whole", SettingsField::SerialBaudRate, 0x7FFFFFFF, 0x7FFFFFFF, 1, 46);
+    row("port 7 opens nothing and is stored again", SettingsField::CommPortSelected, 7, 7, 0, 0);
+    row("port -1 likewise", SettingsField::CommPortSelected, -1, -1, 0, 0);
+    row("TNC 9 acts as None and is stored as 9", SettingsField::SelectedTnc, 9, 9, 1, 0);
+    row("TNC -3 acts as None", SettingsField::SelectedTnc, -3, -3, 1, 0);
+    row("TNC 0 is TNC1", SettingsField::SelectedTnc, 0, 0, 1, 46);
+    row("ZModem 2 runs ZDisableClick", SettingsField::ZModemEnabled, 2, 0, 1, 46);
+    row("converse 7 runs ConverseOffClick", SettingsField::ZModemConverse, 7, 0, 1, 46);
+    row("send mode 0 runs BufferedClick", SettingsField::SendMode, 0, 2, 1, 46);
+}
+
+void SettingsFileTest::valuesOutsideTheirSets()
+{
+    QFETCH(int, field);
+    QFETCH(qint64, stored);
+    QFETCH(qint64, saved);
+    QFETCH(int, opens);
+    QFETCH(int, sends);
+    const SettingsFieldLayout& layout = settingsFieldLayout(SettingsField(field));
+    QByteArray file = settingsBytes(distinctiveSettings());
+    for (int i = 0; i < layout.size(); ++i)
+        file[layout.offset + i] = char(quint64(stored) >> (8 * i));
+
+    WindowFixture f;
+    const QString path = load(f, file);
+    QCOMPARE(int(f.device()->opens.size()), opens);
+    QCOMPARE(Ferrow->None1->isChecked(), opens == 0);
+    Ferrow->SendStartupInitialization();
+    Ferrow->SendShutdownTermination();
+    QCOMPARE(int(f.transcript.entries.filter(QStringLiteral("SendString")).size()), sends);
+
+    const QByteArray after = saveAndRead(path);
+    qint64 value = 0;
+    for (int i = layout.size() - 1; i >= 0; --i)
+        value = value << 8 | quint8(after[layout.offset + i]);
+    QCOMPARE(layout.size() == 4 ? qint64(qint32(value)) : value, saved);
+}
+
+void SettingsFileTest::shortFile_data()
+{
+    QTest::addColumn<int>("length");
+    for (int n : {0, 100, 300, 16414, 177300, 178040, 313984, 313985})
+        QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(n))) << n;
+}
+
+void SettingsFileTest::shortFile()
+{
+    // Every value wholly inside the file is read, a value cut by the end
+    // keeps what it was, and every apply step still runs.
+    QFETCH(int, length);
+    WindowFixture f;
+    const ScreenFontRecord defaultFont = G.TransmitFontWhite;
+    const QString path = load(f, settingsBytes(distinctiveSettings()).left(length));
+
+    QCOMPARE(StationForm->stationName(0),
+             length >= 284 ? QByteArray("K1\xC6"
+                                        "BC-0")
+                           : QByteArray());
+    QCOMPARE(StationForm->stationPath(0), length >= 540 ? QByteArray("K1ABC VIA WIDE0") : QByteArray());
+    QCOMPARE(G.ScreenMode, length >= 16416 ? 1 : 2);
+    QCOMPARE(G.TransmitFontWhite.Height, length >= 177216 ? -16 : defaultFont.Height);
+    QCOMPARE(G.TransmitFontBlack.Height, length >= 177488 ? -16 : defaultFont.Height);
+    // The apply steps ran on whatever the values are.
+    const bool port = length == 313985;
+    QCOMPARE(Ferrow->Comm21->isChecked(), port);
+    QCOMPARE(commPortNameText(G), port ? QByteArray("COM2") : QByteArray("NONE"));
+    QCOMPARE(Ferrow->ZEnable->isChecked(), length <= 178032);
+    QCOMPARE(Ferrow->Immediate->isChecked(), length >= 176940);
+    QCOMPARE(G.BroadcastTimerText, QByteArray::number(G.BroadcastTimerValue));
+    QCOMPARE(G.ReceiveDirText, length >= 178293 ? QByteArray("/srv/zmodem/in") : QByteArray());
+    QCOMPARE(G.ApplyingSettings, std::uint8_t(0));
+    QCOMPARE(saveAndRead(path).size(), 313985);
+}
+
+void SettingsFileTest::emptyPathTouchesNoFile()
+{
+    WindowFixture f;
+    const QByteArray before = settingsBytes(G);
+    Ferrow->LoadSettings(TextSlot{});
+    Ferrow->SaveSettings(TextSlot{});
+    QCOMPARE(settingsBytes(G), before);
+    QVERIFY(!QFile::exists(f.home() + QStringLiteral("Quillmar.cfg")));
+    // A save that fails says so in the trace; nothing else is shown.
+    Ferrow->SaveSettings(slotOf(f.home() + QStringLiteral("no such folder/Quillmar.cfg")));
+    QVERIFY(Ferrow->LogScreen->toPlainText().contains(QStringLiteral("settings not saved")));
+    QCOMPARE(f.query.boxes, QStringList());
+}
+
+void SettingsFileTest::startAndCloseKeepTheSettings()
+{
+    // The file is there at start: the first showing applies it (stations in
+    // the drop-down, the stored port, TNC3's lines out); closing sends the
+    // termination lines and writes what the operator changed.
+    ProcessState s = distinctiveSettings();
+    for (int k = 0; k < 32; ++k) {
+        s.TncInitCommands[2][k].store(k == 0 || k == 1 || k == 4 ? "INIT " + std::to_string(k + 1) : "");
+        s.TncTermCommands[2][k].store(k == 31 ? "TERM 32" : "");
+    }
+    WindowFixture f;
+    const QString path = f.home() + QStringLiteral("Quillmar.cfg");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settingsBytes(s)) == 313985);
+    file.close();
+    DestroyForms();
+    G = ProcessState{};
+    CreateForms();
+    f.show();
+
+    QCOMPARE(Ferrow->ConnectList->itemText(1), QStringLiteral("K1\u00C6BC-1"));
+    QVERIFY(Ferrow->nrComm1->GetActive());
+    QCOMPARE(f.transcript.entries,
+             (QStringList{"pause 100", "SendString INIT 1", "pause 35", "SendChar 13", "pause 150",
+                          "SendString INIT 2", "pause 35", "SendChar 13", "pause 150", "SendString INIT 5",
+                          "pause 35", "SendChar 13", "pause 150"}));
+
+    f.transcript.clear();
+    Ferrow->BufferedClick();
+    Ferrow->close();
+    QCOMPARE(f.transcript.entries,
+             (QStringList{"SendString TERM 32", "pause 25", "SendChar 13", "pause 150"}));
+    QVERIFY(!Ferrow->nrComm1->GetActive());
+    s.SendMode = 2;
+    QVERIFY(readFile(path) == settingsBytes(s));
+}
+
+QTEST_MAIN(SettingsFileTest)
+#include "settings_file_test.moc"

@@ -1,0 +1,108 @@
+// The real program and a settings file, end to end: quillmar starts with a
+// file that chooses a tnc-sim port and a TNC with initialization and
+// termination lines, sends the lines, and on SIGTERM sends the termination
+// lines and writes the file again byte for byte. The line settings are ones a
+// pseudo-terminal cannot apply (odd parity, 7 bits): the serial layer reports
+// them as they were handed to it, so they come back unchanged.
+
+#include "settings_sample.h"
+#include "tnc_sim.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The sample settings on COM1 at 19200 baud, odd parity, 7 bits, with TNC2
+// chosen: lines 1 and 3 to initialize, line 2 to terminate.
+ProcessState storedSettings()
+{
+    ProcessState s = distinctiveSettings();
+    setCommPortName(s, "COM1");
+    s.CommPortSelected = 1;
+    s.SerialParity = 2;
+    s.SerialStopBits = 1;
+    s.SerialByteSize = 7;
+    s.SerialStreamProtocol = 0;
+    s.SelectedTnc = 1;
+    for (int k = 0; k < 32; ++k) {
+        s.TncInitCommands[1][k].store(k == 0 ? "MYCALL N0TEST" : k == 2 ? "BTEXT settings kept" : "");
+        s.TncTermCommands[1][k].store(k == 1 ? "MYCALL N0CALL" : "");
+    }
+    return s;
+}
+
+} // namespace
+
+class SettingsRestartTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startAndStopKeepTheFile();
+};
+
+void SettingsRestartTest::startAndStopKeepTheFile()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QString cfg = home.filePath(QStringLiteral("Quillmar.cfg"));
+    const QString heard = home.filePath(QStringLiteral("tnc-sim.log"));
+    const QByteArray stored = settingsBytes(storedSettings());
+    {
+        QFile f(cfg);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(stored), stored.size());
+    }
+    const ino_t written = inodeOf(cfg);
+    TncSim sim(home.filePath(QStringLiteral("COM1")), heard);
+    QVERIFY2(sim.start(), qPrintable(sim.error()));
+
+    QProcess quillmar;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMAR_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    quillmar.setProcessEnvironment(env);
+    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
+    QVERIFY2(quillmar.waitForStarted(kSimWaitMs), qPrintable(quillmar.errorString()));
+
+    // The stored port opens and TNC2's filled lines go out, in order.
+    const QByteArray initLines = "MYCALL N0TEST\rBTEXT settings kept\r";
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(heard).contains(initLines), kSimWaitMs);
+
+    ::kill(pid_t(quillmar.processId()), SIGTERM);
+    QVERIFY(quillmar.waitForFinished(kSimWaitMs));
+    QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quillmar.exitCode(), 0);
+
+    // Close sent the termination line and wrote the file anew (a new file
+    // renamed over the old), with the same bytes.
+    QCOMPARE(readFile(heard), initLines + "MYCALL N0CALL\r");
+    QVERIFY(inodeOf(cfg) != written);
+    const QByteArray saved = readFile(cfg);
+    QCOMPARE(saved.size(), 313985);
+    for (int p = 0; p < saved.size(); ++p)
+        if (saved[p] != stored[p])
+            QFAIL(qPrintable(QStringLiteral("first difference at byte %1").arg(p)));
+    QVERIFY(sim.stop());
+}
+
+QTEST_GUILESS_MAIN(SettingsRestartTest)
+#include "settings_restart_test.moc"
