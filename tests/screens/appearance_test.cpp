@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -47,6 +48,7 @@ private slots:
     void fontDialogKeepsItsFont();
     void fontRecords_data();
     void fontRecords();
+    void restartKeepsTheLooks();
 };
 
 void AppearanceTest::layout_data()
@@ -304,6 +306,48 @@ void AppearanceTest::fontRecords()
     const ScreenFontRecord back = fontRecordOf(font, clWindowText, 96);
     QCOMPARE(back.Height, -pixels);
     QCOMPARE(back.Style, r.Style);
+}
+
+void AppearanceTest::restartKeepsTheLooks()
+{
+    // A run that finds a settings file (empty: every default stays), where
+    // the operator picks single screen, Black and a font for each screen;
+    // then a restart on the file that run left.
+    WindowFixture f;
+    const auto restart = [&] {
+        DestroyForms();
+        G = ProcessState{};
+        CreateForms();
+        f.show();
+    };
+    QFile file(f.home() + QStringLiteral("Quillmar.cfg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    restart();
+    Ferrow->SingleScreenBtn->trigger();
+    Ferrow->Black1->trigger();
+    f.query.fontAnswers << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Serif", 19, true), 0x0000FFFF}}
+                        << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Sans Mono", 12), 0x0000FF00}};
+    Ferrow->ReceiveFont1->trigger();
+    Ferrow->TransmitFont1->trigger();
+    Ferrow->close();
+    QCOMPARE(file.size(), 313985);
+
+    restart();
+
+    QCOMPARE(G.ScreenMode, 1);
+    QCOMPARE(Ferrow->ModeMemo->toPlainText(), QString("Single Screen"));
+    QVERIFY(Ferrow->SingleScreenBtn->isChecked() && Ferrow->Black1->isChecked());
+    QVERIFY(Ferrow->ReceiveScreen->toPlainText().startsWith("Quillmar EMCOMM/ARES Program"));
+    const QFont receive = Ferrow->ReceiveScreen->font();
+    const QFont transmit = Ferrow->TransmitScreen->font();
+    QCOMPARE(QList<QVariant>({receive.family(), receive.pixelSize(), receive.bold()}),
+             QList<QVariant>({"DejaVu Serif", 19, true}));
+    QCOMPARE(QList<QVariant>({transmit.family(), transmit.pixelSize(), transmit.bold()}),
+             QList<QVariant>({"DejaVu Sans Mono", 12, false}));
+    QCOMPARE(Ferrow->ReceiveScreen->palette().color(QPalette::Text), QColor(255, 255, 0));
+    QCOMPARE(Ferrow->TransmitScreen->palette().color(QPalette::Text), QColor(0, 255, 0));
+    QCOMPARE(Ferrow->TransmitScreen->palette().color(QPalette::Base), QColor(Qt::black));
 }
 
 QTEST_MAIN(AppearanceTest)
