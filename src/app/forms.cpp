@@ -6,6 +6,7 @@
 #include "link/function_form.h"
 #include "link/station_form.h"
 #include "link/tnc_close_form.h"
+#include "link/tnc_menus.h"
 #include "link/tnc_setup_form.h"
 #include "screens/send_data_dialog.h"
 
@@ -28,6 +29,7 @@ void CreateForms()
     TNC_CloseForm = new TTNC_CloseForm;
     BCForm = new TBCForm;
     AboutForm = new TAboutForm;
+    wireTncFormsToMenus();
 }
 
 namespace {

@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
-    seams::install(productionSeams());
+    installProductionSeams();
 
     CreateForms();
     QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, &app, [] {

@@ -59,15 +59,6 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     return dialog.selectedFiles().first();
 }
 
-bool DialogQuery::editLineSettings(SerialLineSettings& settings)
-{
-    TCommConfigDialog dialog(settings, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    settings = dialog.settings();
-    return true;
-}
-
 bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply)
 {
     FontApplyDialog dialog(choice, apply, QApplication::activeWindow());
@@ -88,4 +79,11 @@ seams::Set productionSeams()
     set.sound = &sound;
     set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
     return set;
+}
+
+void installProductionSeams()
+{
+    seams::install(productionSeams());
+    static DialogLineSettingsEditor lineEditor;
+    installLineSettingsEditor(&lineEditor);
 }

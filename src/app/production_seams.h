@@ -15,9 +15,10 @@ public:
     bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
-    bool editLineSettings(SerialLineSettings& settings) override;
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
 };
 
 // The real serial transport, the real dialogs, the real pause and sound.
 seams::Set productionSeams();
+// Installs those and the serial layer's line-settings dialog.
+void installProductionSeams();

@@ -1,8 +1,8 @@
 #pragma once
 // The four seams that keep hardware, time and modal UI out of the logic.
-// main installs the production objects; tests install fakes.
-
-#include "link/line_settings.h"
+// main installs the production objects; tests install fakes. The serial
+// layer asks for line settings through a seam of its own
+// (link/line_settings_editor.h).
 
 #include <QByteArray>
 #include <QFont>
@@ -46,8 +46,6 @@ public:
     virtual bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) = 0;
     virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
-    // The serial layer's own line-settings dialog; true when confirmed.
-    virtual bool editLineSettings(SerialLineSettings& settings) = 0;
     // Modal font dialog with an Apply button, opened on `choice`. Each press
     // of Apply hands the dialog's current choice to `apply` while the dialog
     // stays open. On OK `choice` becomes the final one and the result is true.

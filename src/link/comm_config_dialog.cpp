@@ -1,5 +1,6 @@
 #include "comm_config_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -74,4 +75,13 @@ SerialLineSettings TCommConfigDialog::settings() const
     if (flow_->currentIndex() >= 0)
         s.streamProtocol = static_cast<std::uint8_t>(flow_->currentIndex());
     return s;
+}
+
+bool DialogLineSettingsEditor::editLineSettings(SerialLineSettings& settings)
+{
+    TCommConfigDialog dialog(settings, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    settings = dialog.settings();
+    return true;
 }

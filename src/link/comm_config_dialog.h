@@ -2,7 +2,7 @@
 // The serial layer's line-settings dialog: baud rate, data bits, parity,
 // stop bits and flow control.
 
-#include "line_settings.h"
+#include "line_settings_editor.h"
 
 #include <QDialog>
 
@@ -24,4 +24,10 @@ private:
     QComboBox* parity_;
     QComboBox* stopBits_;
     QComboBox* flow_;
+};
+
+// The dialog as the layer's line-settings editor, modal over the active window.
+class DialogLineSettingsEditor final : public LineSettingsEditor {
+public:
+    bool editLineSettings(SerialLineSettings& settings) override;
 };

@@ -3,6 +3,10 @@
 #include "app/ferrow.h"
 
 #include "app/combo_box.h"
+#include "app/forms.h"
+#include "link/tnc_close_form.h"
+#include "link/tnc_menus.h"
+#include "link/tnc_setup_form.h"
 
 #include <QMenu>
 #include <QPushButton>
@@ -53,4 +57,10 @@ void TFerrow::WireLinkHandlers()
     wire(ResetCommandSetup1, &TFerrow::ResetCommandSetup1Click);
     TNCSelect->OnDropDown = [this] { TNCSelectDropDown(); };
     TNCSelect->OnCloseUp = [this] { TNCSelectCloseUp(); };
+}
+
+void wireTncFormsToMenus()
+{
+    for (TncLinesForm* form : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm})
+        QObject::connect(form, &TncLinesForm::tncNameStored, Ferrow, &showTncNameInMenus);
 }

@@ -1,6 +1,6 @@
 #include "nr_comm.h"
 
-#include "app/seams.h"
+#include "line_settings_editor.h"
 #include "nr_log_file.h"
 #include "nr_semaphore.h"
 
@@ -96,7 +96,7 @@ void TnrComm::applyLineToOpenPort()
 void TnrComm::ConfigDialog()
 {
     SerialLineSettings chosen = line_;
-    if (!Query().editLineSettings(chosen) || chosen == line_)
+    if (!lineSettingsEditor().editLineSettings(chosen) || chosen == line_)
         return;
     line_ = chosen;
     log_->Log(QStringLiteral("line settings: %1").arg(describe(line_)));

@@ -2,7 +2,6 @@
 
 #include "link/setup_window_parts.h"
 #include "link/slot_text.h"
-#include "link/tnc_menus.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -123,7 +122,7 @@ void TncLinesForm::storeAndRelease(bool storeName)
     if (isTnc(tnc_)) {
         if (storeName) {
             storeBytes(G.TncNames[tnc_], editText(name_));
-            showTncNameInMenus(tnc_);
+            emit tncNameStored(tnc_);
         }
         CommandSet& set = commandSets()[tnc_];
         for (int i = 0; i < Lines; ++i)

@@ -28,6 +28,10 @@ public:
     virtual void FormShow() = 0;
     virtual void FormClose() = 0;
 
+signals:
+    // The name typed for TNC `tnc` (0..7) went into its slot on closing.
+    void tncNameStored(int tnc);
+
 protected:
     TncLinesForm(const char* caption, const char* heading, QWidget* parent);
 

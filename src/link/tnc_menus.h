@@ -7,3 +7,6 @@ void showTncNameInMenus(int n);
 // Checks item n+1 (n = 0..7) in both menus, or both None items for any
 // other n, and unchecks the rest.
 void checkTncInMenus(int n);
+// Lets a name stored in either TNC window show in both menus; called once
+// the windows exist.
+void wireTncFormsToMenus();

@@ -2,6 +2,7 @@
 // Test doubles of the pause, user-query and sound seams.
 
 #include "app/seams.h"
+#include "link/line_settings_editor.h"
 #include "transcript.h"
 
 #include <QList>
@@ -39,8 +40,9 @@ struct FontAnswer {
     std::optional<FontChoice> answer;
 };
 
-// Answers from a script; records every box as "caption|text" and every query.
-class ScriptedQuery final : public UserQuery {
+// Answers from a script; records every box as "caption|text" and every query,
+// the serial layer's line settings included.
+class ScriptedQuery final : public UserQuery, public LineSettingsEditor {
 public:
     void messageBox(QWidget* owner, const QString& text, const QString& caption) override;
     bool textQuery(const QString& caption, const QString& prompt, QByteArray& text) override;

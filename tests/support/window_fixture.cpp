@@ -25,6 +25,7 @@ WindowFixture::WindowFixture(bool realTransport)
         };
     }
     seams::install(set);
+    installLineSettingsEditor(&query);
     CreateForms();
 }
 
@@ -32,6 +33,7 @@ WindowFixture::~WindowFixture()
 {
     DestroyForms();
     seams::install({});
+    installLineSettingsEditor(nullptr);
 }
 
 void WindowFixture::show()
