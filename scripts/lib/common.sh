@@ -7,9 +7,14 @@ QUILLMAR_BUILD="$QUILLMAR_ROOT/build"
 
 # Packages the program needs to build and run.
 QUILLMAR_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-  qt6-serialport-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core)
-# Further packages the tests and the demo use as real peers and displays.
-QUILLMAR_TEST_PACKAGES=(lrzsz socat xvfb xauth x11-utils imagemagick procps)
+  qt6-serialport-dev qt6-multimedia-dev libgl-dev fonts-dejavu-core fp-utils)
+# Further packages the tests and the demo use as real peers and displays, and
+# the tools that check the installed files and build the package.
+QUILLMAR_TEST_PACKAGES=(lrzsz socat xvfb xauth x11-utils imagemagick procps poppler-utils
+  desktop-file-utils appstream dpkg-dev file)
+# What Help > Help Topics needs on an operator's desktop: a CHM viewer, xdg-open,
+# and the desktop database that associates the viewer with .chm files.
+QUILLMAR_HELP_PACKAGES=(xchm xdg-utils desktop-file-utils)
 
 say() { printf 'quillmar: %s\n' "$*" >&2; }
 
@@ -45,3 +50,12 @@ build_quillmar() {
 
 # The folder the program keeps its settings and trace in.
 quillmar_home() { printf '%s\n' "${QUILLMAR_HOME:-$HOME/.quillmar}"; }
+
+# copy_missing_data FOLDER: put each data file the build made (build/share/quillmar)
+# into the program folder, unless the folder has one of that name already.
+copy_missing_data() {
+  local f
+  for f in "$QUILLMAR_BUILD"/share/quillmar/*; do
+    if [ -f "$f" ] && [ ! -e "$1/${f##*/}" ]; then cp "$f" "$1/"; fi
+  done
+}

@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QTimer>
 
+#include <optional>
+
 class QAction;
 class TComboBox;
 class QLabel;
@@ -87,6 +89,10 @@ public:
     void ReceiveScreenKeyDown(quint16& Key, TShiftState Shift);
     void ReceiveScreenKeyPress(char& Key);
     void ReceiveScreenKeyUp(quint16& Key, TShiftState Shift);
+    // Received text waits for the next display frame before it reaches the
+    // receive screen. Whatever reads or changes that screen (a mode switch,
+    // Log off, save, print, copy, a screen send, closing) calls this first.
+    void flushPendingReceive();
     void InsertAtCaret(TScreenMemo* screen, const QByteArray& text);
     void ImmediateClick();
     void BufferedClick();
@@ -123,6 +129,24 @@ public:
     void FunctionListDropDown();
     void RefillFunctionList();
     void SendFunctionBtnClick();
+
+    // ---- Screen files and printing (docs/screen_files.cpp, docs/printing.cpp) ----
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void Ex1Click();
+
+    // ---- Clipboard commands (docs/clipboard_commands.cpp) ----
+    void SaveClipboard1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
+
+    // ---- Help and About (docs/help_about.cpp) ----
+    void Help2Click();
+    void AboutGelvane1Click();
 
     // ---- TNC command sets ----
     void TNCClick();
@@ -165,6 +189,8 @@ public:
     void nrZModem1AfterFileReceived();
     void nrZModem1AfterFileSent();
     void nrZModem1SuccessfulEnd();
+    void nrZModem1ReceiveStarted();
+    void nrZModem1TransferEnded();
     void nrZModem1Abort();
     void AppendStatusText(const QByteArray& text);
 
@@ -319,7 +345,7 @@ public:
     QTimer* ReceiveTimer;
     QTimer* BroadCastTimer;
 
-    // ---- Screen layout, appearance and screen send ----
+    // ---- Layout, appearance, screen send ----
     TFontDialog* FontDialog1 = nullptr;
     // True from the start of a screen send until its closing steps ran.
     bool screenSendRunning = false;
@@ -347,6 +373,7 @@ private:
     void WireScreenHandlers();
     void WireLayoutAndAppearance();
     void WireTransferHandlers();
+    void WireDocsHandlers();
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());
@@ -376,4 +403,6 @@ private:
     void SelectTnc(int tnc);
     bool TncDialogOpen() const;
     int TncSelectorIndex() const;
+    // The TNC Sel. row shown as the list opened (link/tnc_command_sets.cpp).
+    std::optional<int> tncRowAtDropDown_;
 };

@@ -267,6 +267,9 @@ void TFerrow::BuildScreens()
     TmpXmitBuf->hide();
     TempEditBuffer = new QTextEdit(client);
     TempEditBuffer->hide();
+    QFont bufferFont(QStringLiteral("MS Sans Serif")); // screen text prints in this font
+    bufferFont.setPixelSize(15);
+    TempEditBuffer->setFont(bufferFont);
 }
 
 void TFerrow::BuildStatusBand()
@@ -433,5 +436,6 @@ void TFerrow::WireHandlers()
     WireLinkHandlers();
     WireScreenHandlers();
     WireTransferHandlers();
+    WireDocsHandlers();
     disableUnwired();
 }

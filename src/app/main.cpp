@@ -1,13 +1,13 @@
 // Quillmar: a terminal for driving a TNC in emergency communications.
 
-#include "app/ferrow.h"
-#include "app/forms.h"
+#include "app/application.h"
+#include "app/command_line.h"
 #include "app/production_seams.h"
-#include "app/termination_signals.h"
+#include "app/program_folder.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <exception>
 
@@ -34,23 +34,13 @@ public:
 
 int main(int argc, char* argv[])
 {
+    // Answered before the application object, which would need a display.
+    if (const std::optional<int> status = answerInformationalOption(
+            argc, argv, QFile::encodeName(installedDataFolder()).constData(), stdout))
+        return *status;
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
     installProductionSeams();
-
-    CreateForms();
-    QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, &app, [] {
-        HideSecondaryForms();
-        QCoreApplication::quit();
-    });
-    closeOnTerminationSignals([] { Ferrow->close(); });
-
-    Ferrow->adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        Ferrow->move(screen->availableGeometry().center() - Ferrow->rect().center());
-    Ferrow->show();
-    const int status = app.exec();
-    DestroyForms();
-    return status;
+    return runQuillmar();
 }

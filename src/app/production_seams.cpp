@@ -10,6 +10,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QThread>
 
 void BlockingPause::pause(int ms)
@@ -44,6 +45,8 @@ std::optional<QString> DialogQuery::openFile(const FileDialogOptions& options)
     QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.selectedFilter.isEmpty())
+        dialog.selectNameFilter(options.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
@@ -54,6 +57,8 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     QFileDialog dialog(QApplication::activeWindow(), options.caption, options.fileName, options.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.selectedFilter.isEmpty())
+        dialog.selectNameFilter(options.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
@@ -66,6 +71,13 @@ bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const 
         return false;
     choice = dialog.choice();
     return true;
+    return true;
+}
+
+bool DialogQuery::printDialog(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 seams::Set productionSeams()

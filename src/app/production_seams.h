@@ -16,6 +16,7 @@ public:
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
+    bool printDialog(QPrinter& printer) override;
 };
 
 // The real serial transport, the real dialogs, the real pause and sound.

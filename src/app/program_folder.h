@@ -6,3 +6,14 @@
 // $QUILLMAR_HOME when set, otherwise ~/.quillmar/; always ends in '/'.
 // The program never creates it: scripts/run prepares it for an operator.
 QString programFolderPath();
+
+// The file `name` for the program to use: the program folder's own copy when
+// it has one, else the copy installed with the program, else the program
+// folder's path, so a missing file is still reported under the name the
+// operator knows.
+QString programDataFile(const QString& name);
+QString chooseDataFile(const QString& name, const QString& programFolder, const QString& installedFolder);
+
+// Where the installed data files are: <prefix>/share/quillmar/ for this
+// executable in <prefix>/bin/; ends in '/'.
+QString installedDataFolder();

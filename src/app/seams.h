@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 class SerialTransport;
 
@@ -27,6 +28,8 @@ struct FileDialogOptions {
     QString filter;        // Qt filter text, "Text Files (*.txt);;All Files (*)"
     QString defaultSuffix; // without the dot
     QString fileName;      // preset name or folder
+    // The filter entry chosen when the dialog opens; empty: the first.
+    QString selectedFilter;
 };
 
 // A font with the text colour the font dialog offers alongside it.
@@ -50,6 +53,8 @@ public:
     // of Apply hands the dialog's current choice to `apply` while the dialog
     // stays open. On OK `choice` becomes the final one and the result is true.
     virtual bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) = 0;
+    // The standard print dialog on `printer`; true when the operator confirmed.
+    virtual bool printDialog(QPrinter& printer) = 0;
 };
 
 class Sound {

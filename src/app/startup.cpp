@@ -3,11 +3,13 @@
 
 #include "app/ferrow.h"
 
+#include "app/close_sequence.h"
 #include "app/combo_box.h"
 #include "app/forms.h"
 #include "app/program_folder.h"
 #include "app/seams.h"
 #include "app/state.h"
+#include "app/status_memo.h"
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
 #include "link/tnc_close_form.h"
@@ -27,6 +29,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
+
+#include <functional>
 
 namespace {
 
@@ -89,11 +93,11 @@ void TFerrow::FormCreate()
     G.SendPermitted = 0;
 
     const QString folder = programFolderPath();
-    keepIfReadable(G.HelpFilePath, folder + QStringLiteral("QuillmarHelp.chm"));
+    keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
     keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
     G.ProgramFolder.store(pathBytes(folder).toStdString());
-    G.RingInWavePath.store(pathBytes(folder + QStringLiteral("ringin.wav")).toStdString());
-    G.RingOutWavePath.store(pathBytes(folder + QStringLiteral("ringout.wav")).toStdString());
+    G.RingInWavePath.store(pathBytes(programDataFile(QStringLiteral("ringin.wav"))).toStdString());
+    G.RingOutWavePath.store(pathBytes(programDataFile(QStringLiteral("ringout.wav"))).toStdString());
     nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
 
     G.ApplyingSettings = 0;
@@ -157,21 +161,39 @@ void TFerrow::FormShow()
 
 void TFerrow::FormClose()
 {
-    StopScreenSend();
+    // Each step is guarded: one that fails is traced and the next still
+    // runs, so the port is closed and the process ends whatever happened.
+    const auto step = [this](const char* what, const std::function<void()>& run) {
+        runCloseStep(nrLogFile1, what, run);
+    };
+    step("the screen send", [this] { StopScreenSend(); });
     // An open TNC window stores its edit and puts the selection back first,
     // so the termination lines are those of the TNC actually selected.
-    for (TncLinesForm* dialog : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm})
-        if (dialog && dialog->isOpen())
-            dialog->close();
-    if (G.SelectedTnc < 8)
-        SendShutdownTermination();
+    step("TNC windows", [] {
+        for (TncLinesForm* dialog :
+             {static_cast<TncLinesForm*>(TNC_SetupForm), static_cast<TncLinesForm*>(TNC_CloseForm)})
+            if (dialog && dialog->isOpen())
+                dialog->close();
+    });
+    step("termination lines", [this] {
+        if (G.SelectedTnc < 8)
+            SendShutdownTermination();
+    });
     // A transfer still running is aborted (its partial file removed) before
     // the port closes, so the abort sequence still reaches the other side.
-    if (nrZModem1->GetActive())
-        nrZModem1->SetActive(false);
-    if (nrComm1->GetActive() || nrComm1->IsReopening())
-        nrComm1->SetActive(false);
-    SaveSettings(G.SettingsFilePath);
+    step("ZModem", [this] {
+        if (nrZModem1->GetActive())
+            nrZModem1->SetActive(false);
+    });
+    step("the port", [this] {
+        if (nrComm1->GetActive() || nrComm1->IsReopening())
+            nrComm1->SetActive(false);
+    });
+    // Text received before the port closed is on the screen before anything
+    // reads the screen.
+    step("received text", [this] { flushPendingReceive(); });
+    // Last, in every case.
+    step("the settings file", [this] { SaveSettings(G.SettingsFilePath); });
 }
 
 void TFerrow::FormDestroy() {}
@@ -196,7 +218,7 @@ void TFerrow::closeEvent(QCloseEvent* event)
     // sequence runs once.
     if (!closeDone_) {
         closeDone_ = true;
-        FormClose();
+        runCloseStep(nrLogFile1, "the close sequence", [this] { FormClose(); });
     }
     event->accept();
     emit closeSequenceFinished();
@@ -206,6 +228,6 @@ void TFerrow::WireAppHandlers()
 {
     wire(Exit2, &TFerrow::Exit2Click);
     connect(nrLogFile1, &TnrLogFile::lineLogged, this,
-            [this](const QString& line) { LogScreen->appendPlainText(line); });
+            [this](const QString& line) { appendTraceLine(LogScreen, line); });
     connect(nrComm1, &TnrComm::OnAfterReceive, this, &TFerrow::nrComm1AfterReceive);
 }

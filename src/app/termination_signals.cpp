@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -14,9 +15,13 @@ int signalPipe[2] = {-1, -1};
 
 void onSignal(int)
 {
+    // Only async-signal-safe work here: wake the UI thread. The code the
+    // signal interrupted may be about to read errno; a full pipe must not
+    // change it.
+    const int savedErrno = errno;
     const char byte = 1;
-    // Only async-signal-safe work here: wake the UI thread.
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace

@@ -28,6 +28,7 @@ TCommConfigDialog::TCommConfigDialog(const SerialLineSettings& s, QWidget* paren
     setModal(true);
 
     baud_ = new QComboBox(this);
+    baud_->setObjectName(QStringLiteral("baudRate"));
     baud_->setEditable(true);
     baud_->setValidator(new QIntValidator(50, 4000000, baud_));
     for (int rate : {300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200})
@@ -62,10 +63,12 @@ TCommConfigDialog::TCommConfigDialog(const SerialLineSettings& s, QWidget* paren
 SerialLineSettings TCommConfigDialog::settings() const
 {
     SerialLineSettings s = initial_;
-    bool ok = false;
-    const uint baud = baud_->currentText().toUInt(&ok);
-    if (ok && baud > 0)
-        s.baudRate = baud;
+    // Only a rate the validator takes whole: a half-typed "5" would be kept
+    // and make every later open of the port fail.
+    QString typed = baud_->currentText();
+    int at = 0;
+    if (baud_->validator()->validate(typed, at) == QValidator::Acceptable)
+        s.baudRate = typed.toUInt();
     if (dataBits_->currentIndex() >= 0)
         s.byteSize = static_cast<std::uint8_t>(dataBits_->currentData().toInt());
     if (parity_->currentIndex() >= 0)

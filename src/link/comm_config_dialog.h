@@ -13,8 +13,8 @@ class TCommConfigDialog : public QDialog {
 public:
     explicit TCommConfigDialog(const SerialLineSettings& settings, QWidget* parent = nullptr);
 
-    // The settings as the operator left them; an unreadable baud rate keeps
-    // the one the dialog opened with.
+    // The settings as the operator left them; a baud rate that is not a
+    // whole rate from 50 to 4000000 keeps the one the dialog opened with.
     SerialLineSettings settings() const;
 
 private:

@@ -17,6 +17,11 @@ TnrComm::TnrComm(std::unique_ptr<SerialTransport> transport, TnrLogFile* log, QO
     connect(transport_.get(), &SerialTransport::received, this, &TnrComm::onReceived);
     connect(transport_.get(), &SerialTransport::failed, this, &TnrComm::onFailed);
     connect(transport_.get(), &SerialTransport::queueDrained, this, &TnrComm::OnQueueDrained);
+    connect(transport_.get(), &SerialTransport::lineHeld, this, [this](qint64 queued) {
+        log_->Log(QStringLiteral("%1: held, %2 bytes queued").arg(portLabel()).arg(queued));
+    });
+    connect(transport_.get(), &SerialTransport::lineReleased, this,
+            [this] { log_->Log(QStringLiteral("%1: released").arg(portLabel())); });
     reopenTimer_.setInterval(ReopenIntervalMs);
     connect(&reopenTimer_, &QTimer::timeout, this, &TnrComm::tryReopen);
     modemTimer_.setInterval(ModemPollMs);
@@ -155,11 +160,16 @@ void TnrComm::onReceived(const QByteArray& bytes)
     QByteArray forTerminal = bytes;
     if (processor_ && processor_->GetActive())
         forTerminal = processor_->ProcessReceived(bytes);
-    if (!forTerminal.isEmpty()) {
+    PassToTerminal(forTerminal);
+}
+
+void TnrComm::PassToTerminal(const QByteArray& bytes)
+{
+    if (!bytes.isEmpty()) {
         if (usage_ == tuReceive && terminal_)
-            terminal_(forTerminal);
+            terminal_(bytes);
         else
-            held_ += forTerminal;
+            held_ += bytes;
     }
     emit OnAfterReceive();
 }

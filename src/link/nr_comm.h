@@ -49,7 +49,9 @@ public:
     void SetTerminalUsage(int usage);
     int GetTerminalUsage() const { return usage_; }
 
-    // Both hand their bytes to the operating system before they return.
+    // Both hand their bytes to the operating system before they return, but
+    // for a line flow control holds: there they wait in order and go out
+    // when it is released.
     void SendString(const QByteArray& text);
     void SendChar(quint8 c);
     // Bulk data behind what was already sent, without blocking.
@@ -58,6 +60,10 @@ public:
     // How long what was handed over but is not yet on the line takes to go
     // out at the current baud rate (ten bits a character).
     qint64 PendingLineTimeMs() const;
+
+    // Text the data processor held back and gives to the terminal later,
+    // as if it had just been received.
+    void PassToTerminal(const QByteArray& bytes);
 
     // Wiring done once by the main window.
     void SetTerminal(std::function<void(const QByteArray&)> writer) { terminal_ = std::move(writer); }

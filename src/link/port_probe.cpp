@@ -1,5 +1,7 @@
 #include "port_probe.h"
 
+#include "device_lock.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -27,12 +29,14 @@ ProbeResult probeSerialDevice(const QString& device)
     result.handle = fd;
     if (fd < 0) {
         result.outcome = ProbeResult::OpenFailed;
-        result.reason = explainOpenError(errno);
+        result.reason = errno == EBUSY ? inUseReason() : explainOpenError(errno);
         return result;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Held by someone else: locked on another descriptor (whatever name it
+    // was opened by), or announced by a lock file.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || lockedByLockFile(resolvedDevicePath(device))) {
         result.outcome = ProbeResult::OpenFailed;
-        result.reason = QStringLiteral("in use by another program");
+        result.reason = inUseReason();
         ::close(fd);
         return result;
     }

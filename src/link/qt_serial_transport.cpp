@@ -1,8 +1,10 @@
 #include "qt_serial_transport.h"
 
+#include "device_lock.h"
 #include "port_probe.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -10,10 +12,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace {
 
@@ -30,7 +35,28 @@ QString systemReason(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+// Bytes the driver still holds for the line; 0 where it cannot tell (a
+// pseudo-terminal hands them straight to its other end).
+int outputQueued(int fd)
+{
+    int pending = 0;
+    return ::ioctl(fd, TIOCOUTQ, &pending) == 0 ? pending : 0;
+}
+
 } // namespace
+
+QString QtSerialTransport::refusedOpenReason(const QString& device) const
+{
+    // QSerialPort reports a lock file it could not take as a permission
+    // error. Only the device itself can tell that apart from a real one.
+    if (port_.error() != QSerialPort::PermissionError)
+        return port_.errorString();
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY ? inUseReason() : explainOpenError(errno);
+    ::close(fd);
+    return inUseReason();
+}
 
 QtSerialTransport::QtSerialTransport(QObject* parent)
     : SerialTransport(parent)
@@ -52,9 +78,24 @@ ProbeResult QtSerialTransport::probe(const QString& device)
 bool QtSerialTransport::open(const QString& device, const SerialLineSettings& settings, QString* reason)
 {
     close();
-    port_.setPortName(device);
+    framingNoteGiven_ = false;
+    // Opened by its real name, so QSerialPort's lock file is named after the
+    // device, not after whichever link led to it.
+    const QString real = resolvedDevicePath(device);
+    if (lockedByLockFile(real)) {
+        *reason = inUseReason();
+        return false;
+    }
+    port_.setPortName(real);
     if (!port_.open(QIODevice::ReadWrite)) {
-        *reason = port_.errorString();
+        *reason = refusedOpenReason(real);
+        port_.clearError();
+        return false;
+    }
+    // The lock that holds as root too, whatever name the other opened it by.
+    if (::flock(port_.handle(), LOCK_EX | LOCK_NB) != 0) {
+        port_.close();
+        *reason = inUseReason();
         return false;
     }
     if (!applySettings(settings, reason)) {
@@ -62,6 +103,7 @@ bool QtSerialTransport::open(const QString& device, const SerialLineSettings& se
         return false;
     }
     failing_ = false;
+    held_ = false;
     writeNotifier_ = new QSocketNotifier(port_.handle(), QSocketNotifier::Write, this);
     writeNotifier_->setEnabled(false);
     connect(writeNotifier_, &QSocketNotifier::activated, this, &QtSerialTransport::onWritable);
@@ -88,10 +130,14 @@ bool QtSerialTransport::applySettings(const SerialLineSettings& s, QString* reas
     // always 8 bits without parity and refuses anything else. There the two
     // settings do not apply, which is no reason to refuse the link.
     const bool framed = port_.setDataBits(dataBits) && port_.setParity(parity);
-    if (!framed && isPseudoTerminal(port_.handle()))
-        *reason = QStringLiteral("pseudo-terminal: data bits and parity do not apply, it carries 8 bits");
-    else
+    if (!framed && isPseudoTerminal(port_.handle())) {
+        // Said once per opening, not again for every setting applied later.
+        if (!framingNoteGiven_)
+            *reason = QStringLiteral("pseudo-terminal: data bits and parity do not apply, it carries 8 bits");
+        framingNoteGiven_ = true;
+    } else {
         ok = ok && framed;
+    }
     if (!ok)
         *reason = QStringLiteral("the device refused %1: %2").arg(describe(s), port_.errorString());
     port_.clearError();
@@ -121,38 +167,50 @@ qint64 QtSerialTransport::lineTimeMs(qint64 bytes) const
     return bytes * 10 * 1000 / baud;
 }
 
-bool QtSerialTransport::writeAll(const char* data, qint64 size, qint64 timeoutMs, qint64* written,
-                                 QString* reason)
+qint64 QtSerialTransport::stallMs() const
+{
+    // A line that is not held moves a byte within a few character times; a
+    // USB adapter moves its buffer on in blocks of up to 64.
+    return qMax<qint64>(100, lineTimeMs(64));
+}
+
+QtSerialTransport::WriteOutcome QtSerialTransport::writeNow(const char* data, qint64 size, qint64 stallMs,
+                                                            qint64* written, QString* reason)
 {
     const int fd = port_.handle();
-    QElapsedTimer clock;
-    clock.start();
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    int queued = outputQueued(fd);
     *written = 0;
     while (*written < size) {
         const ssize_t n = ::write(fd, data + *written, static_cast<size_t>(size - *written));
         if (n > 0) {
             *written += n;
+            sinceProgress.restart();
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
             *reason = systemReason(errno);
-            return false;
+            return WriteOutcome::Failed;
         }
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) {
-            *reason = QStringLiteral("the device took no data for %1 ms (flow control held?)").arg(timeoutMs);
-            return false;
-        }
+        // No room: either the driver's queue is going out, or the line is held.
+        const int nowQueued = outputQueued(fd);
+        if (nowQueued < queued)
+            sinceProgress.restart();
+        queued = nowQueued;
+        const qint64 left = stallMs - sinceProgress.elapsed();
+        if (left <= 0)
+            return WriteOutcome::Stalled;
         pollfd p{fd, POLLOUT, 0};
-        ::poll(&p, 1, static_cast<int>(left));
+        ::poll(&p, 1, static_cast<int>(qMin<qint64>(left, 10)));
         if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
             *reason = QStringLiteral("the device hung up");
-            return false;
+            return WriteOutcome::Failed;
         }
     }
-    return true;
+    return WriteOutcome::Done;
 }
 
 bool QtSerialTransport::write(const QByteArray& bytes, bool, QString* reason)
@@ -161,21 +219,32 @@ bool QtSerialTransport::write(const QByteArray& bytes, bool, QString* reason)
         *reason = QStringLiteral("the port is not open");
         return false;
     }
+    // While flow control holds the line nothing gets through: the bytes wait
+    // behind the others, in order, and the window goes on.
+    if (held_) {
+        queue_ += bytes;
+        return true;
+    }
     // Bytes leave in call order: whatever bulk data still waits goes first.
     QByteArray all = queue_ + bytes;
     queue_.clear();
     qint64 written = 0;
-    const bool ok = writeAll(all.constData(), all.size(), lineTimeMs(all.size()) + 2000, &written, reason);
-    if (!ok) {
-        // Keep what the device did not take; it goes out when it can.
-        queue_ = all.mid(written);
+    const WriteOutcome outcome = writeNow(all.constData(), all.size(), stallMs(), &written, reason);
+    if (outcome == WriteOutcome::Done) {
         if (writeNotifier_)
-            writeNotifier_->setEnabled(!queue_.isEmpty());
-    } else if (writeNotifier_) {
-        writeNotifier_->setEnabled(false);
+            writeNotifier_->setEnabled(false);
         emit queueDrained();
+        return true;
     }
-    return ok;
+    // Keep what the device did not take; it goes out when it can.
+    queue_ = all.mid(written);
+    if (writeNotifier_)
+        writeNotifier_->setEnabled(true);
+    if (outcome == WriteOutcome::Failed)
+        return false;
+    held_ = true;
+    emit lineHeld(queue_.size());
+    return true;
 }
 
 void QtSerialTransport::queue(const QByteArray& bytes)
@@ -215,6 +284,8 @@ void QtSerialTransport::onWritable()
     }
     if (queue_.isEmpty()) {
         writeNotifier_->setEnabled(false);
+        if (std::exchange(held_, false))
+            emit lineReleased();
         emit queueDrained();
     }
 }
@@ -227,9 +298,10 @@ void QtSerialTransport::drainOutput()
     if (!queue_.isEmpty()) {
         qint64 written = 0;
         QString reason;
-        writeAll(queue_.constData(), queue_.size(), lineTimeMs(queue_.size()) + 2000, &written, &reason);
+        writeNow(queue_.constData(), queue_.size(), 2000, &written, &reason);
         queue_.clear();
     }
+    held_ = false;
     const int fd = port_.handle();
     QElapsedTimer clock;
     clock.start();
@@ -273,6 +345,7 @@ void QtSerialTransport::fail(const QString& reason)
     delete writeNotifier_;
     writeNotifier_ = nullptr;
     queue_.clear();
+    held_ = false;
     port_.clearError();
     port_.close();
     emit failed(reason);

@@ -3,7 +3,8 @@
 // delivers received bytes; writes go straight to the descriptor so that they
 // reach the operating system before the call returns, even while the UI
 // thread is about to block in a pause and cannot run QSerialPort's own
-// event-driven writer.
+// event-driven writer. A line that flow control holds takes nothing: then
+// writes are queued in order and go out as soon as it is released.
 
 #include "serial_transport.h"
 
@@ -33,9 +34,13 @@ private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void onWritable();
-    // Writes `data` from `offset` on, waiting for room up to `deadlineMs`.
-    bool writeAll(const char* data, qint64 size, qint64 timeoutMs, qint64* written, QString* reason);
+    enum class WriteOutcome { Done, Stalled, Failed };
+    // Writes `data`, waiting for room as long as the line keeps moving;
+    // Stalled once it took nothing for `stallMs`.
+    WriteOutcome writeNow(const char* data, qint64 size, qint64 stallMs, qint64* written, QString* reason);
+    qint64 stallMs() const;
     qint64 lineTimeMs(qint64 bytes) const;
+    QString refusedOpenReason(const QString& device) const;
     void drainOutput();
     void fail(const QString& reason);
 
@@ -44,4 +49,6 @@ private:
     QByteArray queue_;
     SerialLineSettings settings_;
     bool failing_ = false;
+    bool held_ = false;             // flow control holds the line; writes are queued
+    bool framingNoteGiven_ = false; // the pseudo-terminal note, once per opening
 };

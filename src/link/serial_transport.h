@@ -45,6 +45,8 @@ public:
 
     // Blocking write: every byte has reached the operating system when this
     // returns true, so a pause right after it is a real gap on the line.
+    // While flow control holds the line, the bytes it cannot take are queued
+    // in order and the call returns true at once (`lineHeld`).
     // `singleChar` only labels the call (one byte sent as a character).
     virtual bool write(const QByteArray& bytes, bool singleChar, QString* reason) = 0;
 
@@ -64,4 +66,8 @@ signals:
     void failed(const QString& reason);
     // Queued bytes were handed to the operating system.
     void queueDrained();
+    // Flow control holds the line, with `queuedBytes` waiting; then it let
+    // them all go.
+    void lineHeld(qint64 queuedBytes);
+    void lineReleased();
 };

@@ -259,13 +259,25 @@ void TFerrow::TNCSelectDropDown()
     for (int i = 0; i <= NoneRow; ++i)
         TNCSelect->setItemText(i, QString::fromLatin1(slotBytes(G.TncNames[i])));
     // Opening the list to look must not change the selection: the row of
-    // the selected TNC is chosen again, so closing it unchosen keeps it.
-    TNCSelect->setCurrentIndex(G.SelectedTnc >= 0 && G.SelectedTnc < TNCSelect->count() ? G.SelectedTnc : -1);
+    // the TNC in use is chosen again, so closing it unchosen keeps it. While
+    // a TNC window is open, SelectedTnc names the TNC being edited; the one
+    // in use is the one the window puts back.
+    const int inUse = TncDialogOpen() ? G.PreviousTnc : G.SelectedTnc;
+    TNCSelect->setCurrentIndex(inUse >= 0 && inUse < TNCSelect->count() ? inUse : -1);
+    tncRowAtDropDown_ = TncSelectorIndex();
 }
 
 void TFerrow::TNCSelectCloseUp()
 {
-    SelectTnc(TncSelectorIndex());
+    const int row = TncSelectorIndex();
+    // A list closed without a choice changes nothing, also while a TNC
+    // window is open.
+    if (tncRowAtDropDown_ && row == *tncRowAtDropDown_) {
+        tncRowAtDropDown_.reset();
+        return;
+    }
+    tncRowAtDropDown_.reset();
+    SelectTnc(row);
 }
 
 int TFerrow::TncSelectorIndex() const

@@ -50,6 +50,8 @@ void makeTypingScreen(TScreenMemo* screen)
 
 void TFerrow::SingleScreenBtnClick()
 {
+    // Received text still waiting goes in before the caret moves to the end.
+    flushPendingReceive();
     SingleScreenBtn->setChecked(true);
     DualScreenBtn->setChecked(false);
     G.ScreenMode = ScreenModeSingle;
@@ -61,6 +63,7 @@ void TFerrow::SingleScreenBtnClick()
 
 void TFerrow::DualScreenBtnClick()
 {
+    flushPendingReceive();
     ModeMemo->setPlainText(QStringLiteral("Dual Screen"));
     DualScreenBtn->setChecked(true);
     SingleScreenBtn->setChecked(false);

@@ -34,3 +34,8 @@ void TFerrow::ReceiveScreenKeyUp(quint16&, TShiftState)
 {
     // The receive screen gets no prompt.
 }
+
+void TFerrow::flushPendingReceive()
+{
+    ReceiveScreen->flushReceived();
+}

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTextCursor>
 
 namespace {
@@ -40,6 +41,13 @@ bool isOwnEditingKey(int qtKey, Qt::KeyboardModifiers modifiers)
     }
 }
 
+// Which physical key an event belongs to: its scan code where the platform
+// gives one (Shift+1 and 1 are one key), its key code otherwise.
+quint32 physicalKeyOf(const QKeyEvent* event)
+{
+    return event->nativeScanCode() != 0 ? event->nativeScanCode() : quint32(event->key()) | 0x80000000u;
+}
+
 } // namespace
 
 TScreenMemo::TScreenMemo(QWidget* parent)
@@ -47,9 +55,12 @@ TScreenMemo::TScreenMemo(QWidget* parent)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     setTabChangesFocus(false);
     // What was typed has gone to the TNC; undo must not pretend otherwise.
     setUndoRedoEnabled(false);
+    frame_.setSingleShot(true);
+    connect(&frame_, &QTimer::timeout, this, &TScreenMemo::flushReceived);
 }
 
 void TScreenMemo::setFontColor(qint32 encoded)
@@ -93,6 +104,10 @@ void TScreenMemo::moveCaretToEnd()
 
 void TScreenMemo::keyPressEvent(QKeyEvent* event)
 {
+    // A key acts on the text as the operator sees it arrive: received bytes
+    // still waiting for their frame go in first.
+    flushReceived();
+    keysDown_.insert(physicalKeyOf(event));
     const Qt::KeyboardModifiers shift = event->modifiers() & StageModifiers;
     const quint16 virtualKey = virtualKeyOf(event->key());
     quint16 key = virtualKey;
@@ -109,13 +124,21 @@ void TScreenMemo::keyPressEvent(QKeyEvent* event)
 
 void TScreenMemo::keyReleaseEvent(QKeyEvent* event)
 {
+    flushReceived();
     event->accept();
     // A held key repeats its press, not its release.
-    if (event->isAutoRepeat())
+    if (event->isAutoRepeat() || !keysDown_.remove(physicalKeyOf(event)))
         return;
     quint16 key = virtualKeyOf(event->key());
     if (OnKeyUp)
         OnKeyUp(key, event->modifiers() & StageModifiers);
+}
+
+void TScreenMemo::focusOutEvent(QFocusEvent* event)
+{
+    // A key still down when the focus leaves is released elsewhere.
+    keysDown_.clear();
+    QPlainTextEdit::focusOutEvent(event);
 }
 
 void TScreenMemo::inputMethodEvent(QInputMethodEvent* event)
@@ -123,6 +146,7 @@ void TScreenMemo::inputMethodEvent(QInputMethodEvent* event)
     // Composed characters (dead keys, compose sequences) come without a key
     // press of their own; they take the character stage all the same. The
     // memo itself only shows the composition still in progress.
+    flushReceived();
     for (const QChar ch : event->commitString())
         if (isPrintableLatin1(ch))
             typeCharacter(char(ch.unicode()));
@@ -165,12 +189,14 @@ void TScreenMemo::insertFromMimeData(const QMimeData* source)
 {
     // Pasted text is held as 8-bit like everything else in the screen; a
     // character with no Latin-1 form becomes '?'.
+    flushReceived();
     if (source && source->hasText())
         insertPlainText(QString::fromLatin1(source->text().toLatin1()));
 }
 
 void TScreenMemo::mousePressEvent(QMouseEvent* event)
 {
+    flushReceived();
     QPlainTextEdit::mousePressEvent(event);
     pressed_ = true;
     if (OnMouseDown)
@@ -179,9 +205,23 @@ void TScreenMemo::mousePressEvent(QMouseEvent* event)
 
 void TScreenMemo::mouseReleaseEvent(QMouseEvent* event)
 {
+    flushReceived();
     QPlainTextEdit::mouseReleaseEvent(event);
     // A click is a press and a release on the same screen.
     if (pressed_ && rect().contains(event->position().toPoint()) && OnClick)
         OnClick();
     pressed_ = false;
+}
+
+void TScreenMemo::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    flushReceived();
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+void TScreenMemo::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The menu's Copy and Select All work on the text as received.
+    flushReceived();
+    QPlainTextEdit::contextMenuEvent(event);
 }

@@ -5,7 +5,10 @@
 // a handler may replace or discard, key-up on release), and bytes received
 // from the TNC come in through a path of their own.
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QSet>
+#include <QTimer>
 
 #include <functional>
 
@@ -23,7 +26,9 @@ public:
     std::function<void(quint16& key, Qt::KeyboardModifiers shift)> OnKeyDown;
     // A typed character; set to 0 it never reaches the screen.
     std::function<void(char& key)> OnKeyPress;
-    // Key-up, once per key however long it was held.
+    // Key-up, once per key however long it was held, and only for a key
+    // whose press this screen received (the Enter that closed a dialog
+    // releases over the screen but was never typed into it).
     std::function<void(quint16& key, Qt::KeyboardModifiers shift)> OnKeyUp;
     // A received byte on its way in; set to 0 it is dropped.
     std::function<void(char& key)> OnReceiveChar;
@@ -33,7 +38,14 @@ public:
     // or LF breaks the line (LF right after CR adds nothing: TNCs end lines
     // with CR LF), anything else is inserted. A caret standing at the end
     // stays at the end; a caret or selection elsewhere is left alone.
+    // Bytes wait for the next display frame and go in together, so a line
+    // that delivers a byte at a time does not cost a layout and a paint per
+    // byte; a key, a click or a paste on the screen applies them first.
     void receiveBytes(const QByteArray& bytes);
+    // Applies the received bytes still waiting for their frame, now.
+    // Anything that reads or changes the screen's text calls it first.
+    void flushReceived();
+    bool hasPendingReceive() const { return !pending_.isEmpty(); }
 
     // The caret to the end of the text, made visible. While received bytes
     // are being applied it takes effect once they are in.
@@ -51,8 +63,11 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -63,11 +78,16 @@ private:
     int endPosition() const;
 
     // The received path (screen_memo_receive.cpp).
+    void applyReceivedBytes(const QByteArray& bytes);
     void applyReceived(char c, QString& run, QTextCursor& at);
     void placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore);
 
     bool pressed_ = false;
+    QSet<quint32> keysDown_; // pressed here and not yet released
     bool receiving_ = false;
     bool caretToEndAsked_ = false;
     bool lastReceivedWasCr_ = false;
+    QByteArray pending_; // received, waiting for the next frame
+    QTimer frame_;
+    QElapsedTimer sinceApplied_;
 };

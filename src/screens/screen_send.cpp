@@ -85,6 +85,9 @@ void TFerrow::SendScreenBtnClick()
     screenSendRunning = true;
     G.SendPermitted = 1;
     SendDataDialog->showCentredOn(this);
+    // What was received before the send is on the screen before the serial
+    // layer starts holding what comes in during it.
+    flushPendingReceive();
     nrComm1->SetTerminalUsage(tuNone);
     nrComm1->SendString("CONVERS\r");
     Pause(750);

@@ -31,9 +31,11 @@ TnrZModem::TnrZModem(TnrComm* comm, TnrLogFile* log, QObject* parent)
     , log_(log)
     , engine_(*this, files_, *this, zm::Config{})
 {
-    clock_.start();
+    elapsed_.start();
+    clock_ = [this] { return quint64(elapsed_.elapsed()); };
+    engine_.tick(clock_());
     tick_.setInterval(TickMs);
-    connect(&tick_, &QTimer::timeout, this, &TnrZModem::onTick);
+    connect(&tick_, &QTimer::timeout, this, &TnrZModem::Tick);
     // More room on the line: hand the engine's next bytes over.
     connect(comm_, &TnrComm::OnQueueDrained, this, &TnrZModem::pump);
 }
@@ -42,6 +44,12 @@ TnrZModem::~TnrZModem() = default;
 
 void TnrZModem::Send(const QString& fileName)
 {
+    // Into a running session nothing is started, and its events stay its own.
+    if (engine_.transferring()) {
+        log_->Log(QStringLiteral("ZModem: %1 not sent: a transfer is already running")
+                      .arg(QFileInfo(fileName).fileName()));
+        return;
+    }
     currentFile_ = QFileInfo(fileName).fileName();
     // Refused before the engine starts: each would only grind through the
     // time-outs and the error limit with nothing to show for it.
@@ -51,6 +59,7 @@ void TnrZModem::Send(const QString& fileName)
         return refuse(QStringLiteral("the line carries %1 data bits; ZModem needs 8 "
                                      "(Options > Comms Interface Setup)")
                           .arg(comm_->GetByteSize()));
+    engine_.tick(clock_());
     if (engine_.send({toPath(fileName)}))
         currentFile_ = fromPath(engine_.currentFileName());
     pump();
@@ -68,6 +77,7 @@ void TnrZModem::Abort()
     if (!engine_.transferring())
         return;
     engine_.abort("cancelled by the operator");
+    passReleasedText();
     pump();
 }
 
@@ -86,6 +96,7 @@ QString TnrZModem::GetDefaultPath() const
 void TnrZModem::SetActive(bool active)
 {
     engine_.setActive(active);
+    passReleasedText();
     pump();
 }
 
@@ -115,6 +126,8 @@ QByteArray TnrZModem::ProcessReceived(const QByteArray& bytes)
 {
     std::vector<std::uint8_t> terminal;
     terminal.reserve(size_t(bytes.size()));
+    // The timer rests while idle: a start heard now must be timed from now.
+    engine_.tick(clock_());
     engine_.feed(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size()), terminal);
     pump();
     keepTicking();
@@ -135,12 +148,20 @@ void TnrZModem::pump()
         engine_.pump(size_t(room));
 }
 
-void TnrZModem::onTick()
+void TnrZModem::Tick()
 {
-    engine_.tick(quint64(clock_.elapsed()));
+    engine_.tick(clock_());
+    passReleasedText();
     pump();
     if (!engine_.transferring() && !engine_.hasOutput())
         tick_.stop();
+}
+
+void TnrZModem::passReleasedText()
+{
+    const std::vector<std::uint8_t> text = engine_.takeReleasedText();
+    if (!text.empty())
+        comm_->PassToTerminal(QByteArray(reinterpret_cast<const char*>(text.data()), qsizetype(text.size())));
 }
 
 void TnrZModem::keepTicking()
@@ -165,10 +186,15 @@ void TnrZModem::raiseLater(void (TnrZModem::*event)(), const QString& file)
         Qt::QueuedConnection);
 }
 
-void TnrZModem::transferStarting(zm::Direction)
+void TnrZModem::transferStarting(zm::Direction direction)
 {
+    refusedByFarEnd_ = declinedOffer_ = false;
     if (progress_)
         progress_->setValue(0);
+    if (direction == zm::Direction::Receive) {
+        log_->Log(QStringLiteral("ZModem: a remote station is starting a transfer"));
+        raiseLater(&TnrZModem::OnReceiveStarted, QString());
+    }
 }
 
 bool TnrZModem::fileOffered(const std::string& name, std::uint64_t)
@@ -188,15 +214,47 @@ void TnrZModem::fileSent(const std::string& path)
     raiseLater(&TnrZModem::OnAfterFileSent, QFileInfo(fromPath(path)).fileName());
 }
 
+void TnrZModem::fileRefused(const std::string& path)
+{
+    refusedByFarEnd_ = true;
+    log_->Log(QStringLiteral("ZModem: the far end refused %1").arg(QFileInfo(fromPath(path)).fileName()));
+}
+
+void TnrZModem::offerDeclined(const std::string& name, const std::string& reason)
+{
+    declinedOffer_ = true;
+    log_->Log(QStringLiteral("ZModem: refused %1: %2").arg(fromPath(name), fromPath(reason)));
+}
+
+void TnrZModem::notice(const std::string& line)
+{
+    log_->Log(QStringLiteral("ZModem: %1").arg(fromPath(line)));
+}
+
+void TnrZModem::strayStartEnded()
+{
+    log_->Log(QStringLiteral("ZModem: no transfer followed the start heard on the line; "
+                             "the text held meanwhile is on the receive screen"));
+    raiseLater(&TnrZModem::OnTransferEnded, QString());
+}
+
+// A session whose file the far end refused did not send it: it ends as an
+// abort does. One in which we turned a file down ended cleanly but brought
+// nothing in, which its status line has said.
 void TnrZModem::finished()
 {
-    raiseLater(&TnrZModem::OnSuccessfulEnd, currentFile_);
+    if (refusedByFarEnd_)
+        raiseLater(&TnrZModem::OnAbort, currentFile_);
+    else if (!declinedOffer_)
+        raiseLater(&TnrZModem::OnSuccessfulEnd, currentFile_);
+    raiseLater(&TnrZModem::OnTransferEnded, currentFile_);
 }
 
 void TnrZModem::aborted(const std::string& reason)
 {
     log_->Log(QStringLiteral("ZModem: transfer aborted: %1").arg(QString::fromStdString(reason)));
     raiseLater(&TnrZModem::OnAbort, currentFile_);
+    raiseLater(&TnrZModem::OnTransferEnded, currentFile_);
 }
 
 void TnrZModem::progress(std::uint64_t done, std::uint64_t total)

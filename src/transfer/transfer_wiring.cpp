@@ -22,4 +22,6 @@ void TFerrow::WireTransferHandlers()
     connect(nrZModem1, &TnrZModem::OnAfterFileSent, this, &TFerrow::nrZModem1AfterFileSent);
     connect(nrZModem1, &TnrZModem::OnSuccessfulEnd, this, &TFerrow::nrZModem1SuccessfulEnd);
     connect(nrZModem1, &TnrZModem::OnAbort, this, &TFerrow::nrZModem1Abort);
+    connect(nrZModem1, &TnrZModem::OnReceiveStarted, this, &TFerrow::nrZModem1ReceiveStarted);
+    connect(nrZModem1, &TnrZModem::OnTransferEnded, this, &TFerrow::nrZModem1TransferEnded);
 }

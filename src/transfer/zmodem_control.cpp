@@ -6,6 +6,7 @@
 
 #include "app/seams.h"
 #include "app/state.h"
+#include "app/status_memo.h"
 #include "link/nr_comm.h"
 #include "screens/clipboard_insert.h"
 #include "transfer/nr_zmodem.h"
@@ -34,8 +35,12 @@ QByteArray fileLine(const TnrZModem* zmodem)
 
 void TFerrow::AppendStatusText(const QByteArray& text)
 {
-    insertThroughClipboard(TmpRcvBuf, LogScreen, text);
+    // Status texts go at the end, each on a line of its own, whatever the
+    // trace wrote before them or wherever the operator clicked.
     QTextCursor end = LogScreen->textCursor();
+    end.movePosition(QTextCursor::End);
+    LogScreen->setTextCursor(end);
+    insertThroughClipboard(TmpRcvBuf, LogScreen, onItsOwnLine(LogScreen, text));
     end.movePosition(QTextCursor::End);
     LogScreen->setTextCursor(end);
 }
@@ -58,6 +63,11 @@ void TFerrow::ZSendBtnClick()
     if (!ZEnable->isChecked()) {
         Query().messageBox(this, QStringLiteral("ZModem Rcv Active must be checked"),
                            QStringLiteral("ZModem Error"));
+        return;
+    }
+    // Nothing may go into a running session, not even the connect command.
+    if (nrZModem1->GetTransferring()) {
+        AppendStatusText("Z-Send refused: a transfer is running (Break ends it)\r");
         return;
     }
     if (G.ZModemConverse == 1) {
@@ -130,6 +140,23 @@ void TFerrow::nrZModem1SuccessfulEnd()
 {
     AppendStatusText("\rEnd of Transfers\r");
     FocusTypingScreen();
+}
+
+// A remote start may be another station's transfer heard on the channel: the
+// operator can end it from its first byte.
+void TFerrow::nrZModem1ReceiveStarted()
+{
+    ZBreakBtn->setEnabled(true);
+}
+
+// However the session ended (by itself, by the far end, by a refusal), the
+// controls come back as they are when idle.
+void TFerrow::nrZModem1TransferEnded()
+{
+    if (nrZModem1->GetTransferring())
+        return;
+    ZSendBtn->setEnabled(true);
+    ZBreakBtn->setEnabled(false);
 }
 
 void TFerrow::ZEnableClick()

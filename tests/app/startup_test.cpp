@@ -5,7 +5,9 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
+#include "app/termination_signals.h"
 #include "link/nr_comm.h"
+#include "link/nr_log_file.h"
 #include "screens/screen_memo.h"
 #include "window_fixture.h"
 
@@ -13,8 +15,12 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
 
 namespace {
 
@@ -34,7 +40,12 @@ private slots:
     void firstShow();
     void closeSequenceRunsOnce_data();
     void closeSequenceRunsOnce();
+    void closeOnSignal_data();
+    void closeOnSignal();
+    void signalHandlerKeepsErrno();
     void settingsFileRememberedIfPresent();
+    void statusMemoLines_data();
+    void statusMemoLines();
 };
 
 void StartupTest::defaultsAfterCreate_data()
@@ -145,28 +156,56 @@ void StartupTest::firstShow()
 void StartupTest::closeSequenceRunsOnce_data()
 {
     QTest::addColumn<bool>("viaExitMenu");
-    QTest::newRow("close box") << false;
-    QTest::newRow("File > Exit") << true;
+    QTest::addColumn<QString>("failing"); // "write": sending throws; "close": closing the port throws
+    QTest::addColumn<int>("closes");
+    QTest::addColumn<QString>("traced");
+    QTest::newRow("close box") << false << "" << 1 << "";
+    QTest::newRow("File > Exit") << true << "" << 1 << "";
+    // With a settings file in use, a step that throws leaves the save at the end in place.
+    QTest::newRow("the termination line throws: the port closes, the settings are saved")
+        << false << "write" << 1 << "closing: termination lines failed: fake write failure";
+    QTest::newRow("closing the port throws: the received text goes in, the settings are saved")
+        << true << "close" << 0 << "closing: the port failed: fake close failure";
 }
 
 void StartupTest::closeSequenceRunsOnce()
 {
     QFETCH(bool, viaExitMenu);
+    QFETCH(QString, failing);
+    QFETCH(int, closes);
+    QFETCH(QString, traced);
     WindowFixture f;
     f.show();
     openFakePort(1);
     QVERIFY(Ferrow->nrComm1->GetActive());
+    G.SelectedTnc = 0;
+    G.TncTermCommands[0][0].store("BYE");
+    f.device()->writeThrows = failing == "write";
+    f.device()->closeThrows = failing == "close";
+    const QString settingsFile = f.home() + QStringLiteral("Quillmar.cfg");
+    if (!failing.isEmpty())
+        G.SettingsFilePath.store(QFile::encodeName(settingsFile).toStdString());
+    f.transcript.clear();
     int finished = 0;
     QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, [&finished] { ++finished; });
+    f.device()->inject("73 de N0CALL\r"); // still waiting for its frame
 
     if (viaExitMenu)
         Ferrow->Exit2->trigger();
     else
         Ferrow->close();
+    f.device()->closeThrows = false;
     QVERIFY(Ferrow->closeSequenceDone());
-    QVERIFY(!Ferrow->nrComm1->GetActive());
-    QCOMPARE(f.device()->closes, 1);
-    QCOMPARE(finished, 1);
+    QCOMPARE(f.device()->closes, closes);
+    QCOMPARE(Ferrow->nrComm1->GetActive(), closes == 0);
+    QCOMPARE(finished, 1); // the application is told to end, whatever failed
+    QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), QStringLiteral("73 de N0CALL\n"));
+    const QStringList failures =
+        Ferrow->LogScreen->toPlainText().split('\n').filter(QStringLiteral("closing:"));
+    QCOMPARE(failures, traced.isEmpty() ? QStringList{} : QStringList{traced});
+    if (failing.isEmpty())
+        QCOMPARE(f.transcript.entries,
+                 (QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"}));
 
     // A second close request (a signal arriving during shut-down) does not
     // run the sequence again: the port it would close stays as it is.
@@ -174,10 +213,63 @@ void StartupTest::closeSequenceRunsOnce()
     QVERIFY(f.device()->open(QStringLiteral("/dev/again"), {}, &reason));
     QCloseEvent again;
     QCoreApplication::sendEvent(Ferrow, &again);
-    QCOMPARE(f.device()->closes, 1);
+    QCOMPARE(f.device()->closes, closes);
     QCOMPARE(finished, 2);
     // Without a settings file at start nothing is created at close.
-    QVERIFY(!QFile::exists(f.home() + QStringLiteral("Quillmar.cfg")));
+    QCOMPARE(QFile::exists(settingsFile), !failing.isEmpty());
+}
+
+void StartupTest::closeOnSignal_data()
+{
+    QTest::addColumn<QStringList>("failing");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("SIGTERM: termination line sent, port closed")
+        << QStringList{} << QStringList{"sent SendString BYE", "sent SendChar 13", "port closed"};
+    QTest::newRow("SIGTERM with a send that throws: the port still closes")
+        << QStringList{"write"} << QStringList{"closing: termination lines failed", "port closed"};
+    QTest::newRow("SIGTERM with a port that will not close: the program still ends")
+        << QStringList{"close"} << QStringList{"closing: the port failed", "port open"};
+}
+
+// The real program loop on the fakes, ended by a real signal: the close
+// sequence runs, a step that throws is traced, and the process ends with 0.
+void StartupTest::closeOnSignal()
+{
+    QFETCH(QStringList, failing);
+    QFETCH(QStringList, printed);
+    QProcess child;
+    child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/close_on_signal_child"), failing);
+    QVERIFY2(child.waitForStarted(20000), qPrintable(child.errorString()));
+    QByteArray out;
+    while (!out.contains("ready\n")) {
+        QVERIFY2(child.waitForReadyRead(20000), out.constData());
+        out += child.readAllStandardOutput();
+    }
+    QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
+    QVERIFY2(child.waitForFinished(20000), "still running after SIGTERM");
+    out += child.readAllStandardOutput();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    for (const QString& line : printed)
+        QVERIFY2(out.contains(line.toLatin1()), out.constData());
+}
+
+namespace {
+int signalsSeen = 0;
+} // namespace
+
+// The handler may interrupt code that is about to read errno; it must leave
+// errno as it found it, also when its wake-up pipe is full.
+void StartupTest::signalHandlerKeepsErrno()
+{
+    closeOnTerminationSignals([] { ++signalsSeen; });
+    for (int i = 0; i < 20000; ++i) {
+        errno = ENOTTY;
+        ::raise(SIGHUP);
+        if (errno != ENOTTY)
+            QFAIL(qPrintable(QStringLiteral("errno changed by signal %1").arg(i + 1)));
+    }
+    QTRY_VERIFY(signalsSeen > 0);
 }
 
 void StartupTest::settingsFileRememberedIfPresent()
@@ -191,6 +283,47 @@ void StartupTest::settingsFileRememberedIfPresent()
     CreateForms();
     QCOMPARE(slot(G.SettingsFilePath), QFile::encodeName(cfg.fileName()));
     QVERIFY(G.HelpFilePath.empty());
+}
+
+void StartupTest::statusMemoLines_data()
+{
+    QTest::addColumn<QStringList>("texts"); // "trace:LINE" from the serial layer, "status:TEXT"
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char* name, const QStringList& texts, const QString& shown) {
+        QTest::newRow(name) << texts << shown;
+    };
+    row("trace lines one below the other", {"trace:COM1 open", "trace:COM1 closed"},
+        "COM1 open\nCOM1 closed");
+    row("a status text after a trace line starts its own line",
+        {"trace:pseudo-terminal: it carries 8 bits", "status:Sending...\r"},
+        "pseudo-terminal: it carries 8 bits\nSending...\n");
+    row("a trace line after a status text ended by CR", {"status:Sending...\r", "trace:COM1 closed"},
+        "Sending...\nCOM1 closed");
+    row("a status text that begins with CR adds no blank line",
+        {"status:Sending...\r", "status:\rReceiving...\r", "status:\r\nEnd of Transfers\r"},
+        "Sending...\nReceiving...\nEnd of Transfers\n");
+    row("a status text that begins with CR after a trace line",
+        {"trace:COM1 open", "status:\rFile Received\r"}, "COM1 open\nFile Received\n");
+    row("a status text that ends without CR", {"status:file.txt", "status:Aborted\r"}, "file.txt\nAborted\n");
+}
+
+void StartupTest::statusMemoLines()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, shown);
+    WindowFixture f;
+    f.show();
+    Ferrow->LogScreen->clear();
+    for (const QString& t : texts) {
+        const QString text = t.mid(t.indexOf(QLatin1Char(':')) + 1);
+        if (t.startsWith(QLatin1String("trace:")))
+            Ferrow->nrLogFile1->Log(text);
+        else
+            Ferrow->AppendStatusText(text.toLatin1());
+        // A click into the memo does not put the next text in the middle.
+        Ferrow->LogScreen->moveCursor(QTextCursor::Start);
+    }
+    QCOMPARE(Ferrow->LogScreen->toPlainText(), shown);
 }
 
 QTEST_MAIN(StartupTest)

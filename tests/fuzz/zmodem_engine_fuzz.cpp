@@ -1,7 +1,8 @@
 // libFuzzer target: arbitrary bytes into an idle engine, a receiver and a sender's back channel.
 //
 // The first input byte picks the role and how the rest is cut into chunks; the engine must never
-// crash, overrun, or leave a temporary file or a wrong "received" report behind.
+// crash, overrun, or leave a temporary file or a wrong "received" report behind, and what it queues
+// for the line or holds back from the terminal stays bounded however the bytes repeat.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,10 @@ struct CheckingListener : Listener {
             std::abort(); // reported but not there
     }
 };
+
+// Queued output is one subpacket and a few answers at most; held text a few KiB.
+constexpr std::size_t kMaxQueued = 64 * 1024;
+constexpr std::size_t kMaxHeld = 8 * 1024;
 
 bool temporaryLeft(const MemoryFileStore& files)
 {
@@ -123,15 +128,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint64_t now = 0;
     for (std::size_t pos = 0; pos < size; pos += chunk) {
         const std::size_t count = std::min(chunk, size - pos);
-        const std::size_t before = terminal.size();
         engine.feed(data + pos, count, terminal);
-        if (terminal.size() - before > count)
-            std::abort(); // the terminal got bytes nobody sent
-        now += (control & 0x40) ? 700 : 30;
+        // A start that came to nothing gives back what it held, in order: never more than was sent.
+        if (terminal.size() > pos + count)
+            std::abort();
+        now += (control & 0x40) ? 7000 : 30;
         engine.tick(now);
-        const std::size_t room = (control & 0x80) ? 64 : 4096;
+        const auto released = engine.takeReleasedText();
+        terminal.insert(terminal.end(), released.begin(), released.end());
+        // A tight line, or one that takes nothing at all (the peer may still ask and ask).
+        const std::size_t room = (control & 0x80) ? ((control & 0x20) ? 0 : 64) : 4096;
         if (engine.pump(room) > room)
             std::abort();
+        if (engine.queuedBytes() > kMaxQueued || engine.heldBytes() > kMaxHeld)
+            std::abort(); // the peer makes us pile up bytes
         if (!engine.transferring() && temporaryLeft(files))
             std::abort();
     }

@@ -1,4 +1,4 @@
-// quillmar-zmodem against lrzsz's sz and rz over a fresh socat pseudo-terminal pair per transfer.
+// quillmar-zmodem against lrzsz's sz and rz over a fresh pseudo-terminal line per transfer.
 #include <QtTest>
 
 #include <QDir>
@@ -8,46 +8,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "pty_relay.h"
+
 namespace {
 
-constexpr int kStartMs = 15000;
 constexpr int kTransferMs = 60000;
-
-// A socat pty pair with links A and B in a folder; ready once socat says it is moving data.
-class PtyPair {
-public:
-    explicit PtyPair(const QString& folder)
-        : a_(folder + "/A")
-        , b_(folder + "/B")
-    {
-        socat_.setProcessChannelMode(QProcess::SeparateChannels);
-        socat_.setReadChannel(QProcess::StandardError); // socat reports on stderr
-        socat_.start("socat", {"-d", "-d", "pty,raw,echo=0,link=" + a_, "pty,raw,echo=0,link=" + b_});
-    }
-    ~PtyPair()
-    {
-        socat_.kill();
-        socat_.waitForFinished(kStartMs);
-    }
-    // Waits for socat's own report that both ends are open, bounded.
-    bool ready()
-    {
-        QDeadlineTimer deadline(kStartMs);
-        QByteArray said;
-        while (!said.contains("starting data transfer loop")) {
-            if (deadline.hasExpired() || !socat_.waitForReadyRead(int(deadline.remainingTime())))
-                return false;
-            said += socat_.readAllStandardError();
-        }
-        return QFile::exists(a_) && QFile::exists(b_);
-    }
-    const QString& a() const { return a_; }
-    const QString& b() const { return b_; }
-
-private:
-    QString a_, b_;
-    QProcess socat_;
-};
 
 // Runs `command` in `folder` with stdin and stdout on the pty link, as one would type `cmd <B >B`.
 void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command)
@@ -105,7 +70,7 @@ private slots:
 
 void ZmodemLrzszInteropTest::initTestCase()
 {
-    for (const char* program : {"sz", "rz", "socat"})
+    for (const char* program : {"sz", "rz"})
         if (QStandardPaths::findExecutable(program).isEmpty())
             QSKIP(qPrintable(QString(program) + " is not installed"));
     QVERIFY2(QFile::exists(tool()), qPrintable(tool() + " is missing"));
@@ -118,26 +83,27 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz_data()
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<QStringList>("storedAs");
     QTest::addColumn<QStringList>("alreadyThere");
+    QTest::addColumn<QString>("refused"); // what our sender reports rz refused; it then exits 1
 
     const QList<int> sizes{0, 1, 1023, 1024, 1025, 3 << 20};
     const QStringList names{"empty", "one", "k-1", "k", "k+1", "three-mib"};
     for (bool ours : {false, true}) {
         const QByteArray way = ours ? "ours to rz: " : "sz to ours: ";
         QTest::newRow(way + "sizes 0 to 3 MiB in one session")
-            << ours << names << sizes << names << QStringList{};
+            << ours << names << sizes << names << QStringList{} << QString();
         QTest::newRow(way + "name with spaces") << ours << QStringList{"net log 3.txt"} << QList<int>{5000}
-                                                << QStringList{"net log 3.txt"} << QStringList{};
+                                                << QStringList{"net log 3.txt"} << QStringList{} << QString();
     }
     // sz announces the path as given; our receiver keeps only the plain name.
     QTest::newRow("sz to ours: hostile name") << false << QStringList{"../escape.txt"} << QList<int>{777}
-                                              << QStringList{"escape.txt"} << QStringList{};
+                                              << QStringList{"escape.txt"} << QStringList{} << QString();
     QTest::newRow("sz to ours: existing name gets a new one")
         << false << QStringList{"report.txt"} << QList<int>{4000} << QStringList{"report.txt.1"}
-        << QStringList{"report.txt"};
-    // rz refuses to replace a file: our sender takes the ZSKIP and carries on.
-    QTest::newRow("ours to rz: existing name is skipped")
+        << QStringList{"report.txt"} << QString();
+    // rz refuses to replace a file: our sender takes the ZSKIP, carries on, and says it was refused.
+    QTest::newRow("ours to rz: existing name is refused")
         << true << QStringList{"report.txt", "next.txt"} << QList<int>{4000, 300}
-        << QStringList{"", "next.txt"} << QStringList{"report.txt"};
+        << QStringList{"", "next.txt"} << QStringList{"report.txt"} << "the far end refused report.txt";
 }
 
 void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
@@ -147,6 +113,7 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
     QFETCH(QList<int>, sizes);
     QFETCH(QStringList, storedAs);
     QFETCH(QStringList, alreadyThere);
+    QFETCH(QString, refused);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -162,21 +129,25 @@ void ZmodemLrzszInteropTest::transfersAgainstLrzsz()
     for (const auto& name : alreadyThere)
         QVERIFY(writeFile(inDir + "/" + name, oldContent));
 
-    PtyPair pair(folder.path());
-    QVERIFY2(pair.ready(), "socat did not open the pty pair");
+    PtyRelay line;
+    const QString a = QString::fromStdString(line.path(PtyRelay::A)),
+                  b = QString::fromStdString(line.path(PtyRelay::B));
+    QVERIFY2(!a.isEmpty(), "no pseudo-terminals");
     QProcess receiver, sender;
     if (oursSends) {
-        startOnLink(receiver, inDir, pair.b(), {"rz", "-vv"});
-        startOnLink(sender, outDir, pair.a(), QStringList{tool(), "send"} + names);
+        startOnLink(receiver, inDir, b, {"rz", "-vv"});
+        startOnLink(sender, outDir, a, QStringList{tool(), "send"} + names);
     } else {
-        startOnLink(receiver, inDir, pair.b(), {tool(), "receive", "."});
-        startOnLink(sender, outDir, pair.a(), QStringList{"sz", "-vv"} + names);
+        startOnLink(receiver, inDir, b, {tool(), "receive", "."});
+        startOnLink(sender, outDir, a, QStringList{"sz", "-vv"} + names);
     }
     QVERIFY2(sender.waitForFinished(kTransferMs), "sender did not finish");
     QVERIFY2(receiver.waitForFinished(kTransferMs), "receiver did not finish");
     const QByteArray log =
         "sender: " + sender.readAllStandardError() + "\nreceiver: " + receiver.readAllStandardError();
-    QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == 0, log.constData());
+    QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == (refused.isEmpty() ? 0 : 1),
+             log.constData());
+    QVERIFY2(log.contains(refused.toUtf8()), log.constData());
     QVERIFY2(receiver.exitStatus() == QProcess::NormalExit && receiver.exitCode() == 0, log.constData());
 
     for (const auto& sent : files) {

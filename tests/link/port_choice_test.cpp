@@ -4,6 +4,7 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
+#include "link/comm_config_dialog.h"
 #include "link/nr_comm.h"
 #include "link/nr_semaphore.h"
 #include "link/port_names.h"
@@ -11,6 +12,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
@@ -52,6 +54,8 @@ private slots:
     void failedProbeFallsBackToNone();
     void commsInterfaceSetup_data();
     void commsInterfaceSetup();
+    void lineSettingsDialogBaudRate_data();
+    void lineSettingsDialogBaudRate();
     void portResolution_data();
     void portResolution();
 };
@@ -167,6 +171,28 @@ void PortChoiceTest::commsInterfaceSetup()
     // The open port takes the new line settings at once; it is not reopened.
     QCOMPARE(f.device()->settings, confirm ? chosen : SerialLineSettings{});
     QCOMPARE(f.device()->opens.size(), 1);
+}
+
+void PortChoiceTest::lineSettingsDialogBaudRate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<quint32>("taken");
+    QTest::newRow("a rate from the list") << "1200" << 1200u;
+    QTest::newRow("a rate of its own") << "14400" << 14400u;
+    QTest::newRow("half typed: the old rate stays") << "5" << 9600u;
+    QTest::newRow("emptied: the old rate stays") << "" << 9600u;
+    QTest::newRow("above the range: the old rate stays") << "4000001" << 9600u;
+}
+
+void PortChoiceTest::lineSettingsDialogBaudRate()
+{
+    QFETCH(QString, typed);
+    QFETCH(quint32, taken);
+    TCommConfigDialog dialog(SerialLineSettings{});
+    auto* baud = dialog.findChild<QComboBox*>(QStringLiteral("baudRate"));
+    QVERIFY(baud);
+    baud->setEditText(typed);
+    QCOMPARE(dialog.settings().baudRate, taken);
 }
 
 void PortChoiceTest::portResolution_data()

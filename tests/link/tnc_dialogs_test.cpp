@@ -71,6 +71,7 @@ LinesWindow linesWindow(bool termination)
 
 // Runs one step: "init N" / "term N" (menu item of TNC N, 1-based; 9 is None),
 // "applying" (settings are being applied), "select N" (TNC Sel. row N picked),
+// "look" (the TNC Sel. list opened and closed without a choice),
 // "edit init" / "edit term" (line 1 becomes EDITED), "close init" / "close term"
 // / "close main".
 void step(const QString& s)
@@ -83,6 +84,10 @@ void step(const QString& s)
     } else if (w[0] == "select") {
         Ferrow->TNCSelect->setCurrentIndex(w[1].toInt());
         Ferrow->TNCSelectCloseUp();
+    } else if (w[0] == "look") {
+        Ferrow->TNCSelect->showPopup();
+        Ferrow->TNCSelect->hidePopup();
+        QCoreApplication::processEvents(); // the close-up runs once Qt is done with the list
     } else if (w[0] == "edit") {
         const LinesWindow win = linesWindow(w[1] == "term");
         win.edit->setText(QStringLiteral("EDITED"));
@@ -163,6 +168,12 @@ void TncDialogsTest::menusAndWindows_data()
         << "";
     QTest::newRow("a TNC Sel. choice while editing stays chosen")
         << QStringList{"init 3", "select 5", "close init"} << 5 << 2 << 5 << ""
+        << "";
+    QTest::newRow("a look at TNC Sel. while editing changes nothing")
+        << QStringList{"init 3", "look", "close init"} << 0 << 2 << 0 << ""
+        << "";
+    QTest::newRow("a look at TNC Sel. while editing, then the main window closed: TNC1's lines")
+        << QStringList{"term 3", "look", "close main"} << 0 << 2 << 0 << ""
         << "";
     QTest::newRow("main window closed while editing: edit kept, TNC1 back")
         << QStringList{"term 3", "edit term", "close main"} << 0 << 2 << 0 << ""

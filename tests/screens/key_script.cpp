@@ -43,6 +43,9 @@ std::pair<Qt::Key, QString> keyOf(const QString& token)
 void typeKeys(QWidget* target, const QString& keys)
 {
     for (QString token : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const bool releaseOnly = token.size() > 1 && token.startsWith(QLatin1Char('~'));
+        if (releaseOnly)
+            token.remove(0, 1);
         Qt::KeyboardModifiers modifiers;
         while (token.size() > 1 && QStringLiteral("^+@").contains(token.at(0))) {
             const QChar m = token.at(0);
@@ -54,6 +57,6 @@ void typeKeys(QWidget* target, const QString& keys)
         auto [key, text] = keyOf(token);
         if (modifiers & Qt::ControlModifier && key >= Qt::Key_A && key <= Qt::Key_Z)
             text = QChar(key - Qt::Key_A + 1); // as a real keyboard reports Ctrl+letter
-        QTest::sendKeyEvent(QTest::Click, target, key, text, modifiers);
+        QTest::sendKeyEvent(releaseOnly ? QTest::Release : QTest::Click, target, key, text, modifiers);
     }
 }

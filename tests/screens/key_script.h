@@ -6,6 +6,7 @@
 // name in angle brackets (<Enter> <BS> <Tab> <Esc> <Space> <F1> <F2> <F3>
 // <Left> <Right> <Home> <End> <Del> <Ins> <Ctrl> <Backtab>), optionally preceded by
 // modifiers: ^ Ctrl, + Shift, @ Alt ("^C" is Ctrl+C, "+<Ins>" Shift+Insert).
+// A leading ~ sends the release alone ("~<Enter>": a key pressed elsewhere).
 
 #include <QString>
 

@@ -21,7 +21,10 @@ constexpr int Immediate = 1;
 constexpr int Buffered = 2;
 
 // Runs one step on the receive screen ("kt:" keys go to the transmit screen):
-// "k:<keys>" typed, "r:<bytes>" received from the TNC (Latin-1), "m:<text>"
+// "k:<keys>" typed, "r:<bytes>" received from the TNC (Latin-1) and shown at
+// the next frame, "rq:<bytes>" received and still waiting for its frame,
+// "frame" the next frame, "flush" flushPendingReceive(), "selectall" Edit >
+// Select All on the receive screen, "m:<text>"
 // composed by the input method, "at:<marked text>" set, "click:<n>" a mouse
 // click at position n, "=:<text>" the text it must hold now; "s:", "e:",
 // "log:", "usage:" set the screen mode, edit mode, log state, terminal usage.
@@ -32,8 +35,18 @@ void step(WindowFixture& f, const QString& s)
     const QString arg = s.section(QLatin1Char(':'), 1);
     if (name == "k" || name == "kt") {
         typeKeys(name == "k" ? screen : Ferrow->TransmitScreen, arg);
-    } else if (name == "r") {
+    } else if (name == "r" || name == "rq") {
         f.device()->inject(arg.toLatin1());
+        if (name == "r")
+            QTRY_VERIFY(!screen->hasPendingReceive());
+    } else if (name == "frame") {
+        QVERIFY(screen->hasPendingReceive());
+        QTRY_VERIFY(!screen->hasPendingReceive());
+    } else if (name == "flush") {
+        Ferrow->flushPendingReceive();
+    } else if (name == "selectall") {
+        G.ActiveScreen = 0;
+        Ferrow->SelectAll1Click();
     } else if (name == "m") {
         QInputMethodEvent composed;
         composed.setCommitString(arg);
@@ -146,6 +159,19 @@ void ReceiveKeyboardTest::steps_data()
         {"k:A B", "r:xy\r\n", "k:C <Enter>"}, {"SendString ABC<13>"}, "ABxy\nC\n|");
     row("after an arrow key or F3, received bytes are still received", Immediate,
         {"k:<Left>", QString::fromLatin1("r:A\xc8"), "k:<F3>", "r:\r"}, {}, "A \n|");
+    // Received text goes in once per frame, whole and in order, and before
+    // anything acts on the screen.
+    row("text waits for its frame, then goes in complete and in order", Immediate,
+        {"rq:one ", "rq:two\r", "rq:\nthree\b\bee", "=:", "frame"}, {}, "one two\nthree|");
+    row("waiting text goes in before a typed key", Immediate, {"rq:ab", "k:C"}, {"SendChar 67"}, "abC|");
+    row("waiting text goes in before a click", Buffered, {"log:2", "rq:first\r\nsecond", "click:0"}, {},
+        "|first\nsecond");
+    row("waiting text goes in before a composed character", Immediate, {"rq:x", "m:a"}, {"SendChar 97"},
+        "xa|");
+    row("waiting text goes in before Edit > Select All", Buffered, {"rq:ab\r\ncd", "selectall", "=:ab\ncd"},
+        {}, "{ab\ncd|");
+    row("flushPendingReceive puts waiting text in at once", Buffered, {"rq:73\r", "flush", "=:73\n"}, {},
+        "73\n|");
     row("a composed character is typed, a composed 8-bit one shown", Immediate,
         {"r:x", "m:a", QStringLiteral("m:é")}, {"SendChar 97"}, QStringLiteral("xaé|"));
 }

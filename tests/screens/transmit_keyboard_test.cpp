@@ -73,6 +73,8 @@ void TransmitKeyboardTest::keyMap_data()
     row("immediate: F2 sends SUB, F3 and arrows nothing", Imm, "abc|", "<F2> <F3> <Left>", {"SendChar 26"},
         "abc|*");
     row("immediate: Alt+letter and Delete stay local", Imm, "a|bc", "@A <Del>", {}, "a|c");
+    row("immediate: an Enter that closed a dialog releases here: no prompt", Imm, "|", "A ~<Enter>",
+        {"SendChar 65"}, "A|");
     row("immediate: Ctrl+Alt+C, Ctrl+5, Shift+Tab, a character with no 8-bit form", Imm, "|",
         QStringLiteral("^@C ^5 +<Backtab> €"), {"SendChar 3", "SendChar 9"}, "*\t|");
 

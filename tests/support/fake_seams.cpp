@@ -1,5 +1,7 @@
 #include "fake_seams.h"
 
+#include <QPrinter>
+
 void ScriptedQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
 {
     boxes << caption + QLatin1Char('|') + text;
@@ -21,12 +23,14 @@ bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QBy
 std::optional<QString> ScriptedQuery::openFile(const FileDialogOptions& options)
 {
     queries << QStringLiteral("open|") + options.caption;
+    fileDialogs << options;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
 std::optional<QString> ScriptedQuery::saveFile(const FileDialogOptions& options)
 {
     queries << QStringLiteral("save|") + options.caption;
+    fileDialogs << options;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
@@ -56,5 +60,16 @@ bool ScriptedQuery::chooseFont(FontChoice& choice, const std::function<void(cons
     if (!script.answer)
         return false;
     choice = *script.answer;
+    return true;
+}
+
+bool ScriptedQuery::printDialog(QPrinter& printer)
+{
+    queries << QStringLiteral("print|") + printer.docName();
+    const std::optional<QString> answer = printAnswers.isEmpty() ? std::nullopt : printAnswers.takeFirst();
+    if (!answer)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*answer);
     return true;
 }

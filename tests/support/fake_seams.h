@@ -50,6 +50,8 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
+    // Confirms by printing into the scripted PDF file; no answer left cancels.
+    bool printDialog(QPrinter& printer) override;
 
     QStringList boxes;   // "caption|text"
     QStringList queries; // "caption|prompt|initial text"
@@ -61,7 +63,9 @@ public:
     QList<std::optional<SerialLineSettings>> lineAnswers;
     // With no scripted answer left, the font dialog is cancelled.
     QList<FontAnswer> fontAnswers;
-    QList<FontChoice> fontsOffered; // what each font dialog opened with
+    QList<FontChoice> fontsOffered;             // what each font dialog opened with
+    QList<std::optional<QString>> printAnswers; // PDF file to print into
+    QList<FileDialogOptions> fileDialogs;       // every file dialog, as asked
 };
 
 class FakeSound final : public Sound {

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <stdexcept>
+
 FakeTransport::FakeTransport(Transcript* transcript)
     : transcript_(transcript)
 {
@@ -41,12 +43,16 @@ void FakeTransport::close()
 {
     if (!open_)
         return;
+    if (closeThrows)
+        throw std::runtime_error("fake close failure");
     open_ = false;
     ++closes;
 }
 
 bool FakeTransport::write(const QByteArray& bytes, bool singleChar, QString* reason)
 {
+    if (writeThrows)
+        throw std::runtime_error("fake write failure");
     if (!open_) {
         *reason = QStringLiteral("not open");
         return false;

@@ -38,6 +38,8 @@ public:
     std::function<void(const QByteArray&)> peer;
 
     // Test controls.
+    bool writeThrows = false;                         // a driver that fails in the middle of a send
+    bool closeThrows = false;                         // ... or of closing (clear it before the fake goes)
     QMap<QString, ProbeResult::Outcome> probeOutcome; // default Ok
     QSet<QString> refuseOpen;                         // open fails for these
     ModemLines lines;

@@ -82,6 +82,37 @@ void chooseFile(WindowFixture& f, const QString& path)
     Ferrow->ZFileOpenBtn->click();
 }
 
+// What a sender's start looks like on the line; another station's, heard while monitoring, is the same.
+const QByteArray StartHeader("rz\r**\x18"
+                             "B00000000000000\r\x8a\x11");
+
+// Lets `ms` of silence pass on both stations' clocks, ticking both every half second.
+void skipTime(SkippingClock& clock, RemoteStation* remote, int ms)
+{
+    for (int passed = 0; passed < ms; passed += 500) {
+        clock.skipped += 500;
+        Ferrow->nrZModem1->Tick();
+        if (remote)
+            remote->tick();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Holds the line silent for `ms` once the transfer is a third of the way, then lets it go on.
+void silenceMidFile(SkippingClock& clock, RemoteStation& remote, int ms)
+{
+    if (ms == 0)
+        return;
+    bool silent = false;
+    whenProgressReaches(33, [&] {
+        remote.setSilent(true);
+        silent = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(silent, WaitMs);
+    skipTime(clock, &remote, ms);
+    remote.setSilent(false);
+}
+
 } // namespace
 
 class ZModemControlsTest : public QObject {
@@ -89,10 +120,13 @@ class ZModemControlsTest : public QObject {
 private slots:
     void zSendRefusals_data();
     void zSendRefusals();
+    void strayStartHeard_data();
+    void strayStartHeard();
     void textQueries_data();
     void textQueries();
     void sendToRemote_data();
     void sendToRemote();
+    void receiveFromRemote_data();
     void receiveFromRemote();
     void interruptedTransfer_data();
     void interruptedTransfer();
@@ -106,20 +140,24 @@ void ZModemControlsTest::zSendRefusals_data()
     QTest::addColumn<QList<std::optional<QString>>>("fileChoices");
     QTest::addColumn<QStringList>("transcript");
     QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("sessionRunning"); // a start was heard on the line just before
 
     const QString rcv = QStringLiteral("ZModem Error|ZModem Rcv Active must be checked");
     const QString noFile = QStringLiteral("ZModem Error| A file must be specified");
     const QStringList connect{"SendString C W1AW", "SendChar 13", "pause 750"};
     QTest::newRow("Enable unchecked: only that box, not even the connect command")
         << false << true << QList<std::optional<QString>>{QStringLiteral("/etc/hostname")} << QStringList{}
-        << QStringList{rcv};
+        << QStringList{rcv} << false;
     QTest::newRow("no file chosen") << true << false << QList<std::optional<QString>>{} << QStringList{}
-                                    << QStringList{noFile};
+                                    << QStringList{noFile} << false;
     QTest::newRow("connected mode without a file: connect command first, then the box")
-        << true << true << QList<std::optional<QString>>{} << connect << QStringList{noFile};
+        << true << true << QList<std::optional<QString>>{} << connect << QStringList{noFile} << false;
     QTest::newRow("Z-File cancelled after a choice")
         << true << false << QList<std::optional<QString>>{QStringLiteral("/etc/hostname"), std::nullopt}
-        << QStringList{} << QStringList{noFile};
+        << QStringList{} << QStringList{noFile} << false;
+    QTest::newRow("a session runs: refused before the connect command, no disconnect after")
+        << true << true << QList<std::optional<QString>>{QStringLiteral("/etc/hostname")} << QStringList{}
+        << QStringList{} << true;
 }
 
 void ZModemControlsTest::zSendRefusals()
@@ -129,6 +167,7 @@ void ZModemControlsTest::zSendRefusals()
     QFETCH(QList<std::optional<QString>>, fileChoices);
     QFETCH(QStringList, transcript);
     QFETCH(QStringList, boxes);
+    QFETCH(bool, sessionRunning);
 
     WindowFixture f;
     openLine(f);
@@ -141,14 +180,23 @@ void ZModemControlsTest::zSendRefusals()
         f.query.fileAnswers << choice;
         Ferrow->ZFileOpenBtn->click();
     }
+    if (sessionRunning) {
+        Ferrow->nrZModem1->SetClock([] { return quint64(1000); }); // no time-out meanwhile, however slow
+        f.device()->inject(StartHeader);
+    }
+    QCoreApplication::processEvents();
     f.transcript.clear();
 
     Ferrow->ZSendBtn->click();
+    QCoreApplication::processEvents(); // an abort's events would come now
 
     QCOMPARE(f.transcript.entries, transcript);
     QCOMPARE(f.query.boxes, boxes);
     QVERIFY(!statusText().contains(QStringLiteral("Sending")));
     QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    QCOMPARE(statusText().contains(QStringLiteral("Z-Send refused: a transfer is running")), sessionRunning);
+    QCOMPARE(Ferrow->nrZModem1->GetTransferring(), sessionRunning);
+    QCOMPARE(Ferrow->ZBreakBtn->isEnabled(), sessionRunning);
     // A cancelled choice keeps the old name in the field.
     if (!fileChoices.isEmpty())
         QCOMPARE(Ferrow->ZModemEdit->text(), QStringLiteral("/etc/hostname"));
@@ -203,18 +251,29 @@ void ZModemControlsTest::sendToRemote_data()
 {
     QTest::addColumn<bool>("converse");
     QTest::addColumn<int>("size");
-    QTest::newRow("converse off, empty file") << false << 0;
-    QTest::newRow("converse off, 100 KiB") << false << 100 * 1024;
-    QTest::newRow("converse on wraps the send") << true << 3000;
+    QTest::addColumn<int>("silenceMs"); // the line falls silent a third of the way in
+    QTest::addColumn<bool>("refused");  // the remote station turns the file down
+
+    QTest::newRow("converse off, empty file") << false << 0 << 0 << false;
+    QTest::newRow("converse off, 100 KiB") << false << 100 * 1024 << 0 << false;
+    QTest::newRow("converse on wraps the send") << true << 3000 << 0 << false;
+    QTest::newRow("90 s of silence mid-file, the window's time-outs")
+        << false << 100 * 1024 << 90000 << false;
+    QTest::newRow("refused by the far end: an abort, disconnect included") << true << 3000 << 0 << true;
 }
 
 void ZModemControlsTest::sendToRemote()
 {
     QFETCH(bool, converse);
     QFETCH(int, size);
+    QFETCH(int, silenceMs);
+    QFETCH(bool, refused);
     WindowFixture f;
     openLine(f);
-    RemoteStation remote(f.device());
+    SkippingClock clock;
+    Ferrow->nrZModem1->SetClock([&] { return clock.now(); });
+    RemoteStation remote(f.device(), &clock);
+    remote.refuseFiles = refused;
     G.ZModemConnectCommand.store("C W1AW");
     if (converse)
         Ferrow->ConverseOn->trigger();
@@ -225,12 +284,18 @@ void ZModemControlsTest::sendToRemote()
     Ferrow->ZSendBtn->click();
     QVERIFY(!Ferrow->ZSendBtn->isEnabled());
     QVERIFY(Ferrow->ZBreakBtn->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), WaitMs);
+    silenceMidFile(clock, remote, silenceMs);
+    const QString expected = refused
+        ? QStringLiteral("Sending...\nnet report.txt\nZModem: the far end refused net report.txt")
+        : QStringLiteral("Sending...\nnet report.txt\nFile Sent\nEnd of Transfers\n");
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(), expected, WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->ZBreakBtn->isEnabled(), WaitMs);
 
-    QCOMPARE(statusText(), QStringLiteral("Sending...\nnet report.txt\nFile Sent\n\nEnd of Transfers\n"));
     const auto* got = remote.files.file("/remote/net report.txt");
-    QVERIFY(got);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(got->data()), qsizetype(got->size())), content);
+    QCOMPARE(got != nullptr, !refused);
+    if (got)
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(got->data()), qsizetype(got->size())), content);
+    QVERIFY(remote.aborts.empty());
     const QStringList connected{"SendString C W1AW", "SendChar 13", "pause 750", "SendString <3>",
                                 "SendString DISCONNECT<13>"};
     QCOMPARE(f.transcript.entries, converse ? connected : QStringList{});
@@ -238,15 +303,26 @@ void ZModemControlsTest::sendToRemote()
     QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
     QCOMPARE(Ferrow->ZProgressBar->value(), 0);
     // Every status line went through the clipboard; the last one is there.
-    QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("End of Transfers")));
+    QVERIFY(QGuiApplication::clipboard()->text().contains(refused ? QStringLiteral("net report.txt")
+                                                                  : QStringLiteral("End of Transfers")));
     QCOMPARE(G.ActiveScreen, 1);
+}
+
+void ZModemControlsTest::receiveFromRemote_data()
+{
+    QTest::addColumn<int>("silenceMs"); // the line falls silent a third of the way in
+    QTest::newRow("clean line") << 0;
+    QTest::newRow("90 s of silence mid-file, the window's time-outs") << 90000;
 }
 
 void ZModemControlsTest::receiveFromRemote()
 {
+    QFETCH(int, silenceMs);
     WindowFixture f;
     openLine(f);
-    RemoteStation remote(f.device());
+    SkippingClock clock;
+    Ferrow->nrZModem1->SetClock([&] { return clock.now(); });
+    RemoteStation remote(f.device(), &clock);
     const QString inbox = f.home() + QStringLiteral("inbox");
     QDir().mkpath(inbox);
     writeFile(inbox, QStringLiteral("traffic.txt"), "already here"); // never overwritten
@@ -264,8 +340,10 @@ void ZModemControlsTest::receiveFromRemote()
         breakWhileReceiving = Ferrow->ZBreakBtn->isEnabled();
     });
     QVERIFY(remote.send("/remote/traffic.txt"));
+    silenceMidFile(clock, remote, silenceMs);
 
     QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), WaitMs);
+    QVERIFY(remote.aborts.empty());
 
     const QString text = statusText();
     const qsizetype receiving = text.indexOf(QStringLiteral("\nReceiving...\ntraffic.txt\n"));
@@ -285,6 +363,52 @@ void ZModemControlsTest::receiveFromRemote()
     QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("B0100")));
     QVERIFY(Ferrow->ZSendBtn->isEnabled());
     QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+}
+
+void ZModemControlsTest::strayStartHeard_data()
+{
+    QTest::addColumn<bool>("operatorBreaks"); // or the session is left to end by itself
+    QTest::newRow("nothing follows for 30 s: ends by itself, no disconnect") << false;
+    QTest::newRow("Break from its first byte") << true;
+}
+
+// Another station's transfer start, heard while monitoring in connected mode, and a line of text after it.
+void ZModemControlsTest::strayStartHeard()
+{
+    QFETCH(bool, operatorBreaks);
+    WindowFixture f;
+    openLine(f);
+    SkippingClock clock;
+    Ferrow->nrZModem1->SetClock([&] { return clock.now(); });
+    Ferrow->ConverseOn->trigger();
+    Ferrow->ReceiveScreen->clear();
+    f.transcript.clear();
+
+    f.device()->inject(StartHeader + "de N0CALL: QSL? K\r");
+    QCoreApplication::processEvents();
+    QVERIFY(Ferrow->ZBreakBtn->isEnabled());
+    QVERIFY(Ferrow->ZSendBtn->isEnabled()); // no file announced yet
+    QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("QSL?")));
+    if (operatorBreaks)
+        Ferrow->ZBreakBtn->click();
+    else
+        skipTime(clock, nullptr, 30000);
+    QCoreApplication::processEvents();
+
+    QVERIFY(!Ferrow->nrZModem1->GetTransferring());
+    QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+    QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    // The held text reaches the screen after the start, in order, either way.
+    Ferrow->flushPendingReceive();
+    const QString screen = Ferrow->ReceiveScreen->toPlainText();
+    const qsizetype start = screen.indexOf(QStringLiteral("B00000000000000"));
+    QVERIFY2(start >= 0 && start < screen.indexOf(QStringLiteral("de N0CALL: QSL? K")), qPrintable(screen));
+    // Left to itself it says why in the status memo and tells the line nothing: no abort sequence, no
+    // "DISCONNECT" (no OnAbort). The operator's Break is an abort like any other.
+    QCOMPARE(statusText().contains(QStringLiteral("no transfer followed")), !operatorBreaks);
+    const QString sent = f.transcript.entries.join('\n');
+    QCOMPARE(sent.contains(QStringLiteral("<24><24><24><24><24><24><24><24>")), operatorBreaks);
+    QCOMPARE(sent.contains(QStringLiteral("DISCONNECT")), operatorBreaks);
 }
 
 void ZModemControlsTest::narrowLineRefusedAtOnce()

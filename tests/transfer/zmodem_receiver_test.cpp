@@ -2,6 +2,10 @@
 // names, directories and lengths it must not trust.
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include "disk_file_store.h"
+#include "frame_writer.h"
 #include "zmodem_test_link.h"
 
 using namespace zmodemtest;
@@ -12,15 +16,19 @@ using namespace zmodemtest;
 namespace {
 
 const QByteArray kStart = kStartText + "\r\x8a\x11"; // a sender's whole start, with the header's line end
-enum Repeat { Once, RepeatedOffer, DamagedRepeat };  // how often, and how well, the sender offers the file
+// How often, and how well, the sender offers the file; or how a sender that restarted begins again
+// after its first 1000 bytes: once a frame had ended, or in the middle of a subpacket.
+enum Repeat { Once, RepeatedOffer, DamagedRepeat, RestartAfterFrame, RestartMidSubpacket };
 
 // What a scripted sender offers and what the receiver finds; the sender always sends 3000 bytes.
 struct Offer {
     QByteArray name = "x.txt";
-    int announced = 3000;
+    qint64 announced = 3000; // -1: no length
     Repeat repeat = Once;
     QString directory = "/in";
     QStringList existing;
+    qint64 freeSpace = -1;                                     // in the directory; -1 unknown
+    std::uint64_t unannouncedLimit = std::uint64_t(256) << 20; // the most taken without a length
 };
 
 void feed(Station& station, const Bytes& bytes)
@@ -28,9 +36,26 @@ void feed(Station& station, const Bytes& bytes)
     station.engine.feed(bytes.data(), bytes.size(), station.terminal);
 }
 
+// Where a scripted sender's first binary header (its ZFILE) begins.
+Bytes::const_iterator firstBinaryHeader(const Bytes& wire)
+{
+    const Bytes binary{'*', 0x18, 'C'};
+    return std::search(wire.begin(), wire.end(), binary.begin(), binary.end());
+}
+
+// Counts hex headers of one type (below 16) in what a station wrote.
+int hexHeaders(const Bytes& out, FrameType type)
+{
+    const QByteArray header = QByteArray("**\x18"
+                                         "B0") +
+        "0123456789abcdef"[int(type)];
+    return int(QByteArray(reinterpret_cast<const char*>(out.data()), qsizetype(out.size())).count(header));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Offer)
+Q_DECLARE_METATYPE(quillmar::zmodem::FrameType)
 
 // One engine, with the other side's bytes scripted.
 class ZmodemReceiverTest : public QObject {
@@ -43,6 +68,12 @@ private slots:
     void bytesAfterTheSessionAreTerminalBytes();
     void fileLandsSafelyOrAborts_data();
     void fileLandsSafelyOrAborts();
+    void strayStartEndsQuietly_data();
+    void strayStartEndsQuietly();
+    void requestFloodsStayBounded_data();
+    void requestFloodsStayBounded();
+    void receivedFileModeFollowsUmask_data();
+    void receivedFileModeFollowsUmask();
 };
 
 void ZmodemReceiverTest::terminalBytesPassUntouched_data()
@@ -126,7 +157,8 @@ void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes()
 void ZmodemReceiverTest::fileLandsSafelyOrAborts_data()
 {
     QTest::addColumn<Offer>("offer");
-    QTest::addColumn<QString>("outcome"); // the path the file lands at, or why the receiver aborts
+    // The path the file lands at; "refused: " and why it was turned down cleanly; or why the receiver aborts.
+    QTest::addColumn<QString>("outcome");
 
     QTest::newRow("spaces kept") << Offer{.name = "net log 3.txt"} << "/in/net log 3.txt";
     QTest::newRow("parent directory in the name") << Offer{.name = "../x"} << "/in/x";
@@ -154,6 +186,15 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts_data()
         << Offer{.announced = 2000} << "the sender sent more than the 2000 bytes it announced";
     QTest::newRow("offer repeated mid-file") << Offer{.repeat = RepeatedOffer} << "/in/x.txt";
     QTest::newRow("damaged repeat of the offer") << Offer{.repeat = DamagedRepeat} << "/in/x.txt";
+    QTest::newRow("sender restarts after a frame") << Offer{.repeat = RestartAfterFrame} << "/in/x.txt";
+    QTest::newRow("sender restarts mid-subpacket") << Offer{.repeat = RestartMidSubpacket} << "/in/x.txt";
+    QTest::newRow("announced length does not fit")
+        << Offer{.freeSpace = 2999} << "refused: x.txt: 3000 bytes do not fit in the 2999 bytes free in /in";
+    QTest::newRow("announced length just fits") << Offer{.freeSpace = 3000} << "/in/x.txt";
+    QTest::newRow("no length announced") << Offer{.announced = -1, .freeSpace = 10} << "/in/x.txt";
+    QTest::newRow("no length announced, past the limit")
+        << Offer{.announced = -1, .unannouncedLimit = 2999}
+        << "no length was announced and the file passed 2999 bytes";
 }
 
 void ZmodemReceiverTest::fileLandsSafelyOrAborts()
@@ -161,7 +202,12 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
     QFETCH(Offer, offer);
     QFETCH(QString, outcome);
     const bool lands = outcome.startsWith('/');
-    Station station(receiveInto(offer.directory.toStdString()));
+    const bool refused = outcome.startsWith("refused: ");
+    Config config = receiveInto(offer.directory.toStdString());
+    config.maxUnannouncedBytes = offer.unannouncedLimit;
+    Station station(config);
+    if (offer.freeSpace >= 0)
+        station.files.setFreeSpace(std::uint64_t(offer.freeSpace));
     station.files.addDirectory("/ro", false);
     station.files.setHome("/home/op");
     station.files.addDirectory("/home/op");
@@ -170,16 +216,33 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
     for (const auto& path : before)
         station.files.putFile(path.toStdString(), old);
     const std::string name = offer.name.toStdString();
-    Bytes wire = scriptedSender(name, std::uint64_t(offer.announced), data, offer.repeat == Once ? 1 : 3);
+    const std::uint64_t announced = offer.announced < 0 ? kNoLength : std::uint64_t(offer.announced);
+    const bool repeated = offer.repeat == RepeatedOffer || offer.repeat == DamagedRepeat;
+    Bytes wire = scriptedSender(name, announced, data, repeated ? 3 : 1);
     if (offer.repeat == DamagedRepeat) { // spoil the name in the second offer
         const auto first = std::search(wire.begin(), wire.end(), name.begin(), name.end());
         *std::search(first + 1, wire.end(), name.begin(), name.end()) ^= 0x01;
     }
+    if (offer.repeat == RestartAfterFrame || offer.repeat == RestartMidSubpacket) {
+        // It sent 1000 bytes of another file and died before its ZEOF, or in the middle of them; started
+        // again, it waits for our ZRINIT after its "rz" and ZRQINIT: one time-out passes, no more.
+        Bytes first = scriptedSender("earlier.txt", 1000, Bytes(data.begin(), data.begin() + 1000)), eof;
+        FrameWriter().binaryHeader(eof, Header::at(FrameType::Eof, 1000), true);
+        first.erase(std::search(first.begin(), first.end(), eof.begin(), eof.end()) -
+                        (offer.repeat == RestartMidSubpacket ? 500 : 0),
+                    first.end());
+        const auto restart = firstBinaryHeader(wire);
+        first.insert(first.end(), wire.cbegin(), restart);
+        feed(station, first);
+        station.engine.tick(2000);
+        wire.erase(wire.begin(), restart);
+    }
     feed(station, wire);
 
-    QCOMPARE(station.aborts, lands ? QStringList() : QStringList{outcome});
+    QCOMPARE(station.aborts, lands || refused ? QStringList() : QStringList{outcome});
     QCOMPARE(station.received, lands ? QStringList{outcome} : QStringList());
-    QCOMPARE(station.finishes, lands ? 1 : 0);
+    QCOMPARE(station.declined, refused ? QStringList{outcome.mid(9)} : QStringList());
+    QCOMPARE(station.finishes, lands || refused ? 1 : 0);
     // Nothing else was written: no temporary file, nothing outside the directory, the old files untouched.
     QStringList files;
     for (const auto& [path, bytes] : station.files.files()) {
@@ -190,10 +253,153 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
     expected.sort();
     QCOMPARE(files, expected);
     station.engine.pump(1000);
-    QCOMPARE(hasAbortSequence(station.out), !lands);
+    QCOMPARE(hasAbortSequence(station.out), !lands && !refused);
     // Only the start string reached the terminal; the trailing "OO" was swallowed.
-    if (lands)
+    if (lands || refused)
         QCOMPARE(station.terminal, bytesOf(kStartText));
+}
+
+void ZmodemReceiverTest::strayStartEndsQuietly_data()
+{
+    QTest::addColumn<QByteArray>("after");   // what the line brings after the start header
+    QTest::addColumn<int>("waitMs");         // how long it then stays quiet
+    QTest::addColumn<bool>("operatorBreak"); // the operator ends it right away
+    QTest::addColumn<QByteArray>("shown"); // what the terminal shows after the start header; empty: still on
+
+    const QByteArray text = "\r\x8a\x11"
+                            "de N0CALL: QSL?\r\n",
+                     cans = "abc\x18\x18\x18\x18\x18"
+                            "def";
+    QTest::newRow("text after a ZRQINIT, 30 s pass") << text << 30000 << false << text.mid(3);
+    QTest::newRow("29 s pass: still waiting") << text << 29000 << false << QByteArray();
+    QTest::newRow("past 4 KiB of text it ends at once")
+        << QByteArray(5000, 'x') << 0 << false << QByteArray(5000, 'x');
+    QTest::newRow("five CANs in the text end it quietly") << cans << 0 << false << cans;
+    QTest::newRow("a repeated ZRQINIT does not confirm it")
+        << text + kStart + "hi" << 30000 << false << text.mid(3) + kStart + "hi";
+    QTest::newRow("Break from the first byte") << QByteArray("de N0") << 0 << true << QByteArray("de N0");
+    const Bytes offer = scriptedSender("x", 10, patternBytes(10, 1));
+    QTest::newRow("a ZFILE confirms it: the transfer goes on past 30 s")
+        << QByteArray(reinterpret_cast<const char*>(&*firstBinaryHeader(offer)), 40) << 30000 << false
+        << QByteArray();
+}
+
+// A start heard on the line that no valid frame follows (another station's transfer, heard while
+// monitoring) ends by itself: nothing goes to the line, no abort is reported, and the text it held
+// reaches the terminal in order.
+void ZmodemReceiverTest::strayStartEndsQuietly()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(int, waitMs);
+    QFETCH(bool, operatorBreak);
+    QFETCH(QByteArray, shown);
+    Station station;
+    station.engine.tick(1000);
+    feed(station, bytesOf(kStartText + after));
+    station.engine.pump(1000);
+    if (operatorBreak)
+        station.engine.abort("operator");
+    station.engine.tick(1000 + std::uint64_t(waitMs));
+    const Bytes released = station.engine.takeReleasedText();
+    station.terminal.insert(station.terminal.end(), released.begin(), released.end());
+    station.engine.pump(1000);
+
+    QCOMPARE(station.engine.transferring(), shown.isEmpty());
+    QCOMPARE(station.terminal, bytesOf(kStartText + shown));
+    QCOMPARE(station.strayEnds, int(!shown.isEmpty() && !operatorBreak));
+    QCOMPARE(station.aborts, operatorBreak ? QStringList{"operator"} : QStringList());
+    // Only the operator's Break tells the line; a quiet end sends nothing but the ZRINITs it answered with.
+    QByteArray sent(reinterpret_cast<const char*>(station.out.data()), qsizetype(station.out.size()));
+    if (!shown.isEmpty())
+        QCOMPARE(sent.replace("**\x18"
+                              "B0100000023be50\r\x8a\x11",
+                              ""),
+                 operatorBreak ? QByteArray(10, '\x18') + QByteArray(10, '\b') : QByteArray());
+}
+
+void ZmodemReceiverTest::requestFloodsStayBounded_data()
+{
+    QTest::addColumn<FrameType>("answer");      // ZRINIT to repeated ZRQINITs, ZACK to ZCRCQ subpackets
+    QTest::addColumn<bool>("lineTakesAnswers"); // each answer goes out before the next request
+    QTest::addColumn<int>("answersSent");       // of that type, when the line finally takes them
+    QTest::addColumn<QStringList>("aborts");
+
+    const QStringList tooMany{"too many errors, last: request repeated before our answer went out"};
+    QTest::newRow("ZRQINIT repeated while the line takes nothing")
+        << FrameType::RInit << false << 1 << tooMany;
+    QTest::newRow("ZRQINIT repeated, each answer sent") << FrameType::RInit << true << 301 << QStringList();
+    // A windowed sender asks for a ZACK every window by design: a newer one replaces, no error.
+    QTest::newRow("ZACK asked after every byte while the line takes nothing")
+        << FrameType::Ack << false << 1 << QStringList();
+    QTest::newRow("ZACK asked after every byte, each answer sent")
+        << FrameType::Ack << true << 300 << QStringList();
+}
+
+// A request repeated while its answer still waits for the line replaces that answer instead of adding
+// one, and only that counts as an error: what is queued stays a header or two.
+void ZmodemReceiverTest::requestFloodsStayBounded()
+{
+    QFETCH(FrameType, answer);
+    QFETCH(bool, lineTakesAnswers);
+    QFETCH(int, answersSent);
+    QFETCH(QStringList, aborts);
+    Station station;
+    QVERIFY(station.engine.receive());
+    station.engine.pump(1000);
+    // The ZFILE offer and ZDATA's header, then one-byte ZCRCQ subpackets; or ZRQINIT after ZRQINIT.
+    const Bytes data = patternBytes(300, 3), wire = scriptedSender("x", data.size(), data);
+    FrameWriter writer;
+    Bytes dataHeader, request;
+    writer.binaryHeader(dataHeader, Header::at(FrameType::Data, 0), true);
+    if (answer == FrameType::Ack)
+        request.assign(firstBinaryHeader(wire),
+                       std::search(wire.cbegin(), wire.cend(), dataHeader.begin(), dataHeader.end()) +
+                           long(dataHeader.size()));
+    for (std::size_t i = 0; i < data.size() && station.engine.transferring(); ++i) {
+        if (answer == FrameType::Ack)
+            writer.subpacket(request, data.data() + i, 1, Terminator::GoAck, true);
+        else
+            writer.hexHeader(request, Header::at(FrameType::RQInit, 0));
+        feed(station, request);
+        request.clear();
+        if (lineTakesAnswers)
+            station.engine.pump(1000);
+    }
+    // Everything queued goes out now: as many answers as were kept.
+    station.engine.pump(100000);
+    QCOMPARE(station.aborts, aborts);
+    QCOMPARE(hexHeaders(station.out, answer), answersSent);
+}
+
+void ZmodemReceiverTest::receivedFileModeFollowsUmask_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<QByteArray>("announcedMode");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("umask 022") << 022 << QByteArray("100644") << 0644;
+    QTest::newRow("umask 077") << 077 << QByteArray("100644") << 0600;
+    QTest::newRow("sender's executable bits are not taken") << 002 << QByteArray("100777") << 0664;
+    QTest::newRow("sender's private mode is not taken either") << 0 << QByteArray("100600") << 0666;
+}
+
+// On disk a received file gets what any new file of the operator's gets, whatever the sender announced.
+void ZmodemReceiverTest::receivedFileModeFollowsUmask()
+{
+    QFETCH(int, umask);
+    QFETCH(QByteArray, announcedMode);
+    QFETCH(int, mode);
+    QTemporaryDir folder;
+    DiskFileStore files;
+    Station listener;
+    Engine engine(listener, files, listener, receiveInto(folder.path().toStdString()));
+    const mode_t saved = ::umask(mode_t(umask));
+    const Bytes wire = scriptedSender("m", 100, patternBytes(100, 4), 1, true, announcedMode.toStdString());
+    engine.feed(wire.data(), wire.size(), listener.terminal);
+    ::umask(saved);
+    struct stat info {};
+    QCOMPARE(listener.received, QStringList{folder.filePath("m")});
+    QCOMPARE(::stat(folder.filePath("m").toLocal8Bit().constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), mode);
 }
 
 QTEST_APPLESS_MAIN(ZmodemReceiverTest)

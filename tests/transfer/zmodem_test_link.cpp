@@ -58,13 +58,15 @@ Config receiveInto(const std::string& directory)
 }
 
 Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers,
-                     bool endWithOO)
+                     bool endWithOO, const std::string& mode)
 {
     FrameWriter writer;
     Bytes wire = {'r', 'z', '\r'};
     writer.hexHeader(wire, Header::at(FrameType::RQInit, 0));
-    std::string info =
-        name + '\0' + std::to_string(announced) + " 0 100644 0 1 " + std::to_string(announced) + '\0';
+    std::string info = name + '\0';
+    if (announced != kNoLength)
+        info += std::to_string(announced) + " 0 " + mode + " 0 1 " + std::to_string(announced);
+    info += '\0';
     for (int i = 0; i < offers; ++i) {
         writer.binaryHeader(wire, Header::flags(FrameType::File, kConvBinary), true);
         writer.subpacket(wire, reinterpret_cast<const std::uint8_t*>(info.data()), info.size(),
@@ -85,18 +87,32 @@ TestLink::TestLink(Config senderConfig, Config receiverConfig)
 {
 }
 
+bool TestLink::silent()
+{
+    if (silenceEnds_ == 0 && wireToReceiver.size() >= silence.afterBytes)
+        silenceEnds_ = now_ + silence.ms;
+    return silenceEnds_ != 0 && now_ < silenceEnds_;
+}
+
 std::size_t TestLink::carry(Station& from, Station& to, const Damage& damage, std::mt19937& random,
-                            Bytes& wire)
+                            Bytes& wire, Bytes& held)
 {
     from.out.clear();
     const std::size_t written = from.engine.pump(room);
     if (written > room || from.out.size() != written)
         ++roomOverruns;
     Bytes chunk = damaged(from.out, damage, random);
+    if (silent()) {
+        if (silence.held)
+            held.insert(held.end(), chunk.begin(), chunk.end());
+        return written;
+    }
+    chunk.insert(chunk.begin(), held.begin(), held.end());
+    held.clear();
     chunk.resize(std::min(chunk.size(), damage.cutAfter - std::min(damage.cutAfter, wire.size())));
     wire.insert(wire.end(), chunk.begin(), chunk.end());
     to.engine.feed(chunk.data(), chunk.size(), to.terminal);
-    return written;
+    return written + chunk.size();
 }
 
 bool TestLink::run(int maxSteps)
@@ -106,8 +122,9 @@ bool TestLink::run(int maxSteps)
     sender.engine.tick(now_);
     receiver.engine.tick(now_);
     for (int step = 0; step < maxSteps; ++step) {
-        const std::size_t moved = carry(sender, receiver, toReceiver, randomToReceiver_, wireToReceiver) +
-            carry(receiver, sender, toSender, randomToSender_, wireToSender);
+        const std::size_t moved =
+            carry(sender, receiver, toReceiver, randomToReceiver_, wireToReceiver, heldToReceiver_) +
+            carry(receiver, sender, toSender, randomToSender_, wireToSender, heldToSender_);
         if (moved > 0)
             continue;
         if (!sender.engine.transferring() && !receiver.engine.transferring())

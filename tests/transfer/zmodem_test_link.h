@@ -33,7 +33,9 @@ struct Station : Listener, ByteSink {
     Engine engine;
     Bytes out, terminal;
     QStringList received, sent, aborts; // as lists, which Qt Test prints on a mismatch
-    int starts = 0, finishes = 0;
+    QStringList refused, declined;      // our files the other side refused; offers we turned down
+    QStringList turnDown;               // names fileOffered() says no to
+    int starts = 0, finishes = 0, strayEnds = 0;
     std::uint64_t lastDone = 0;
     std::function<void()> onProgress; // lets a test act mid-transfer
 
@@ -44,6 +46,16 @@ struct Station : Listener, ByteSink {
     void transferStarting(Direction) override { ++starts; }
     void fileReceived(const std::string& path) override { received << QString::fromStdString(path); }
     void fileSent(const std::string& path) override { sent << QString::fromStdString(path); }
+    void fileRefused(const std::string& path) override { refused << QString::fromStdString(path); }
+    bool fileOffered(const std::string& name, std::uint64_t) override
+    {
+        return !turnDown.contains(QString::fromStdString(name));
+    }
+    void offerDeclined(const std::string& name, const std::string& reason) override
+    {
+        declined << QString::fromStdString(name + ": " + reason);
+    }
+    void strayStartEnded() override { ++strayEnds; }
     void finished() override { ++finishes; }
     void aborted(const std::string& reason) override { aborts << QString::fromStdString(reason); }
     void progress(std::uint64_t done, std::uint64_t) override
@@ -75,9 +87,19 @@ inline Bytes bytesOf(const QByteArray& text)
 Bytes patternBytes(std::size_t size, std::uint32_t seed);
 bool hasAbortSequence(const Bytes& out);
 // A sender's whole session for one file on the wire: "rz", ZRQINIT, ZFILE `offers` times (a repeat is what a
-// sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and, if asked, "OO".
+// sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and, if asked, "OO". `announced` kNoLength
+// offers the name alone; `mode` is the octal mode it announces.
+inline constexpr std::uint64_t kNoLength = UINT64_MAX;
 Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers = 1,
-                     bool endWithOO = true);
+                     bool endWithOO = true, const std::string& mode = "100644");
+
+// The link goes silent both ways once this many bytes reached the receiver, for this long (simulated
+// time); the bytes sent meanwhile are lost, or held and delivered when it ends, as a TNC would.
+struct Silence {
+    std::size_t afterBytes = SIZE_MAX;
+    std::uint64_t ms = 0;
+    bool held = false;
+};
 
 // Drives a sender and a receiver until both are idle, advancing the clock only when the wire is quiet.
 class TestLink {
@@ -86,6 +108,7 @@ public:
 
     Station sender, receiver;
     Damage toReceiver, toSender;
+    Silence silence;
     std::size_t room = 4096;            // bytes each side may write per step
     Bytes wireToReceiver, wireToSender; // everything each side was fed
     int roomOverruns = 0;               // pumps that wrote more than the room they were given
@@ -94,9 +117,13 @@ public:
     bool run(int maxSteps = 200000);
 
 private:
-    std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire);
+    std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire,
+                      Bytes& held);
+    bool silent();
     std::mt19937 randomToReceiver_, randomToSender_;
     std::uint64_t now_ = 1000;
+    std::uint64_t silenceEnds_ = 0; // 0: the silence has not begun
+    Bytes heldToReceiver_, heldToSender_;
 };
 
 } // namespace zmodemtest

@@ -9,6 +9,7 @@ using namespace zmodemtest;
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 Q_DECLARE_METATYPE(zmodemtest::Damage)
+Q_DECLARE_METATYPE(zmodemtest::Silence)
 Q_DECLARE_METATYPE(quillmar::zmodem::Config)
 
 namespace {
@@ -54,6 +55,8 @@ private slots:
     void cancelFromEitherSide();
     void silenceIsRepeatedThenGivenUp_data();
     void silenceIsRepeatedThenGivenUp();
+    void turnedDownFileEndsCleanly_data();
+    void turnedDownFileEndsCleanly();
     void unreadableFileAbortsAtOnce();
 };
 
@@ -63,18 +66,33 @@ void ZmodemTransferTest::deliversFilesIntact_data()
     QTest::addColumn<Config>("senderConfig");
     QTest::addColumn<Config>("receiverConfig");
     QTest::addColumn<int>("room");
+    QTest::addColumn<Silence>("silence");
 
     using S = std::vector<std::size_t>;
     const Config plain;
+    const Silence none;
     for (std::size_t size : {0, 1, 1023, 1024, 1025, 8192})
-        QTest::newRow(QByteArray::number(qulonglong(size)) + " bytes") << S{size} << plain << plain << 4096;
-    QTest::newRow("3 MiB, past ZCRCW checkpoints") << S{3u << 20} << plain << plain << 65536;
-    QTest::newRow("five files in one session") << S{1025, 0, 70000, 1, 1024} << plain << plain << 4096;
+        QTest::newRow(QByteArray::number(qulonglong(size)) + " bytes")
+            << S{size} << plain << plain << 4096 << none;
+    QTest::newRow("3 MiB, past ZCRCW checkpoints") << S{3u << 20} << plain << plain << 65536 << none;
+    QTest::newRow("five files in one session")
+        << S{1025, 0, 70000, 1, 1024} << plain << plain << 4096 << none;
     QTest::newRow("control characters escaped")
-        << S{70000, 1023} << Config{.escapeControl = true} << plain << 4096;
-    QTest::newRow("receiver asks for escaping") << S{70000} << plain << Config{.escapeControl = true} << 4096;
-    QTest::newRow("receiver without CRC-32") << S{70000, 5} << plain << Config{.allowCrc32 = false} << 4096;
-    QTest::newRow("tight link, 37 bytes of room") << S{5000} << plain << plain << 37;
+        << S{70000, 1023} << Config{.escapeControl = true} << plain << 4096 << none;
+    QTest::newRow("receiver asks for escaping")
+        << S{70000} << plain << Config{.escapeControl = true} << 4096 << none;
+    QTest::newRow("receiver without CRC-32")
+        << S{70000, 5} << plain << Config{.allowCrc32 = false} << 4096 << none;
+    QTest::newRow("tight link, 37 bytes of room") << S{5000} << plain << plain << 37 << none;
+    // A faded radio channel, with the window's time-outs: bytes lost, or held by the TNCs and late.
+    QTest::newRow("15 s silence mid-file, bytes lost")
+        << S{200000, 3000} << plain << plain << 4096 << Silence{100000, 15000, false};
+    QTest::newRow("90 s silence mid-file, bytes lost")
+        << S{200000, 3000} << plain << plain << 4096 << Silence{100000, 90000, false};
+    QTest::newRow("90 s silence mid-file, bytes held and delivered late")
+        << S{200000, 3000} << plain << plain << 4096 << Silence{100000, 90000, true};
+    QTest::newRow("90 s silence in lockstep, bytes held")
+        << S{20000} << plain << plain << 600 << Silence{9000, 90000, true};
 }
 
 void ZmodemTransferTest::deliversFilesIntact()
@@ -83,9 +101,11 @@ void ZmodemTransferTest::deliversFilesIntact()
     QFETCH(Config, senderConfig);
     QFETCH(Config, receiverConfig);
     QFETCH(int, room);
+    QFETCH(Silence, silence);
     receiverConfig.receiveDirectory = kInbox;
     TestLink link(senderConfig, receiverConfig);
     link.room = std::size_t(room);
+    link.silence = silence;
     QStringList namesWhileReceiving;
     link.receiver.onProgress = [&] {
         const auto name = QString::fromStdString(link.receiver.engine.currentFileName());
@@ -212,29 +232,69 @@ void ZmodemTransferTest::silenceIsRepeatedThenGivenUp_data()
     QTest::newRow("receiver, nobody sends") << true;
 }
 
+// With the window's 2000 and 3: asked again after 2 s, each wait twice the last up to 16 s, and
+// given up once three minutes passed without a frame.
 void ZmodemTransferTest::silenceIsRepeatedThenGivenUp()
 {
     QFETCH(bool, receiving);
-    Station station;
+    Station station(Config{.timeoutMs = 2000, .timeoutRetries = 3, .receiveDirectory = kInbox});
     station.files.putFile("/out/a", patternBytes(10, 1));
     station.engine.tick(0);
     QVERIFY(receiving ? station.engine.receive() : station.engine.send({"/out/a"}));
     QVERIFY(station.engine.pump(1000) > 0);
-    // One millisecond short of the 2 s time-out nothing is repeated; at it the last request goes again.
-    station.engine.tick(1999);
-    QCOMPARE(station.engine.pump(1000), std::size_t(0));
-    station.engine.tick(2000);
-    QVERIFY(station.engine.pump(1000) > 0);
-    // Three repeats in all, then the side gives up with the abort sequence.
-    station.engine.tick(4000);
-    station.engine.tick(6000);
-    QCOMPARE(station.aborts, QStringList());
-    station.engine.tick(8000);
+    QList<int> askedAt; // seconds
+    for (std::uint64_t now = 500; now <= 200000; now += 500) {
+        station.engine.tick(now);
+        if (station.engine.pump(1000) > 0)
+            askedAt << int(now / 1000);
+        if (!station.aborts.isEmpty())
+            break;
+    }
+    QList<int> expected{2, 6, 14};
+    for (int at = 30; at <= 190; at += 16)
+        expected << at;
+    QCOMPARE(askedAt, expected);
     QCOMPARE(station.aborts, QStringList{"timed out waiting for the other side"});
-    station.engine.pump(1000);
-    QVERIFY(hasAbortSequence(station.out));
+    QVERIFY(hasAbortSequence(station.out)); // the last write, at 190 s
 }
 
+void ZmodemTransferTest::turnedDownFileEndsCleanly_data()
+{
+    QTest::addColumn<QStringList>("turnDown"); // names the receiver's owner says no to
+    QTest::addColumn<qint64>("freeSpace");     // in the receive directory; -1 unknown
+    QTest::addColumn<QStringList>("refused");  // what the sender is told was refused
+
+    QTest::newRow("receiver declines the second of three")
+        << QStringList{"file1.bin"} << qint64(-1) << QStringList{"/out/file1.bin"};
+    QTest::newRow("announced lengths do not fit")
+        << QStringList{} << qint64(4000) << QStringList{"/out/file1.bin", "/out/file2.bin"};
+    QTest::newRow("exactly as much free as announced") << QStringList{} << qint64(5000) << QStringList{};
+}
+
+// A refusal is the far end's answer, not a failure of the line: the session goes on with the next
+// file and ends with ZFIN, no abort sequence, but the sender learns which file did not go.
+void ZmodemTransferTest::turnedDownFileEndsCleanly()
+{
+    QFETCH(QStringList, turnDown);
+    QFETCH(qint64, freeSpace);
+    QFETCH(QStringList, refused);
+    TestLink link;
+    link.receiver.turnDown = turnDown;
+    if (freeSpace >= 0)
+        link.receiver.files.setFreeSpace(std::uint64_t(freeSpace));
+    startSending(link, {3000, 5000, 5000});
+    QVERIFY(link.run());
+
+    QCOMPARE(link.sender.aborts + link.receiver.aborts, QStringList());
+    QCOMPARE(link.sender.finishes + link.receiver.finishes, 2);
+    QCOMPARE(link.sender.refused, refused);
+    QCOMPARE(link.receiver.declined.size(), refused.size());
+    QCOMPARE(link.receiver.received.size(), 3 - refused.size());
+    verifyReceived(link);
+    QVERIFY(!hasAbortSequence(link.wireToReceiver) && !hasAbortSequence(link.wireToSender));
+}
+
+// Nothing goes out where no session began: not for an unreadable file, an idle abort or switching off.
 void ZmodemTransferTest::unreadableFileAbortsAtOnce()
 {
     Station station;
@@ -242,9 +302,16 @@ void ZmodemTransferTest::unreadableFileAbortsAtOnce()
     station.files.makeUnreadable("/out/a");
     QVERIFY(!station.engine.send({"/out/a"}));
     QCOMPARE(station.aborts, QStringList{"cannot read /out/a"});
-    station.engine.pump(1000);
-    QVERIFY(hasAbortSequence(station.out));
+    station.engine.abort("operator");
+    station.engine.setActive(false);
+    QCOMPARE(station.engine.pump(1000), std::size_t(0));
     QVERIFY(!station.engine.transferring());
+    // A second send while one runs is refused: no event, nothing queued for it.
+    station.files.putFile("/out/b", patternBytes(100, 2));
+    QVERIFY(station.engine.send({"/out/b"}) && station.engine.pump(1000) > 0);
+    QVERIFY(!station.engine.send({"/out/b"}) && station.engine.pump(1000) == 0);
+    QCOMPARE(station.starts, 2);
+    QCOMPARE(station.aborts.size(), 1);
 }
 
 QTEST_APPLESS_MAIN(ZmodemTransferTest)

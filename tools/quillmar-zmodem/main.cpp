@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "disk_file_store.h"
 #include "engine.h"
 #include "stdio_link.h"
@@ -12,13 +13,18 @@ using namespace quillmar::zmodem;
 
 namespace {
 
+const char usageText[] = "usage: quillmar-zmodem [-v] [-e] send FILE...\n"
+                         "       quillmar-zmodem [-v] [-e] receive DIR\n"
+                         "       quillmar-zmodem --help | --version\n"
+                         "  -v  progress and trace on stderr\n"
+                         "  -e  escape all control characters (links that are not 8-bit clean)\n"
+                         "exit status 0 when every file went across; 1 when one was refused or the\n"
+                         "transfer failed\n";
+
+// A wrong command line: the usage goes with the error, to standard error.
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: quillmar-zmodem [-v] [-e] send FILE...\n"
-                 "       quillmar-zmodem [-v] [-e] receive DIR\n"
-                 "  -v  progress and trace on stderr\n"
-                 "  -e  escape all control characters (links that are not 8-bit clean)\n");
+    std::fputs(usageText, stderr);
     return 2;
 }
 
@@ -29,6 +35,14 @@ int main(int argc, char** argv)
     Config config;
     bool verbose = false;
     int arg = 1;
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillmar-zmodem %s\n", QuillmarVersion);
+        return 0;
+    }
     for (; arg < argc && argv[arg][0] == '-'; ++arg) {
         if (std::strcmp(argv[arg], "-v") == 0)
             verbose = true;

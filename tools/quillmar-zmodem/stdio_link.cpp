@@ -105,6 +105,23 @@ void ConsoleListener::fileSent(const std::string& path)
         std::fprintf(stderr, "sent %s\n", path.c_str());
 }
 
+void ConsoleListener::fileRefused(const std::string& path)
+{
+    turnedDown_ = true;
+    std::fprintf(stderr, "quillmar-zmodem: the far end refused %s\n", path.c_str());
+}
+
+void ConsoleListener::offerDeclined(const std::string& name, const std::string& reason)
+{
+    turnedDown_ = true;
+    std::fprintf(stderr, "quillmar-zmodem: refused %s: %s\n", name.c_str(), reason.c_str());
+}
+
+void ConsoleListener::notice(const std::string& line)
+{
+    std::fprintf(stderr, "quillmar-zmodem: %s\n", line.c_str());
+}
+
 void ConsoleListener::aborted(const std::string& reason)
 {
     done_ = true;

@@ -35,6 +35,9 @@ public:
     void transferStarting(Direction direction) override;
     void fileReceived(const std::string& path) override;
     void fileSent(const std::string& path) override;
+    void fileRefused(const std::string& path) override;
+    void offerDeclined(const std::string& name, const std::string& reason) override;
+    void notice(const std::string& line) override;
     void finished() override
     {
         done_ = true;
@@ -45,13 +48,15 @@ public:
     void trace(const std::string& line) override;
 
     bool done() const { return done_; }
-    bool succeeded() const { return succeeded_; }
+    // The session ended well and every file offered went across.
+    bool succeeded() const { return succeeded_ && !turnedDown_; }
     void setNow(std::uint64_t now) { now_ = now; }
 
 private:
     bool verbose_;
     bool done_ = false;
     bool succeeded_ = false;
+    bool turnedDown_ = false; // a file was refused by the other side, or declined by us
     std::uint64_t now_ = 0;
     std::uint64_t lastProgress_ = 0;
 };

@@ -1,5 +1,6 @@
 // tnc-sim: stands in for a TNC-2 on a pseudo-terminal, for Quillmar's demo and integration tests.
 
+#include "app/version.h"
 #include "device_link.h"
 #include "options.h"
 #include "pty_pair.h"
@@ -48,6 +49,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(tncsim::usageText, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("tnc-sim %s\n", QuillmarVersion);
         return 0;
     }
     try {

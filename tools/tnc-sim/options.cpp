@@ -9,6 +9,7 @@ namespace tncsim {
 
 const char* const usageText =
     "usage: tnc-sim --link PATH [--mycall CALL] [--transcript FILE] [--chatter SECONDS]\n"
+    "       tnc-sim --help | --version\n"
     "  --link PATH         symbolic link to create to the terminal end (an old link there is replaced)\n"
     "  --mycall CALL       the TNC's own callsign (default N0CALL)\n"
     "  --transcript FILE   append every byte the client sends to FILE\n"
@@ -38,6 +39,10 @@ Options parseOptions(int argc, const char* const* argv)
         const std::string_view name = argv[i];
         if (name == "--help" || name == "-h") {
             options.help = true;
+            return options;
+        }
+        if (name == "--version") {
+            options.version = true;
             return options;
         }
         if (name != "--link" && name != "--mycall" && name != "--transcript" && name != "--chatter")

@@ -12,6 +12,7 @@ struct Options {
     std::string transcript;
     int remarkSeconds = 0;
     bool help = false;
+    bool version = false;
 };
 
 // A mistake on the command line, worded for the operator.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <vector>
@@ -16,6 +17,24 @@ namespace {
     std::string systemError(const std::string& what, const std::string& path)
     {
         return what + " " + path + ": " + std::strerror(errno);
+    }
+
+    // The process's file-creation mask, read without changing it where the kernel tells it.
+    mode_t currentUmask()
+    {
+        if (FILE* status = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            unsigned mask = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, status))
+                found = std::sscanf(line, "Umask: %o", &mask) == 1;
+            std::fclose(status);
+            if (found)
+                return static_cast<mode_t>(mask);
+        }
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        return mask;
     }
 
     // Owns a descriptor opened for reading.
@@ -144,8 +163,17 @@ std::unique_ptr<TargetFile> DiskFileStore::createTemporary(const std::string& di
         error = systemError("cannot write in", directory);
         return nullptr;
     }
-    ::fchmod(fd, 0644);
+    // mkstemps made it 0600; a received file gets what any new file of the operator's gets.
+    ::fchmod(fd, 0666 & ~currentUmask());
     return std::make_unique<DiskTargetFile>(fd, pattern);
+}
+
+std::optional<std::uint64_t> DiskFileStore::freeSpace(const std::string& directory) const
+{
+    struct statvfs info {};
+    if (::statvfs(directory.c_str(), &info) != 0)
+        return std::nullopt;
+    return std::uint64_t(info.f_bavail) * std::uint64_t(info.f_frsize);
 }
 
 bool DiskFileStore::exists(const std::string& path) const

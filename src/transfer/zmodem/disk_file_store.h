@@ -14,6 +14,7 @@ public:
     std::unique_ptr<SourceFile> openForReading(const std::string& path, std::string& error) override;
     std::string resolveDirectory(const std::string& directory) const override;
     std::unique_ptr<TargetFile> createTemporary(const std::string& directory, std::string& error) override;
+    std::optional<std::uint64_t> freeSpace(const std::string& directory) const override;
     bool exists(const std::string& path) const override;
     bool renameNoReplace(const std::string& from, const std::string& to, std::string& error) override;
     void remove(const std::string& path) override;

@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "receiver.h"
 #include "sender.h"
@@ -10,6 +11,16 @@ namespace {
 
     constexpr int kAbortCans = 10;
     constexpr int kAbortBackspaces = 10;
+    // A sender answers our ZRINIT within a few hundred bytes; this much text after a start without
+    // one valid frame means the start was not meant for us.
+    constexpr std::size_t kMaxHeldText = 4096;
+
+    // The end of the start header (CR, LF, XON) belongs to it, not to the text after it.
+    bool isHeaderTail(std::uint8_t b)
+    {
+        b &= 0x7F;
+        return b == '\r' || b == '\n' || b == kXon;
+    }
 
 } // namespace
 
@@ -34,8 +45,15 @@ void Engine::tick(std::uint64_t nowMs)
     // An "OO" that has not come by now was lost; later bytes are the terminal's.
     if (nowMs - sessionEndedAt_ >= config_.timeoutMs)
         lineEndsToSwallow_ = oToSwallow_ = 0;
+    if (session_ && unconfirmed_ && nowMs - startHeardAt_ >= config_.strayStartMs)
+        endStrayStart();
     if (session_)
         settle(call([&] { return session_->onTick(); }));
+}
+
+std::vector<std::uint8_t> Engine::takeReleasedText()
+{
+    return std::exchange(released_, {});
 }
 
 bool Engine::hasOutput() const
@@ -61,17 +79,23 @@ std::size_t Engine::pump(std::size_t room)
         written += count;
     }
     if (written > 0 && session_)
-        session_->noteActivity();
+        session_->noteSent();
     return written;
 }
 
 void Engine::feed(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& terminal)
 {
+    if (!released_.empty()) {
+        terminal.insert(terminal.end(), released_.begin(), released_.end());
+        released_.clear();
+    }
     std::size_t pos = 0;
     while (pos < size) {
         if (session_) {
-            session_->noteActivity();
             feedSession(data, size, pos);
+            // A start that came to nothing gives its bytes back before the rest of the chunk.
+            terminal.insert(terminal.end(), released_.begin(), released_.end());
+            released_.clear();
             continue;
         }
         const std::uint8_t b = data[pos++];
@@ -106,16 +130,44 @@ void Engine::startFromDetector()
     const std::string& header = detector_.rebuiltHeader();
     std::size_t pos = 0;
     feedSession(reinterpret_cast<const std::uint8_t*>(header.data()), header.size(), pos);
+    // The header itself already went to the terminal; what follows is held until a frame confirms it.
+    if (session_) {
+        unconfirmed_ = true;
+        startHeardAt_ = context_.now;
+    }
 }
 
 void Engine::feedSession(const std::uint8_t* data, std::size_t size, std::size_t& pos)
 {
+    FrameReader& reader = context_.reader;
     while (session_ && pos < size) {
-        const FrameReader::Event event = context_.reader.next(data, size, pos);
+        const std::size_t from = pos;
+        const FrameReader::Event event = reader.next(data, size, pos);
+        if (unconfirmed_)
+            hold(data + from, pos - from);
+        if (!session_)
+            break;
+        // Only frames, and the bytes of a subpacket after a valid header, show the other side is
+        // there: noise or another station's text must not keep a session waiting forever.
+        if (event == FrameReader::Event::Header || event == FrameReader::Event::Subpacket ||
+            reader.inSubpacket())
+            session_->noteHeard();
         if (event == FrameReader::Event::NeedMore)
             break;
+        if (unconfirmed_ && event == FrameReader::Event::Header &&
+            reader.header().type != FrameType::RQInit) {
+            unconfirmed_ = false;
+            held_.clear();
+        }
         settle(call([&] { return dispatch(event); }));
     }
+}
+
+void Engine::hold(const std::uint8_t* data, std::size_t size)
+{
+    held_.insert(held_.end(), data, data + size);
+    if (held_.size() > kMaxHeldText)
+        endStrayStart();
 }
 
 Session::Step Engine::dispatch(FrameReader::Event event)
@@ -150,16 +202,23 @@ void Engine::settle(Session::Step step)
         return;
     }
     pendingAbort_.reset();
+    if (!session_)
+        return;
+    // Answers are replaced rather than piled up, so this only guards against a mistake of ours.
+    if (step == Session::Step::Continue && context_.outbox.pending() > Outbox::kLimit)
+        step = session_->overflowed();
     if (step == Session::Step::Failed) {
-        endWithFailure(session_->failure());
+        // A start that was never confirmed did not concern us: it ends without a word to the line.
+        if (unconfirmed_)
+            endStrayStart();
+        else
+            endWithFailure(session_->failure());
     } else if (step == Session::Step::Finished) {
         // Only a receiver may still see the sender's "OO"; a sender has just sent it.
         oToSwallow_ = dynamic_cast<Receiver*>(session_.get()) ? 2 : 0;
         lineEndsToSwallow_ = 2;
         sessionEndedAt_ = context_.now;
-        session_.reset();
-        context_.currentFile.clear();
-        detector_.reset();
+        endSession();
         listener_.finished();
     }
 }
@@ -169,8 +228,9 @@ void Engine::beginSession(std::unique_ptr<Session> session, Direction direction)
     context_.reader = FrameReader();
     context_.outbox.clear();
     session_ = std::move(session);
-    session_->noteActivity();
     lineEndsToSwallow_ = oToSwallow_ = 0;
+    unconfirmed_ = false;
+    held_.clear();
     listener_.transferStarting(direction);
 }
 
@@ -183,9 +243,10 @@ bool Engine::send(const std::vector<std::string>& paths)
         std::string error;
         auto file = context_.files.openForReading(path, error);
         if (!file) {
+            // No session began, so the line hears nothing: no abort sequence for a peer that was
+            // never asked anything.
             context_.currentFile = baseName(path);
             listener_.transferStarting(Direction::Send);
-            queueAbortSequence();
             context_.currentFile.clear();
             listener_.aborted(error);
             return false;
@@ -229,14 +290,40 @@ void Engine::setActive(bool active)
     detector_.reset();
 }
 
-void Engine::endWithFailure(std::string reason)
-{ // a copy: the reason may live in the session
-    session_->discard();
+void Engine::endSession()
+{
     session_.reset();
     context_.currentFile.clear();
     detector_.reset();
+    unconfirmed_ = false;
+}
+
+void Engine::endWithFailure(std::string reason)
+{ // a copy: the reason may live in the session
+    session_->discard();
+    releaseHeld();
+    endSession();
     queueAbortSequence();
     listener_.aborted(reason);
+}
+
+// Ends a session that no valid frame confirmed: nothing more goes out, and what it held is the terminal's.
+void Engine::endStrayStart()
+{
+    session_->discard();
+    context_.outbox.clear();
+    releaseHeld();
+    endSession();
+    listener_.strayStartEnded();
+}
+
+void Engine::releaseHeld()
+{
+    auto text = held_.begin();
+    for (int i = 0; i < 3 && text != held_.end() && isHeaderTail(*text); ++i)
+        ++text;
+    released_.insert(released_.end(), text, held_.end());
+    held_.clear();
 }
 
 void Engine::queueAbortSequence()

@@ -26,21 +26,30 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Received bytes. Bytes that are not part of a transfer are appended to `terminal`.
+    // Received bytes. Bytes that are not part of a transfer are appended to `terminal`, in order,
+    // after any held bytes a start that came to nothing gave back.
     void feed(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& terminal);
     // The monotonic time in milliseconds; drives every time-out.
     void tick(std::uint64_t nowMs);
+    // Bytes held back after a start heard on the line, given back once it came to nothing (outside
+    // feed(): by tick() or abort()). The owner shows them as terminal text.
+    std::vector<std::uint8_t> takeReleasedText();
+    // Bytes queued for the link: bounded, however the other side behaves.
+    std::size_t queuedBytes() const { return context_.outbox.pending(); }
+    // Bytes held back while a start heard on the line waits for a valid frame; bounded as well.
+    std::size_t heldBytes() const { return held_.size(); }
     // Writes at most `room` bytes to the sink; returns how many it wrote.
     std::size_t pump(std::size_t room);
     // True when pump() has something to write.
     bool hasOutput() const;
 
     // Starts sending the files. False when a transfer already runs (no event), or when a file cannot
-    // be read (transfer-starting and abort events, abort sequence out).
+    // be read (transfer-starting and abort events; nothing goes out, as no session began).
     bool send(const std::vector<std::string>& paths);
     // Starts receiving now by announcing ourselves, for when the other side waits for us.
     bool receive();
-    // Cancels a running transfer: abort sequence out, partial file removed, abort event.
+    // Cancels a running transfer: abort sequence out, partial file removed, abort event. Nothing
+    // happens when no transfer runs.
     void abort(const std::string& reason);
 
     // Inactive: pure pass-through, no watching; switching off aborts a running transfer.
@@ -60,7 +69,11 @@ private:
     template <typename Action> Session::Step call(Action action);
     void settle(Session::Step step);
     void endWithFailure(std::string reason);
+    void endSession();
     void startFromDetector();
+    void hold(const std::uint8_t* data, std::size_t size);
+    void endStrayStart();
+    void releaseHeld();
     bool swallowAfterSession(std::uint8_t b);
     void queueAbortSequence();
 
@@ -76,6 +89,12 @@ private:
     int lineEndsToSwallow_ = 0;
     int oToSwallow_ = 0; // the "OO" a sender may send after ZFIN
     std::uint64_t sessionEndedAt_ = 0;
+    // A start heard on the line is only a candidate until a valid frame other than ZRQINIT follows:
+    // it may be another station's transfer. Meanwhile the bytes it takes are kept for the terminal.
+    bool unconfirmed_ = false;
+    std::uint64_t startHeardAt_ = 0;
+    std::vector<std::uint8_t> held_;
+    std::vector<std::uint8_t> released_;
 };
 
 } // namespace quillmar::zmodem

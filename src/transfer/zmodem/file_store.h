@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillmar::zmodem {
@@ -38,7 +39,10 @@ public:
 
     // The directory received files go to; an empty name stands for the operator's home directory.
     virtual std::string resolveDirectory(const std::string& directory) const = 0;
+    // Created with the mode a new file of the operator's gets, never the sender's.
     virtual std::unique_ptr<TargetFile> createTemporary(const std::string& directory, std::string& error) = 0;
+    // Bytes a new file in `directory` may take; empty when that cannot be told.
+    virtual std::optional<std::uint64_t> freeSpace(const std::string& directory) const = 0;
     virtual bool exists(const std::string& path) const = 0;
     // Gives `from` the name `to`; fails rather than replace an existing `to`.
     virtual bool renameNoReplace(const std::string& from, const std::string& to, std::string& error) = 0;

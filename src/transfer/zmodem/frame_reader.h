@@ -25,6 +25,8 @@ public:
     // Drop any partial frame and look for a header again.
     void huntHeader();
 
+    // True while the reader is inside a data subpacket that followed a valid header.
+    bool inSubpacket() const { return state_ == State::Data || state_ == State::DataCheck; }
     const Header& header() const { return header_; }
     HeaderKind headerKind() const { return kind_; }
     const std::uint8_t* subpacketData() const { return buffer_.data(); }

@@ -20,6 +20,8 @@ public:
     // Writes fail once this many bytes are stored in one temporary file (a full disk).
     void setWriteLimit(std::size_t bytes) { writeLimit_ = bytes; }
     void setHome(const std::string& path) { home_ = path; }
+    // What freeSpace() reports for every directory; unknown unless set.
+    void setFreeSpace(std::optional<std::uint64_t> bytes) { freeSpace_ = bytes; }
 
     const std::map<std::string, Bytes>& files() const { return files_; }
     const Bytes* file(const std::string& path) const;
@@ -27,6 +29,7 @@ public:
     std::unique_ptr<SourceFile> openForReading(const std::string& path, std::string& error) override;
     std::string resolveDirectory(const std::string& directory) const override;
     std::unique_ptr<TargetFile> createTemporary(const std::string& directory, std::string& error) override;
+    std::optional<std::uint64_t> freeSpace(const std::string&) const override { return freeSpace_; }
     bool exists(const std::string& path) const override;
     bool renameNoReplace(const std::string& from, const std::string& to, std::string& error) override;
     void remove(const std::string& path) override;
@@ -38,6 +41,7 @@ private:
     std::map<std::string, bool> directories_;
     std::set<std::string> unreadable_;
     std::size_t writeLimit_ = SIZE_MAX;
+    std::optional<std::uint64_t> freeSpace_;
     std::string home_ = "/home/operator";
     int temporaryCount_ = 0;
 };

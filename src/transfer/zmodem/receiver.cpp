@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "received_name.h"
+#include "start_detector.h"
 
 namespace quillmar::zmodem {
 namespace {
@@ -41,23 +42,33 @@ Receiver::~Receiver()
 
 void Receiver::start()
 {
-    sendRinit();
+    ask(rinit());
+    state_ = State::AwaitFile;
 }
 
-void Receiver::sendRinit()
+Header Receiver::rinit() const
 {
     std::uint8_t flags = kCanFullDuplex | kCanOverlapIo;
     if (ctx_.config.allowCrc32)
         flags |= kCanFcs32;
     if (ctx_.config.escapeControl)
         flags |= kEscapeControl;
-    sendHex(Header::flags(FrameType::RInit, flags));
-    state_ = State::AwaitFile;
+    return Header::flags(FrameType::RInit, flags);
 }
 
-void Receiver::sendPosition()
+Session::Step Receiver::answerRinit()
 {
-    sendHex(Header::at(FrameType::RPos, static_cast<std::uint32_t>(offset_)));
+    state_ = State::AwaitFile;
+    return answer(rinit());
+}
+
+Header Receiver::position() const
+{
+    return Header::at(FrameType::RPos, static_cast<std::uint32_t>(offset_));
+}
+
+void Receiver::awaitData()
+{
     state_ = State::AwaitData;
     ctx_.reader.huntHeader();
 }
@@ -74,27 +85,31 @@ void Receiver::discard()
 Session::Step Receiver::askToResend(const char* what)
 {
     const Step step = countError(what);
-    if (step == Step::Continue)
-        sendPosition();
+    if (step == Step::Continue) {
+        ask(position());
+        awaitData();
+    }
     return step;
 }
 
 Session::Step Receiver::onHeader(const Header& header)
 {
     traceHeader("recv", header);
-    heard();
     switch (header.type) {
     case FrameType::Can: return onCancel();
     case FrameType::Abort: return fail("the sender aborted");
+    case FrameType::RQInit:
+        // A sender that restarted in the middle of a file begins anew; follow it at once.
+        if (target_)
+            return startOverForNewSender();
+        return answerRinit();
     default: break;
     }
     if (state_ == State::AwaitData || state_ == State::Data)
         return onDataHeader(header);
     switch (header.type) {
-    case FrameType::RQInit:
     case FrameType::Eof: // a repeat of the last file's end: our ZRINIT was lost
-        sendRinit();
-        return Step::Continue;
+        return answerRinit();
     case FrameType::SInit:
         ctx_.reader.expectSubpacket();
         state_ = State::SinitData;
@@ -106,9 +121,24 @@ Session::Step Receiver::onHeader(const Header& header)
         state_ = State::FileInfo;
         repeatedFileInfo_ = false;
         return Step::Continue;
-    case FrameType::Fin: sendHex(Header::at(FrameType::Fin, 0)); return Step::Finished;
+    case FrameType::Fin: ask(Header::at(FrameType::Fin, 0)); return Step::Finished;
     default: return Step::Continue;
     }
+}
+
+Session::Step Receiver::startOverForNewSender()
+{
+    discard();
+    offset_ = 0;
+    announcedSize_.reset();
+    repeatedFileInfo_ = false;
+    ctx_.currentFile.clear();
+    ctx_.writer.setEscapeControl(ctx_.config.escapeControl);
+    startOver();
+    ctx_.reader.huntHeader();
+    ctx_.listener.notice("the sender started over; the unfinished " + name_ + " was dropped");
+    name_.clear();
+    return answerRinit();
 }
 
 Session::Step Receiver::onDataHeader(const Header& header)
@@ -140,19 +170,24 @@ Session::Step Receiver::onDataHeader(const Header& header)
 Session::Step Receiver::onSubpacket(const std::uint8_t* data, std::size_t size, Terminator end)
 {
     switch (state_) {
-    case State::SinitData:
-        sendHex(Header::at(FrameType::Ack, 0));
-        state_ = State::AwaitFile;
-        return Step::Continue;
+    case State::SinitData: state_ = State::AwaitFile; return answer(Header::at(FrameType::Ack, 0));
     case State::FileInfo:
         if (repeatedFileInfo_) {
-            sendPosition();
-            return Step::Continue;
+            awaitData();
+            return answer(position());
         }
         return takeFileInfo(data, size);
     case State::Data: return takeData(data, size, end);
     default: return Step::Continue;
     }
+}
+
+Session::Step Receiver::decline(const std::string& why)
+{
+    declinedAny_ = true;
+    ctx_.listener.offerDeclined(name_, why);
+    state_ = State::AwaitFile;
+    return answer(Header::at(FrameType::Skip, 0));
 }
 
 Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
@@ -166,11 +201,15 @@ Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
     ctx_.currentFile = name_;
     trace("file offered: " + name_ +
           (announcedSize_ ? ", " + std::to_string(*announcedSize_) + " bytes" : ""));
-    if (!ctx_.listener.fileOffered(name_, announcedSize_.value_or(0))) {
-        sendHex(Header::at(FrameType::Skip, 0));
-        state_ = State::AwaitFile;
-        return Step::Continue;
+    // Checked before the file is announced to the owner, so a refusal shows as nothing but itself.
+    if (announcedSize_) {
+        const auto free = ctx_.files.freeSpace(directory_);
+        if (free && *announcedSize_ > *free)
+            return decline(std::to_string(*announcedSize_) + " bytes do not fit in the " +
+                           std::to_string(*free) + " bytes free in " + directory_);
     }
+    if (!ctx_.listener.fileOffered(name_, announcedSize_.value_or(0)))
+        return decline("declined");
     // A new offer replaces any half-received file: its temporary file goes.
     discard();
     std::string error;
@@ -178,25 +217,25 @@ Session::Step Receiver::takeFileInfo(const std::uint8_t* data, std::size_t size)
     if (!target_)
         return fail(error);
     offset_ = 0;
-    sendPosition();
-    return Step::Continue;
+    awaitData();
+    return answer(position());
 }
 
 Session::Step Receiver::takeData(const std::uint8_t* data, std::size_t size, Terminator end)
 {
-    if (announcedSize_ && offset_ + size > *announcedSize_)
-        return fail("the sender sent more than the " + std::to_string(*announcedSize_) +
-                    " bytes it announced");
+    const std::uint64_t limit = announcedSize_.value_or(ctx_.config.maxUnannouncedBytes);
+    if (offset_ + size > limit)
+        return fail(announcedSize_
+                        ? "the sender sent more than the " + std::to_string(limit) + " bytes it announced"
+                        : "no length was announced and the file passed " + std::to_string(limit) + " bytes");
     if (size > 0 && !target_->write(data, size))
         return fail("cannot write " + target_->path());
     offset_ += size;
     ctx_.listener.progress(offset_, announcedSize_.value_or(0));
+    const Header ack = Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_));
     switch (end) {
-    case Terminator::GoAck: sendHex(Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_))); break;
-    case Terminator::WaitAck:
-        sendHex(Header::at(FrameType::Ack, static_cast<std::uint32_t>(offset_)));
-        state_ = State::AwaitData;
-        break;
+    case Terminator::GoAck: return answer(ack);
+    case Terminator::WaitAck: state_ = State::AwaitData; return answer(ack);
     case Terminator::EndFrame: state_ = State::AwaitData; break;
     case Terminator::Go: break;
     }
@@ -220,8 +259,7 @@ Session::Step Receiver::finishFile()
         if (ctx_.files.renameNoReplace(temporary, *path, error)) {
             target_.reset();
             ctx_.listener.fileReceived(*path);
-            sendRinit();
-            return Step::Continue;
+            return answerRinit();
         }
     }
     return fail(error);
@@ -239,13 +277,14 @@ Session::Step Receiver::onBadFrame(bool wasHeader)
     case State::SinitData:
         ctx_.reader.huntHeader();
         state_ = State::AwaitFile;
-        sendHex(Header::at(FrameType::Nak, 0));
+        ask(Header::at(FrameType::Nak, 0));
         return countError("damaged file information");
-    case State::AwaitFile: sendHex(Header::at(FrameType::Nak, 0)); return countError("damaged header");
+    case State::AwaitFile: ask(Header::at(FrameType::Nak, 0)); return countError("damaged header");
     }
     return Step::Continue;
 }
 
+// Asks again for what we wait for; time-outs are no errors, the give-up time bounds them.
 Session::Step Receiver::onTimeout()
 {
     switch (state_) {
@@ -254,13 +293,23 @@ Session::Step Receiver::onTimeout()
     case State::FileInfo:
         ctx_.reader.huntHeader();
         if (target_ && state_ == State::FileInfo) {
-            sendPosition();
+            ask(position());
+            awaitData();
             return Step::Continue;
         }
-        sendRinit();
+        ask(rinit());
+        state_ = State::AwaitFile;
         return Step::Continue;
     case State::AwaitData:
-    case State::Data: return askToResend("time-out");
+    case State::Data:
+        // The data stopped because a restarted sender waits for our ZRINIT; its ZRQINIT went
+        // into the subpacket we were reading.
+        if (ctx_.reader.inSubpacket() &&
+            holdsSenderStart(ctx_.reader.subpacketData(), ctx_.reader.subpacketSize()))
+            return startOverForNewSender();
+        ask(position());
+        awaitData();
+        return Step::Continue;
     }
     return Step::Continue;
 }

@@ -16,6 +16,8 @@ public:
 
     // Announces us with ZRINIT.
     void start();
+    // True once a file offer was turned down (no room for it, or the owner declined it).
+    bool declinedAny() const { return declinedAny_; }
 
     Step onHeader(const Header& header) override;
     Step onSubpacket(const std::uint8_t* data, std::size_t size, Terminator end) override;
@@ -28,8 +30,13 @@ protected:
 private:
     enum class State { AwaitFile, SinitData, FileInfo, AwaitData, Data };
 
-    void sendRinit();
-    void sendPosition();
+    Header rinit() const;
+    Header position() const;
+    Step answerRinit();
+    // Hunts for the ZDATA header that answers our ZRPOS.
+    void awaitData();
+    Step startOverForNewSender();
+    Step decline(const std::string& why);
     Step takeFileInfo(const std::uint8_t* data, std::size_t size);
     Step takeData(const std::uint8_t* data, std::size_t size, Terminator end);
     Step onDataHeader(const Header& header);
@@ -43,6 +50,7 @@ private:
     std::optional<std::uint64_t> announcedSize_;
     std::uint64_t offset_ = 0;
     bool repeatedFileInfo_ = false; // ZFILE again while a file is open: only answer with our offset
+    bool declinedAny_ = false;
 };
 
 } // namespace quillmar::zmodem

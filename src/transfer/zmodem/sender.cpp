@@ -30,7 +30,7 @@ void Sender::start()
 {
     auto& out = ctx_.outbox.buffer();
     out.insert(out.end(), {'r', 'z', '\r'});
-    sendHex(Header::at(FrameType::RQInit, 0));
+    ask(Header::at(FrameType::RQInit, 0));
     state_ = State::AwaitReceiver;
 }
 
@@ -51,19 +51,20 @@ Session::Step Sender::takeCapabilities(const Header& rinit)
     if (peerBuffer_ != 0)
         subpacket_ = std::max<std::size_t>(std::min<std::size_t>(subpacket_, peerBuffer_), kMinSubpacket);
     chunk_.resize(std::max(subpacket_, ctx_.config.maxSubpacket));
-    if (ctx_.config.escapeControl) {
-        sendSinit();
-        return Step::Continue;
-    }
+    if (ctx_.config.escapeControl)
+        return sendSinit(false);
     return offerFile();
 }
 
-void Sender::sendSinit()
+Session::Step Sender::sendSinit(bool answering)
 {
-    sendBinary(Header::flags(FrameType::SInit, kSenderEscapeControl), crc32_);
-    const std::uint8_t noAttention = 0;
-    ctx_.writer.subpacket(ctx_.outbox.buffer(), &noAttention, 1, Terminator::WaitAck, crc32_);
     state_ = State::AwaitSinitAck;
+    const std::uint8_t noAttention = 0;
+    const Header sinit = Header::flags(FrameType::SInit, kSenderEscapeControl);
+    if (answering)
+        return answerWithData(sinit, &noAttention, 1, crc32_);
+    askWithData(sinit, &noAttention, 1, crc32_);
+    return Step::Continue;
 }
 
 Session::Step Sender::offerFile()
@@ -73,11 +74,10 @@ Session::Step Sender::offerFile()
         return Step::Continue;
     }
     ctx_.currentFile = baseName(items_[index_].path);
-    sendFileInfo();
-    return Step::Continue;
+    return sendFileInfo(false);
 }
 
-void Sender::sendFileInfo()
+Session::Step Sender::sendFileInfo(bool answering)
 {
     const auto& item = items_[index_];
     std::uint64_t bytesLeft = 0;
@@ -91,22 +91,32 @@ void Sender::sendFileInfo()
     info.push_back('\0');
     if (info.size() > kMaxFileInfo)
         info.resize(kMaxFileInfo);
-    sendBinary(Header::flags(FrameType::File, kConvBinary), crc32_);
-    ctx_.writer.subpacket(ctx_.outbox.buffer(), reinterpret_cast<const std::uint8_t*>(info.data()),
-                          info.size(), Terminator::WaitAck, crc32_);
     state_ = State::AwaitFileReply;
+    const Header file = Header::flags(FrameType::File, kConvBinary);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(info.data());
+    if (answering)
+        return answerWithData(file, data, info.size(), crc32_);
+    askWithData(file, data, info.size(), crc32_);
+    return Step::Continue;
 }
 
 void Sender::sendEof()
 {
-    sendBinary(Header::at(FrameType::Eof, static_cast<std::uint32_t>(position_)), crc32_);
+    askBinary(Header::at(FrameType::Eof, static_cast<std::uint32_t>(position_)), crc32_);
     state_ = State::AwaitEofReply;
 }
 
 void Sender::sendFin()
 {
-    sendHex(Header::at(FrameType::Fin, 0));
+    ask(Header::at(FrameType::Fin, 0));
     state_ = State::AwaitFin;
+}
+
+Session::Step Sender::refused()
+{
+    ctx_.listener.fileRefused(items_[index_].path);
+    frameOpen_ = false;
+    return nextFile();
 }
 
 Session::Step Sender::nextFile()
@@ -132,7 +142,6 @@ Session::Step Sender::restartAt(std::uint32_t position, bool sync)
 Session::Step Sender::onHeader(const Header& header)
 {
     traceHeader("recv", header);
-    heard();
     switch (header.type) {
     case FrameType::Can: return onCancel();
     case FrameType::Abort: return fail("the receiver aborted");
@@ -144,13 +153,13 @@ Session::Step Sender::onHeader(const Header& header)
         if (header.type == FrameType::RInit)
             return takeCapabilities(header);
         if (header.type == FrameType::Nak)
-            sendHex(Header::at(FrameType::RQInit, 0));
+            return answer(Header::at(FrameType::RQInit, 0));
         return Step::Continue;
     case State::AwaitSinitAck:
         if (header.type == FrameType::Ack)
             return offerFile();
         if (header.type == FrameType::Nak)
-            sendSinit();
+            return sendSinit(true);
         return Step::Continue;
     case State::AwaitFileReply:
         if (header.type == FrameType::RPos) {
@@ -158,9 +167,9 @@ Session::Step Sender::onHeader(const Header& header)
             return restartAt(header.position(), false);
         }
         if (header.type == FrameType::Skip)
-            return nextFile();
+            return refused();
         if (header.type == FrameType::Nak)
-            sendFileInfo();
+            return sendFileInfo(true);
         // A second ZRINIT is the receiver repeating its start; the time-out repeats ZFILE if it was lost.
         return Step::Continue;
     case State::Streaming:
@@ -193,7 +202,7 @@ Session::Step Sender::onStreamingHeader(const Header& header)
             state_ = State::Streaming;
         }
         return Step::Continue;
-    case FrameType::Skip: ctx_.outbox.clear(); return nextFile();
+    case FrameType::Skip: ctx_.outbox.clear(); return refused();
     case FrameType::RInit:
         if (state_ != State::AwaitEofReply)
             return Step::Continue;
@@ -267,9 +276,9 @@ bool Sender::produce()
 Session::Step Sender::onTimeout()
 {
     switch (state_) {
-    case State::AwaitReceiver: sendHex(Header::at(FrameType::RQInit, 0)); break;
-    case State::AwaitSinitAck: sendSinit(); break;
-    case State::AwaitFileReply: sendFileInfo(); break;
+    case State::AwaitReceiver: ask(Header::at(FrameType::RQInit, 0)); break;
+    case State::AwaitSinitAck: sendSinit(false); break;
+    case State::AwaitFileReply: sendFileInfo(false); break;
     case State::AwaitAck: return restartAt(static_cast<std::uint32_t>(position_), true);
     case State::AwaitEofReply: sendEof(); break;
     case State::AwaitFin: sendFin(); break;

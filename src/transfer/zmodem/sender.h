@@ -48,10 +48,12 @@ private:
     Step nextFile();
     Step restartAt(std::uint32_t position, bool sync);
     Step onStreamingHeader(const Header& header);
-    void sendSinit();
-    void sendFileInfo();
+    // `answering`: the receiver asked for it again (ZNAK), rather than our own time-out.
+    Step sendSinit(bool answering);
+    Step sendFileInfo(bool answering);
     void sendEof();
     void sendFin();
+    Step refused();
     Terminator chooseTerminator(std::size_t size, bool last);
     bool peerStreams() const;
 

@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include <algorithm>
+
 namespace quillmar::zmodem {
 
 const char* frameTypeName(FrameType type)
@@ -12,15 +14,83 @@ const char* frameTypeName(FrameType type)
     return index < kFrameTypeCount ? names[index] : "unknown";
 }
 
+void Outbox::compact()
+{
+    if (head_ == 0)
+        return;
+    bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(head_));
+    // A block that has begun to go out can no longer be replaced.
+    std::erase_if(blocks_, [&](const Block& block) { return block.start < head_; });
+    for (Block& block : blocks_)
+        block.start -= head_;
+    head_ = 0;
+}
+
+Outbox::Queued Outbox::queueReplacing(std::uint8_t key, const std::vector<std::uint8_t>& block)
+{
+    compact();
+    Queued result = Queued::Added;
+    for (auto it = blocks_.begin(); it != blocks_.end(); ++it) {
+        if (it->key != key)
+            continue;
+        const auto waiting = bytes_.begin() + static_cast<std::ptrdiff_t>(it->start);
+        if (it->size == block.size()) {
+            if (std::equal(block.begin(), block.end(), waiting))
+                return Queued::AlreadyWaiting;
+            std::copy(block.begin(), block.end(), waiting);
+            return Queued::Replaced;
+        }
+        const Block old = *it;
+        bytes_.erase(waiting, waiting + static_cast<std::ptrdiff_t>(old.size));
+        blocks_.erase(it);
+        for (Block& later : blocks_)
+            if (later.start > old.start)
+                later.start -= old.size;
+        result = Queued::Replaced;
+        break;
+    }
+    blocks_.push_back({key, bytes_.size(), block.size()});
+    bytes_.insert(bytes_.end(), block.begin(), block.end());
+    return result;
+}
+
+void Session::restartWait()
+{
+    quietSince_ = ctx_.now;
+    wait_ = ctx_.config.timeoutMs;
+    nextAskAt_ = ctx_.now + wait_;
+    unanswered_ = 0;
+}
+
+void Session::noteSent()
+{
+    nextAskAt_ = ctx_.now + wait_;
+    // Once we have asked again, only an answer ends the silence; our own repeats do not.
+    if (unanswered_ == 0)
+        quietSince_ = ctx_.now;
+}
+
 Session::Step Session::onTick()
 {
-    if (!waitingForPeer() || ctx_.now - lastActivity_ < ctx_.config.timeoutMs)
+    if (!waitingForPeer()) {
+        noteSent();
         return Step::Continue;
-    lastActivity_ = ctx_.now;
-    if (++timeouts_ > ctx_.config.timeoutRetries)
+    }
+    if (ctx_.now < nextAskAt_)
+        return Step::Continue;
+    if (ctx_.now - quietSince_ >= ctx_.config.giveUpMs())
         return onGiveUp();
-    trace("time-out " + std::to_string(timeouts_));
+    ++unanswered_;
+    trace("time-out " + std::to_string(unanswered_));
+    wait_ = std::min(wait_ * 2, ctx_.config.longestWaitMs());
+    nextAskAt_ = ctx_.now + wait_;
     return onTimeout();
+}
+
+void Session::startOver()
+{
+    errors_ = 0;
+    restartWait();
 }
 
 Session::Step Session::fail(std::string reason)
@@ -37,10 +107,52 @@ Session::Step Session::countError(const char* what)
     return Step::Continue;
 }
 
-void Session::sendHex(const Header& header)
+Outbox::Queued Session::queueHeader(const Header& header, Form form, const std::uint8_t* data,
+                                    std::size_t size, bool crc32)
 {
     traceHeader("send", header);
-    ctx_.writer.hexHeader(ctx_.outbox.buffer(), header);
+    std::vector<std::uint8_t> block;
+    if (form == Form::Hex) {
+        ctx_.writer.hexHeader(block, header);
+    } else {
+        ctx_.writer.binaryHeader(block, header, crc32);
+        if (form == Form::BinaryWithData)
+            ctx_.writer.subpacket(block, data, size, Terminator::WaitAck, crc32);
+    }
+    return ctx_.outbox.queueReplacing(static_cast<std::uint8_t>(header.type), block);
+}
+
+Session::Step Session::counted(Outbox::Queued queued)
+{
+    return queued == Outbox::Queued::AlreadyWaiting
+        ? countError("request repeated before our answer went out")
+        : Step::Continue;
+}
+
+Session::Step Session::answer(const Header& header)
+{
+    return counted(queueHeader(header, Form::Hex, nullptr, 0, false));
+}
+
+Session::Step Session::answerWithData(const Header& header, const std::uint8_t* data, std::size_t size,
+                                      bool crc32)
+{
+    return counted(queueHeader(header, Form::BinaryWithData, data, size, crc32));
+}
+
+void Session::ask(const Header& header)
+{
+    queueHeader(header, Form::Hex, nullptr, 0, false);
+}
+
+void Session::askBinary(const Header& header, bool crc32)
+{
+    queueHeader(header, Form::Binary, nullptr, 0, crc32);
+}
+
+void Session::askWithData(const Header& header, const std::uint8_t* data, std::size_t size, bool crc32)
+{
+    queueHeader(header, Form::BinaryWithData, data, size, crc32);
 }
 
 void Session::sendBinary(const Header& header, bool crc32)

@@ -13,9 +13,16 @@
 
 namespace quillmar::zmodem {
 
-// Bytes waiting for room on the link, in order.
+// Bytes waiting for room on the link, in order. Headers that answer the other side are kept apart
+// by frame type, so a request repeated while its answer still waits does not add a second answer.
 class Outbox {
 public:
+    // What became of a block queued with queueReplacing().
+    enum class Queued { Added, Replaced, AlreadyWaiting };
+
+    // Far more than one subpacket and the odd header; reaching it means a peer drives us in circles.
+    static constexpr std::size_t kLimit = 64 * 1024;
+
     std::vector<std::uint8_t>& buffer()
     {
         compact();
@@ -27,20 +34,28 @@ public:
     void clear()
     {
         bytes_.clear();
+        blocks_.clear();
         head_ = 0;
     }
     // True while part, but not all, of the queued bytes have gone out.
     bool partlyWritten() const { return head_ > 0 && pending() > 0; }
 
+    // Queues `block` under `key`. A block of that key that has not begun to go out is replaced
+    // (in place when it is as long), or left as it is when it holds the same bytes.
+    Queued queueReplacing(std::uint8_t key, const std::vector<std::uint8_t>& block);
+
 private:
-    void compact()
-    {
-        if (head_ == 0)
-            return;
-        bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(head_));
-        head_ = 0;
-    }
+    // A keyed block still in the queue: its key, where it starts in bytes_ and its length.
+    struct Block {
+        std::uint8_t key;
+        std::size_t start;
+        std::size_t size;
+    };
+
+    void compact();
+
     std::vector<std::uint8_t> bytes_;
+    std::vector<Block> blocks_;
     std::size_t head_ = 0;
 };
 
@@ -71,6 +86,7 @@ public:
     explicit Session(SessionContext& context)
         : ctx_(context)
     {
+        restartWait();
     }
     virtual ~Session() = default;
 
@@ -84,8 +100,12 @@ public:
     virtual void discard() {}
 
     Step onCancel() { return fail("cancelled by the other side"); }
+    Step overflowed() { return fail("more to send than the line takes"); }
     Step onTick();
-    void noteActivity() { lastActivity_ = ctx_.now; }
+    // A valid frame, or part of a subpacket that followed one, came in: the other side is there.
+    void noteHeard() { restartWait(); }
+    // Some of our bytes went out: the other side cannot answer before it has them.
+    void noteSent();
     const std::string& failure() const { return failure_; }
     bool failed() const { return !failure_.empty(); }
 
@@ -99,17 +119,35 @@ protected:
 
     Step fail(std::string reason);
     Step countError(const char* what);
-    void heard() { timeouts_ = 0; }
-    void sendHex(const Header& header);
+    // Queues a header that answers a request of the other side. When the same answer still waits in
+    // the queue the request was a repeat: the waiting answer serves both and the repeat is an error.
+    Step answer(const Header& header);
+    // The same for a binary header followed by a ZCRCW subpacket (ZFILE, ZSINIT).
+    Step answerWithData(const Header& header, const std::uint8_t* data, std::size_t size, bool crc32);
+    // Queues a header of our own asking; one of its type still waiting is replaced.
+    void ask(const Header& header);
+    void askBinary(const Header& header, bool crc32);
+    void askWithData(const Header& header, const std::uint8_t* data, std::size_t size, bool crc32);
     void sendBinary(const Header& header, bool crc32);
+    // A new transfer in the same session: errors and waits start over.
+    void startOver();
     void trace(const std::string& line);
     void traceHeader(const char* direction, const Header& header);
 
     SessionContext& ctx_;
 
 private:
-    std::uint64_t lastActivity_ = 0;
-    int timeouts_ = 0;
+    enum class Form { Hex, Binary, BinaryWithData };
+    Outbox::Queued queueHeader(const Header& header, Form form, const std::uint8_t* data, std::size_t size,
+                               bool crc32);
+    Step counted(Outbox::Queued queued);
+    void restartWait();
+
+    // Waiting: since when nothing came, when to ask again, and how long the next wait is.
+    std::uint64_t quietSince_ = 0;
+    std::uint64_t nextAskAt_ = 0;
+    std::uint64_t wait_ = 0;
+    int unanswered_ = 0;
     int errors_ = 0;
     std::string failure_;
 };

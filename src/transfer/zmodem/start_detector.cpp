@@ -62,4 +62,22 @@ StartDetector::Seen StartDetector::finish()
     return header_.type == FrameType::RQInit ? Seen::RemoteSender : Seen::RemoteReceiver;
 }
 
+bool holdsSenderStart(const std::uint8_t* decoded, std::size_t size)
+{
+    constexpr std::uint8_t kDecodedHex = 'B' ^ 0x40;
+    for (std::size_t i = 0; i + 3 + kHexDigitsInHeader <= size; ++i) {
+        if (decoded[i] != kPad || decoded[i + 1] != kPad || decoded[i + 2] != kDecodedHex)
+            continue;
+        StartDetector detector;
+        for (std::uint8_t b : {kPad, kDle, std::uint8_t('B')})
+            detector.push(b);
+        StartDetector::Seen seen = StartDetector::Seen::Nothing;
+        for (int digit = 0; digit < kHexDigitsInHeader; ++digit)
+            seen = detector.push(decoded[i + 3 + std::size_t(digit)]);
+        if (seen == StartDetector::Seen::RemoteSender)
+            return true;
+    }
+    return false;
+}
+
 } // namespace quillmar::zmodem

@@ -1,6 +1,7 @@
 // Watches terminal bytes for a remote ZModem start without holding any of them back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -29,5 +30,9 @@ private:
     std::string rebuilt_;
     Header header_;
 };
+
+// True when decoded subpacket bytes hold a sender's hex ZRQINIT: a sender that restarted while we
+// read its data, whose header the data reader took for data (ZDLE 'B' decodes to 0x02).
+bool holdsSenderStart(const std::uint8_t* decoded, std::size_t size);
 
 } // namespace quillmar::zmodem

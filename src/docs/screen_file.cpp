@@ -1,0 +1,85 @@
+#include "screen_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+
+QStringList screenLinesOf(const QByteArray& bytes)
+{
+    QStringList lines;
+    QString line;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+                ++i;
+            lines << line;
+            line.clear();
+        } else if (c != 0) {
+            line += QChar(uchar(c));
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+QByteArray screenFileBytes(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += line.toLatin1();
+        out += "\r\n";
+    }
+    return out;
+}
+
+QStringList screenLines(const QTextDocument& screen)
+{
+    QStringList lines;
+    if (screen.isEmpty())
+        return lines;
+    // Each paragraph's own characters: the document's plain-text export would
+    // turn a no-break space (byte 160) into a plain one.
+    for (QTextBlock block = screen.begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines;
+}
+
+std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("it is a folder");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    // One byte more than allowed tells a file that is too large, even one
+    // whose size the system does not know in advance (a pipe, a device).
+    QByteArray all = file.read(MaxScreenFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    if (all.size() > MaxScreenFileBytes)
+        return QStringLiteral("it is larger than %1 MB").arg(MaxScreenFileBytes / (1024 * 1024));
+    bytes = std::move(all);
+    return std::nullopt;
+}
+
+std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
