@@ -22,6 +22,7 @@ class QPushButton;
 class QTextEdit;
 class QWidget;
 
+class TFontDialog;
 class TScreenMemo;
 class TnrComm;
 class TnrLogFile;
@@ -96,6 +97,25 @@ public:
     void ImmediateClick();
     void BufferedClick();
     void EditXmitBtnClick();
+
+    // ---- Layout, appearance, screen send (screens/layout.cpp, appearance.cpp, screen_send.cpp) ----
+    void FormResize();
+    // Y: the mouse's vertical position within the splitter.
+    void SplitterPanelMouseDown(int Y);
+    void SplitterPanelMouseMove(int Y);
+    void SplitterPanelMouseUp();
+    void SingleScreenBtnClick();
+    void DualScreenBtnClick();
+    void White1Click();
+    void Black1Click();
+    void ReceiveFont1Click();
+    void TransmitFont1Click();
+    void FontDialog1Apply();
+    void SendScreenBtnClick();
+    void CancelSendingBtnClick();
+    // First step of closing: a running screen send stops as its dialog's
+    // Cancel would and finishes (the TNC leaves converse mode) at once.
+    void StopScreenSend();
 
     // ---- Connection control, stations and functions ----
     void ConnectBtnClick();
@@ -353,6 +373,11 @@ public:
     // The file name the log dialog keeps between uses.
     QString OpenLogDialogFileName;
 
+    // ---- Layout, appearance, screen send ----
+    TFontDialog* FontDialog1 = nullptr;
+    // True from the start of a screen send until its closing steps ran.
+    bool screenSendRunning = false;
+
 signals:
     // The close sequence has run; the application may end.
     void closeSequenceFinished();
@@ -374,6 +399,7 @@ private:
     void WireAppHandlers();
     void WireLinkHandlers();
     void WireScreenHandlers();
+    void WireLayoutAndAppearance();
     void WireTransferHandlers();
     void WireBroadcastHandlers();
     void WireAlertHandlers();

@@ -379,7 +379,12 @@ TFerrow::TFerrow(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Quillmar"));
     auto* client = new QWidget(this);
-    client->setFixedSize(ClientWidth, ClientHeight);
+    // The design client area, under the menu bar, is the least size (the
+    // design's 628 x 460 counts the frame and title bar, which the window
+    // system adds here); a larger window, maximized, lays the screen stack
+    // out afresh.
+    client->setMinimumSize(ClientWidth, ClientHeight);
+    client->resize(ClientWidth, ClientHeight);
     setCentralWidget(client);
     BuildMenus();
     BuildControlBands();
@@ -387,7 +392,6 @@ TFerrow::TFerrow(QWidget* parent)
     BuildStatusBand();
     BuildComponents();
     WireHandlers();
-    setMinimumSize(628, 460);
     FormCreate();
 }
 

@@ -3,6 +3,7 @@
 #include "alerts/wave_sound.h"
 #include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
+#include "screens/font_apply_dialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -61,6 +62,16 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply)
+{
+    FontApplyDialog dialog(choice, apply, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice = dialog.choice();
+    return true;
+    return true;
 }
 
 bool DialogQuery::printDialog(QPrinter& printer)

@@ -15,6 +15,7 @@ public:
     bool textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
+    bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     bool printDialog(QPrinter& printer) override;
 };
 

@@ -5,6 +5,7 @@
 // (link/line_settings_editor.h).
 
 #include <QByteArray>
+#include <QFont>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,12 @@ struct FileDialogOptions {
     QString selectedFilter;
 };
 
+// A font with the text colour the font dialog offers alongside it.
+struct FontChoice {
+    QFont font;
+    qint32 color = 0; // 0x00BBGGRR, or 0xFF000000 plus a system colour index
+};
+
 // Every question put to the operator, and every box shown to them.
 class UserQuery {
 public:
@@ -43,6 +50,10 @@ public:
                            int maxLength = 255) = 0;
     virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
+    // Modal font dialog with an Apply button, opened on `choice`. Each press
+    // of Apply hands the dialog's current choice to `apply` while the dialog
+    // stays open. On OK `choice` becomes the final one and the result is true.
+    virtual bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) = 0;
     // The standard print dialog on `printer`; true when the operator confirmed.
     virtual bool printDialog(QPrinter& printer) = 0;
 };

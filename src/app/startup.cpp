@@ -166,6 +166,8 @@ void TFerrow::FormClose()
     const auto step = [this](const char* what, const std::function<void()>& run) {
         runCloseStep(nrLogFile1, what, run);
     };
+    // A screen send stops first, so the TNC is back in command mode for the rest.
+    step("the screen send", [this] { StopScreenSend(); });
     step("Once beacon", [this] { SwitchOffPendingOnceBeacon(); });
     // An open TNC window stores its edit and puts the selection back first,
     // so the termination lines are those of the TNC actually selected.

@@ -140,6 +140,12 @@ void TnrComm::SendChar(quint8 c)
         log_->Log(QStringLiteral("%1: write failed: %2").arg(portLabel(), reason));
 }
 
+qint64 TnrComm::PendingLineTimeMs() const
+{
+    const qint64 baud = line_.baudRate ? line_.baudRate : 9600;
+    return transport_->pendingOutputBytes() * 10 * 1000 / baud;
+}
+
 void TnrComm::QueueBytes(const QByteArray& bytes)
 {
     if (!transport_->isOpen()) {

@@ -57,6 +57,9 @@ public:
     // Bulk data behind what was already sent, without blocking.
     void QueueBytes(const QByteArray& bytes);
     qint64 QueuedBytes() const { return transport_->queuedBytes(); }
+    // How long what was handed over but is not yet on the line takes to go
+    // out at the current baud rate (ten bits a character).
+    qint64 PendingLineTimeMs() const;
 
     // Text the data processor held back and gives to the terminal later,
     // as if it had just been received.

@@ -261,6 +261,14 @@ qint64 QtSerialTransport::queuedBytes() const
     return queue_.size();
 }
 
+qint64 QtSerialTransport::pendingOutputBytes() const
+{
+    int inDriver = 0;
+    if (!port_.isOpen() || ::ioctl(port_.handle(), TIOCOUTQ, &inDriver) != 0 || inDriver < 0)
+        inDriver = 0;
+    return queue_.size() + inDriver;
+}
+
 void QtSerialTransport::onWritable()
 {
     if (queue_.isEmpty()) {

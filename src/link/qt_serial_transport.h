@@ -27,6 +27,7 @@ public:
     bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
     void queue(const QByteArray& bytes) override;
     qint64 queuedBytes() const override;
+    qint64 pendingOutputBytes() const override;
     ModemLines modemLines() const override;
 
 private:

@@ -54,6 +54,9 @@ public:
     // anything not yet written, in order; `queuedBytes` tells what still waits.
     virtual void queue(const QByteArray& bytes) = 0;
     virtual qint64 queuedBytes() const = 0;
+    // Bytes handed over but not yet on the line: the queue above and what
+    // the operating system still holds for the device.
+    virtual qint64 pendingOutputBytes() const { return queuedBytes(); }
 
     virtual ModemLines modemLines() const = 0;
 

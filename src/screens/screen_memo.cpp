@@ -1,6 +1,9 @@
 #include "screen_memo.h"
 
+#include "font_record.h"
 #include "key_translation.h"
+
+#include <QApplication>
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -58,6 +61,29 @@ TScreenMemo::TScreenMemo(QWidget* parent)
     setUndoRedoEnabled(false);
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &TScreenMemo::flushReceived);
+}
+
+void TScreenMemo::setFontColor(qint32 encoded)
+{
+    FontColor = encoded;
+    showColors();
+}
+
+void TScreenMemo::setBackColor(qint32 encoded)
+{
+    BackColor = encoded;
+    showColors();
+}
+
+void TScreenMemo::showColors()
+{
+    // System colours come from the application's palette, so they follow
+    // the desktop's theme.
+    const QPalette system = QApplication::palette();
+    QPalette p = palette();
+    p.setColor(QPalette::Text, colorOf(FontColor, system));
+    p.setColor(QPalette::Base, colorOf(BackColor, system));
+    setPalette(p);
 }
 
 int TScreenMemo::endPosition() const

@@ -54,6 +54,11 @@ public:
     // The font colour in the toolkit's colour encoding (0x00BBGGRR, or
     // 0xFF000000 plus a system colour index), kept as given.
     qint32 FontColor = qint32(0xFF000008);
+    // The background colour, in the same encoding.
+    qint32 BackColor = qint32(0xFF000005);
+    // Set the colour and show it at once.
+    void setFontColor(qint32 encoded);
+    void setBackColor(qint32 encoded);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -67,6 +72,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void showColors();
     void typeCharacter(char c);
     void applyTypedCharacter(char c);
     int endPosition() const;

@@ -2,9 +2,41 @@
 
 #include "app/ferrow.h"
 #include "app/state.h"
+#include "screens/font_dialog.h"
 #include "screens/screen_memo.h"
 
+#include <QEvent>
+#include <QMouseEvent>
 #include <QPushButton>
+
+namespace {
+
+// Hands chosen events of one widget to a function; the widget still
+// handles them as usual.
+class EventHook : public QObject {
+public:
+    EventHook(QObject* target, std::function<void(QEvent*)> onEvent)
+        : QObject(target)
+        , onEvent_(std::move(onEvent))
+    {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        onEvent_(event);
+        return false;
+    }
+
+private:
+    std::function<void(QEvent*)> onEvent_;
+};
+
+int mouseY(QEvent* event)
+{
+    return qRound(static_cast<QMouseEvent*>(event)->position().y());
+}
+
+} // namespace
 
 void TFerrow::WireScreenHandlers()
 {
@@ -37,4 +69,39 @@ void TFerrow::WireScreenHandlers()
     wire(Immediate, &TFerrow::ImmediateClick);
     wire(Buffered, &TFerrow::BufferedClick);
     wire(EditXmitBtn, &TFerrow::EditXmitBtnClick);
+
+    WireLayoutAndAppearance();
+}
+
+void TFerrow::WireLayoutAndAppearance()
+{
+    // The status band keeps its distance to the bottom edge; then the stack
+    // is laid out.
+    QWidget* client = centralWidget();
+    const int statusBottomGap = client->height() - StatusPanel->y() - StatusPanel->height();
+    new EventHook(client, [this, client, statusBottomGap](QEvent* event) {
+        if (event->type() != QEvent::Resize)
+            return;
+        StatusPanel->move(StatusPanel->x(), client->height() - statusBottomGap - StatusPanel->height());
+        FormResize();
+    });
+    new EventHook(SplitterPanel, [this](QEvent* event) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: SplitterPanelMouseDown(mouseY(event)); break;
+        case QEvent::MouseMove: SplitterPanelMouseMove(mouseY(event)); break;
+        case QEvent::MouseButtonRelease: SplitterPanelMouseUp(); break;
+        default: break;
+        }
+    });
+
+    wire(SingleScreenBtn, &TFerrow::SingleScreenBtnClick);
+    wire(DualScreenBtn, &TFerrow::DualScreenBtnClick);
+    wire(White1, &TFerrow::White1Click);
+    wire(Black1, &TFerrow::Black1Click);
+    FontDialog1 = new TFontDialog(this);
+    FontDialog1->OnApply = [this] { FontDialog1Apply(); };
+    wire(ReceiveFont1, &TFerrow::ReceiveFont1Click);
+    wire(TransmitFont1, &TFerrow::TransmitFont1Click);
+    wire(SendScreenBtn, &TFerrow::SendScreenBtnClick);
+    wire(CancelSendingBtn, &TFerrow::CancelSendingBtnClick);
 }

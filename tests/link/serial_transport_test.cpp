@@ -240,6 +240,7 @@ void SerialTransportTest::sendOrderAndGaps()
     // Were the bytes left to the event loop, a pause would not separate them.
     QCOMPARE(end->bursts(gapMs), bursts);
     QCOMPARE(end->transport->queuedBytes(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(end->transport->pendingOutputBytes(), 0, WaitMs); // nothing left for the line
     if (steps.first().startsWith(QLatin1String("queue")))
         QTRY_VERIFY_WITH_TIMEOUT(drained > 0, WaitMs);
 }

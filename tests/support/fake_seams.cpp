@@ -47,6 +47,23 @@ bool ScriptedQuery::editLineSettings(SerialLineSettings& settings)
     return true;
 }
 
+bool ScriptedQuery::chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply)
+{
+    queries << QStringLiteral("font|") + choice.font.family();
+    fontsOffered << choice;
+    if (fontAnswers.isEmpty())
+        return false;
+    const FontAnswer script = fontAnswers.takeFirst();
+    for (const FontChoice& applied : script.applies)
+        apply(applied);
+    if (script.whileOpen)
+        script.whileOpen();
+    if (!script.answer)
+        return false;
+    choice = *script.answer;
+    return true;
+}
+
 bool ScriptedQuery::printDialog(QPrinter& printer)
 {
     queries << QStringLiteral("print|") + printer.docName();

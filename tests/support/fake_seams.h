@@ -8,6 +8,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Records "pause N" into the same transcript as the bytes; never waits.
@@ -17,10 +18,26 @@ public:
         : transcript_(t)
     {
     }
-    void pause(int ms) override { transcript_->add(QStringLiteral("pause %1").arg(ms)); }
+    void pause(int ms) override
+    {
+        transcript_->add(QStringLiteral("pause %1").arg(ms));
+        if (onPause)
+            onPause(ms);
+    }
+    // Runs after each recorded pause: a test's stand-in for time passing.
+    std::function<void(int ms)> onPause;
 
 private:
     Transcript* transcript_;
+};
+
+// One showing of the font dialog: Apply pressed with each of `applies` in
+// turn, then `whileOpen` (the dialog still open), then OK with `answer`, or
+// Cancel when it is empty.
+struct FontAnswer {
+    QList<FontChoice> applies;
+    std::function<void()> whileOpen;
+    std::optional<FontChoice> answer;
 };
 
 // Answers from a script; records every box as "caption|text" and every query,
@@ -32,6 +49,7 @@ public:
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool editLineSettings(SerialLineSettings& settings) override;
+    bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     // Confirms by printing into the scripted PDF file; no answer left cancels.
     bool printDialog(QPrinter& printer) override;
 
@@ -44,6 +62,9 @@ public:
     QList<std::optional<QByteArray>> textAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<SerialLineSettings>> lineAnswers;
+    // With no scripted answer left, the font dialog is cancelled.
+    QList<FontAnswer> fontAnswers;
+    QList<FontChoice> fontsOffered;             // what each font dialog opened with
     QList<std::optional<QString>> printAnswers; // PDF file to print into
     QList<FileDialogOptions> fileDialogs;       // every file dialog, as asked
 };

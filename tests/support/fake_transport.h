@@ -24,6 +24,7 @@ public:
     bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
     void queue(const QByteArray& bytes) override;
     qint64 queuedBytes() const override { return 0; }
+    qint64 pendingOutputBytes() const override { return outputPending; }
     ModemLines modemLines() const override { return lines; }
 
     // Bytes arriving from the TNC.
@@ -42,8 +43,9 @@ public:
     QMap<QString, ProbeResult::Outcome> probeOutcome; // default Ok
     QSet<QString> refuseOpen;                         // open fails for these
     ModemLines lines;
-    QStringList probes; // devices probed, in order
-    QStringList opens;  // devices opened, in order
+    qint64 outputPending = 0; // bytes still waiting to go out on the line
+    QStringList probes;       // devices probed, in order
+    QStringList opens;        // devices opened, in order
     int closes = 0;
     QString device; // the open device
     SerialLineSettings settings;

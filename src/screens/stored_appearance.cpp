@@ -1,0 +1,48 @@
+// The settings load's apply steps for the screens: the stored screen mode
+// and colour scheme through their menu commands, and each screen's font from
+// the record of the scheme in use.
+
+#include "app/ferrow.h"
+
+#include "app/state.h"
+#include "font_record.h"
+#include "screen_memo.h"
+
+namespace {
+
+// Name, colour, size, pitch, style, then height, which decides the size.
+void applyFontRecord(TScreenMemo* screen, const ScreenFontRecord& record)
+{
+    screen->setFontColor(record.Color);
+    screen->setFont(fontFromRecord(record, screen->font(), logicalDpi(screen)));
+}
+
+} // namespace
+
+void TFerrow::applyStoredScreenMode()
+{
+    if (G.ScreenMode == ScreenModeDual)
+        DualScreenBtnClick();
+    else
+        SingleScreenBtnClick();
+}
+
+void TFerrow::applyStoredColorScheme()
+{
+    if (G.ColorScheme == ColorSchemeWhite)
+        White1Click();
+    else
+        Black1Click();
+}
+
+void TFerrow::applyStoredTransmitFont()
+{
+    applyFontRecord(TransmitScreen,
+                    G.ColorScheme == ColorSchemeWhite ? G.TransmitFontWhite : G.TransmitFontBlack);
+}
+
+void TFerrow::applyStoredReceiveFont()
+{
+    applyFontRecord(ReceiveScreen,
+                    G.ColorScheme == ColorSchemeWhite ? G.ReceiveFontWhite : G.ReceiveFontBlack);
+}

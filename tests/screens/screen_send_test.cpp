@@ -1,0 +1,233 @@
+// Sending the whole transmit screen: the exact bytes and waits, the progress
+// bar, both Cancel buttons, what the operator may do while it runs, the pace
+// set by the line, and the state the send leaves behind.
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "key_script.h"
+#include "link/nr_comm.h"
+#include "screens/screen_memo.h"
+#include "screens/send_data_dialog.h"
+#include "typing_support.h"
+#include "window_fixture.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString Convers = QStringLiteral("SendString CONVERS<13>");
+const QStringList End{"SendString <3>", "pause 1250"};
+const QByteArray Sixty = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX";
+
+QStringList sendOf(const QByteArray& bytes, const QStringList& end = End)
+{
+    QStringList out{Convers, "pause 750"};
+    for (const char c : bytes)
+        out << QStringLiteral("SendChar %1").arg(quint8(c));
+    return out + end;
+}
+
+// Notes the bar's position and the terminal usage as each character goes
+// out, and runs `action` once, in the events handled after the `at`-th.
+struct SendWatch {
+    int chars = 0;
+    QList<int> bar;
+    int terminalUsage = -1;
+
+    SendWatch(FakeTransport* device, int at = 0, std::function<void()> action = {})
+    {
+        device->peer = [this, at, action](const QByteArray& bytes) {
+            if (bytes.size() != 1 || chars < 0)
+                return;
+            bar << SendDataDialog->ProgressBar1->value();
+            terminalUsage = Ferrow->nrComm1->GetTerminalUsage();
+            if (++chars == at) {
+                action();
+                chars = -1; // what follows is not the screen's text
+            }
+        };
+    }
+};
+
+void clickSend()
+{
+    QTest::mouseClick(Ferrow->SendScreenBtn, Qt::LeftButton);
+}
+
+} // namespace
+
+class ScreenSendTest : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeScreen_data();
+    void wholeScreen();
+    void whileSending_data();
+    void whileSending();
+    void pacedByTheLine_data();
+    void pacedByTheLine();
+    void stateAfterwards();
+};
+
+void ScreenSendTest::wholeScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("bar"); // after each character; empty: not looked at
+
+    QList<int> sixty;
+    for (int i = 1; i <= 60; ++i)
+        sixty << (i < 50 ? qMax(1, i / 2) : 25);
+    QTest::newRow("empty screen: CONVERS, 750 ms, ETX") << "" << QByteArray() << QList<int>{};
+    QTest::newRow("two lines: a b CR LF c d")
+        << "ab\ncd" << QByteArray("ab\r\ncd") << QList<int>{1, 2, 3, 4, 5, 6};
+    QTest::newRow("empty lines and a last line break") << "a\n\nb\n"
+                                                       << QByteArray("a\r\n\r\nb\r\n") << QList<int>{};
+    QTest::newRow("8-bit text and a tab as they are")
+        << QString::fromLatin1("\xe9\tz") << QByteArray("\xe9\tz") << QList<int>{};
+    QTest::newRow("60 characters: every second, 25 at the 50th") << QString(Sixty) << Sixty << sixty;
+    // The screen wraps it for display; on the line it stays one line.
+    QTest::newRow("a line wider than the screen")
+        << QString(Sixty.repeated(7)) << Sixty.repeated(7) << QList<int>{};
+}
+
+void ScreenSendTest::wholeScreen()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, bar);
+    WindowFixture f;
+    startTyping(f, ScreenModeDual, SendModeBuffered);
+    Ferrow->TransmitScreen->setPlainText(text);
+    SendWatch w(f.device());
+
+    clickSend();
+
+    QCOMPARE(f.transcript.entries, sendOf(bytes));
+    if (!bar.isEmpty())
+        QCOMPARE(w.bar, bar);
+    QCOMPARE(w.terminalUsage, bytes.isEmpty() ? -1 : int(tuNone));
+    QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), int(tuReceive));
+    QVERIFY(!SendDataDialog->isVisible());
+}
+
+void ScreenSendTest::whileSending_data()
+{
+    QTest::addColumn<int>("screenMode");
+    QTest::addColumn<QString>("action"); // after the 10th character
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("end");
+
+    QTest::newRow("dialog Cancel: nothing more, ETX") << ScreenModeDual << "dialog" << Sixty.left(10) << End;
+    QTest::newRow("dialog Cancel in single-screen mode")
+        << ScreenModeSingle << "dialog" << Sixty.left(10) << End;
+    QTest::newRow("main Cancel in dual-screen mode") << ScreenModeDual << "main" << Sixty.left(10) << End;
+    QTest::newRow("main Cancel in single-screen mode is ignored")
+        << ScreenModeSingle << "main" << Sixty << End;
+    QTest::newRow("Send again: refused, the first send goes on") << ScreenModeDual << "send" << Sixty << End;
+    QTest::newRow("text cut to 4 characters: the send ends there")
+        << ScreenModeDual << "cut" << Sixty.left(10) << End;
+    QTest::newRow("text inserted before: the live character at each place")
+        << ScreenModeDual << "insert" << Sixty.left(10) + ("ZZ" + Sixty).mid(10, 50) << End;
+    QTest::newRow("closing: the send stops and finishes before the termination lines")
+        << ScreenModeDual << "close" << Sixty.left(10)
+        << End + QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"};
+}
+
+void ScreenSendTest::whileSending()
+{
+    QFETCH(int, screenMode);
+    QFETCH(QString, action);
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, end);
+    WindowFixture f;
+    startTyping(f, screenMode, SendModeBuffered);
+    G.SelectedTnc = 0;
+    G.TncTermCommands[0][0].store("BYE");
+    Ferrow->TransmitScreen->setPlainText(QString(Sixty));
+    bool hiddenAtOnce = false;
+    SendWatch w(f.device(), 10, [&] {
+        if (action == "dialog") {
+            QTest::mouseClick(SendDataDialog->CancelBtn, Qt::LeftButton);
+            hiddenAtOnce = !SendDataDialog->isVisible();
+        } else if (action == "main") {
+            QTest::mouseClick(Ferrow->CancelSendingBtn, Qt::LeftButton);
+        } else if (action == "send") {
+            clickSend();
+        } else if (action == "cut") {
+            Ferrow->TransmitScreen->setPlainText(QStringLiteral("0123"));
+        } else if (action == "insert") {
+            QTextCursor(Ferrow->TransmitScreen->document()).insertText(QStringLiteral("ZZ"));
+        } else {
+            Ferrow->close();
+        }
+    });
+
+    clickSend();
+
+    QCOMPARE(f.transcript.entries, sendOf(sent, end));
+    QCOMPARE(hiddenAtOnce, action == "dialog");
+    QVERIFY(!SendDataDialog->isVisible());
+    QCOMPARE(f.device()->isOpen(), action != "close");
+}
+
+void ScreenSendTest::pacedByTheLine_data()
+{
+    QTest::addColumn<bool>("cancel"); // the dialog's Cancel while the send is held
+    QTest::addColumn<QStringList>("sent");
+
+    // At 1200 baud a second of line time is 120 characters: 300 are queued
+    // and each 20 ms wait lets 60 of them out.
+    QTest::newRow("held until a second of line time is left")
+        << false
+        << QStringList{Convers, "pause 750", "pause 20", "pause 20", "pause 20", "SendChar 97"} + End;
+    QTest::newRow("Cancel while held: nothing of the text goes out")
+        << true << QStringList{Convers, "pause 750", "pause 20"} + End;
+}
+
+void ScreenSendTest::pacedByTheLine()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, sent);
+    WindowFixture f;
+    startTyping(f, ScreenModeDual, SendModeBuffered);
+    Ferrow->nrComm1->SetBaudRate(1200);
+    Ferrow->TransmitScreen->setPlainText(QStringLiteral("a"));
+    f.device()->outputPending = 300;
+    f.pause.onPause = [&](int ms) {
+        f.device()->outputPending -= ms == 20 ? 60 : 0;
+        if (cancel && ms == 20)
+            QMetaObject::invokeMethod(
+                SendDataDialog, [] { SendDataDialog->CancelBtn->click(); }, Qt::QueuedConnection);
+    };
+
+    clickSend();
+
+    QCOMPARE(f.transcript.entries, sent);
+}
+
+void ScreenSendTest::stateAfterwards()
+{
+    WindowFixture f;
+    startTyping(f, ScreenModeDual, SendModeBuffered);
+    typeKeys(Ferrow->TransmitScreen, "q"); // buffered, waiting for Enter
+    QTest::mouseClick(Ferrow->EditXmitBtn, Qt::LeftButton);
+    typeKeys(Ferrow->TransmitScreen, "x y"); // in edit mode: shown, not sent
+    Ferrow->TransmitScreen->setTextCursor(QTextCursor(Ferrow->TransmitScreen->document()));
+
+    clickSend();
+
+    QCOMPARE(int(G.EditXmitMode), 0);
+    QCOMPARE(Ferrow->EditXmitBtn->palette().color(QPalette::Active, QPalette::ButtonText), QColor(0, 128, 0));
+    QCOMPARE(Ferrow->focusWidget(), static_cast<QWidget*>(Ferrow->TransmitScreen));
+    QVERIFY(Ferrow->TransmitScreen->textCursor().atEnd());
+    QCOMPARE(G.SendPermitted, 1);
+    f.transcript.clear();
+    typeKeys(Ferrow->TransmitScreen, "a b <Enter>");
+    QCOMPARE(f.transcript.entries, QStringList{"SendString ab<13>"}); // the line began afresh
+}
+
+QTEST_MAIN(ScreenSendTest)
+#include "screen_send_test.moc"
