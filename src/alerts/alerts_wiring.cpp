@@ -1,10 +1,9 @@
-// Connects the alarm menu, the receive timer, the serial layer's receive
-// event and the log button to their handlers.
+// Connects the alarm menu, the receive timer and the log button to their
+// handlers (the receive event is bound with the received-data route).
 
 #include "app/ferrow.h"
 
 #include "app/seams.h"
-#include "link/nr_comm.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,7 +17,6 @@ void TFerrow::WireAlertHandlers()
     wire(Ringout1, &TFerrow::Ringout1Click);
     wire(LogBtn, &TFerrow::LogBtnClick);
     connect(ReceiveTimer, &QTimer::timeout, this, &TFerrow::ReceiveTimerTimer);
-    connect(nrComm1, &TnrComm::OnAfterReceive, this, &TFerrow::nrComm1AfterReceive);
     // Said once, where the serial trace goes: the alarms cannot be heard here.
     if (!SoundOut().available())
         LogScreen->appendPlainText(QStringLiteral("Sound is unavailable: no audio output device was found"));

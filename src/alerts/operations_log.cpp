@@ -10,7 +10,6 @@
 #include "app/state.h"
 #include "docs/screen_file.h"
 #include "link/nr_log_file.h"
-#include "link/slot_text.h"
 #include "screens/screen_memo.h"
 
 #include <QFile>

@@ -7,7 +7,6 @@
 #include "app/seams.h"
 #include "app/state.h"
 #include "link/nr_semaphore.h"
-#include "link/slot_text.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -38,7 +38,7 @@ public:
     explicit TFerrow(QWidget* parent = nullptr);
     ~TFerrow() override;
 
-    // ---- Start-up and shut-down ----
+    // ---- Start-up and shut-down (app/startup.cpp) ----
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -61,7 +61,7 @@ public:
     void applyStoredBroadcastText();
     void applyStoredBroadcastInterval();
 
-    // ---- Serial port choice ----
+    // ---- Serial port choice (link/port_choice.cpp) ----
     void Comm11Click();
     void Comm21Click();
     void Comm31Click();
@@ -71,18 +71,20 @@ public:
     void None1Click();
     void CommsInterfaceSetup1Click();
     void ProbeCommPort(const char* name);
-    void nrComm1AfterReceive();
     // The device path that COMn stands for here.
     QString comPortPath(int portNumber) const;
 
-    // ---- Typing focus ----
+    // ---- Receive event (alerts/receive_alarm.cpp) ----
+    void nrComm1AfterReceive();
+
+    // ---- Typing focus (screens/focus.cpp) ----
     void FocusTypingScreen();
     void TransmitScreenClick();
     void TransmitScreenMouseDown();
     void ReceiveScreenClick();
     void ReceiveScreenMouseDown();
 
-    // ---- Keyboards ----
+    // ---- Keyboards (screens/transmit_keyboard.cpp, screens/receive_keyboard.cpp) ----
     void TransmitScreenKeyDown(quint16& Key, TShiftState Shift);
     void TransmitScreenKeyPress(char& Key);
     void TransmitScreenKeyUp(quint16& Key, TShiftState Shift);
@@ -117,7 +119,8 @@ public:
     // Cancel would and finishes (the TNC leaves converse mode) at once.
     void StopScreenSend();
 
-    // ---- Connection control, stations and functions ----
+    // ---- Connection control, stations and functions (link/connection.cpp, link/stations.cpp,
+    //      link/functions.cpp) ----
     void ConnectBtnClick();
     void DisconnectBtnClick();
     void TncResetBtnClick();
@@ -148,7 +151,7 @@ public:
     void Help2Click();
     void AboutGelvane1Click();
 
-    // ---- TNC command sets ----
+    // ---- TNC command sets (link/tnc_command_sets.cpp) ----
     void TNCClick();
     void TNC2Click();
     void TNC3Click();
@@ -175,7 +178,7 @@ public:
     void SendStartupInitialization();
     void SendShutdownTermination();
 
-    // ---- ZModem ----
+    // ---- ZModem (transfer/zmodem_control.cpp) ----
     void ZFileOpenBtnClick();
     void ZSendBtnClick();
     void ZBreakBtnClick();
@@ -394,16 +397,19 @@ private:
     void BuildStatusBand();
     void BuildComponents();
 
-    // Handler wiring: each subsystem connects its own handlers.
-    void WireHandlers();
-    void WireAppHandlers();
-    void WireLinkHandlers();
-    void WireScreenHandlers();
-    void WireLayoutAndAppearance();
-    void WireTransferHandlers();
-    void WireBroadcastHandlers();
-    void WireAlertHandlers();
-    void WireDocsHandlers();
+    // Handler wiring: each subsystem binds its own widgets and components to
+    // its handlers in its folder's wiring file; the received-data route,
+    // which crosses folders, is bound in one place.
+    void WireHandlers();            // app/ferrow_frame.cpp
+    void WireAppHandlers();         // app/startup.cpp
+    void WireLinkHandlers();        // link/link_wiring.cpp
+    void WireScreenHandlers();      // screens/screen_wiring.cpp
+    void WireLayoutAndAppearance(); // screens/screen_wiring.cpp
+    void WireTransferHandlers();    // transfer/transfer_wiring.cpp
+    void WireBroadcastHandlers();   // broadcast/broadcast_wiring.cpp
+    void WireAlertHandlers();       // alerts/alerts_wiring.cpp
+    void WireDocsHandlers();        // docs/docs_wiring.cpp
+    void WireReceivePath();         // app/receive_path.cpp
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());
@@ -424,10 +430,12 @@ private:
     bool closeDone_ = false;
     QSet<QObject*> wired_;
 
-    // ---- TNC link: connection control, tables, TNC command sets ----
+    // ---- Connection control (link/connection.cpp) ----
     bool PortChosenOrWarn(const QString& text);
     // A stored text as a TNC line: the text, 100 ms, CR; then the typing screen.
     void SendLineAndFocus(const QByteArray& text);
+
+    // ---- TNC command sets (link/tnc_command_sets.cpp) ----
     void ChooseTnc(int tnc, QWidget* dialog);
     void ChooseNoTnc();
     void SelectTnc(int tnc);

@@ -353,7 +353,6 @@ void TFerrow::BuildComponents()
     nrLogFile1 = new TnrLogFile(this);
     nrComm1 = new TnrComm(seams::current().makeTransport(), nrLogFile1, this);
     nrComm1->SetIndicators(CTS_Status, DSR_Status);
-    nrComm1->SetTerminal([this](const QByteArray& bytes) { ReceiveScreen->receiveBytes(bytes); });
     nrComm1->SetPortResolver([this](int ordinal) { return comPortPath(ordinal + 1); });
 
     // Design values: active, error limit 255, time-out 2000 ms, 3 retries;
@@ -364,7 +363,6 @@ void TFerrow::BuildComponents()
     nrZModem1->SetTimeOutRetries(3);
     nrZModem1->SetProgressBar(ZProgressBar);
     nrZModem1->SetActive(true);
-    nrComm1->SetDataProcessor(nrZModem1);
 
     ReceiveTimer = new QTimer(this);
     ReceiveTimer->setInterval(1000);
@@ -439,5 +437,6 @@ void TFerrow::WireHandlers()
     WireBroadcastHandlers();
     WireAlertHandlers();
     WireDocsHandlers();
+    WireReceivePath();
     disableUnwired();
 }

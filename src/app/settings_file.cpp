@@ -13,7 +13,6 @@
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
 #include "link/setup_window_parts.h"
-#include "link/slot_text.h"
 #include "link/station_form.h"
 #include "link/tnc_menus.h"
 #include "transfer/nr_zmodem.h"

@@ -58,11 +58,11 @@ int screenDpi(const QWidget* w)
 void TFerrow::FormCreate()
 {
     G.LogActive = 0;
-    G.LogFileState = 2;
+    G.LogFileState = LogFileClosed;
 
     G.PortProbeResult = 0;
     setCommPortName(G, "NONE");
-    G.CommPortSelected = 0;
+    G.CommPortSelected = NoCommPort;
 
     G.SerialParity = 1;
     G.SerialBaudRate = 9600;
@@ -84,11 +84,11 @@ void TFerrow::FormCreate()
     TempEditBuffer->clear();
     QGuiApplication::clipboard()->setText(QString());
 
-    G.ActiveScreen = 1;
+    G.ActiveScreen = ActiveTransmitScreen;
     G.CommandChar = 3;
     G.LineIndex = 0;
     G.EditXmitMode = 0;
-    G.ScreenMode = 2;
+    G.ScreenMode = ScreenModeDual;
     ModeMemo->setPlainText(QStringLiteral("Dual Screen"));
     G.SendPermitted = 0;
 
@@ -104,7 +104,7 @@ void TFerrow::FormCreate()
     const char* const names[] = {"TNC1", "TNC2", "TNC3", "TNC4", "TNC5", "TNC6", "TNC7", "TNC8", "None"};
     for (int i = 0; i < 9; ++i)
         G.TncNames[i].store(names[i]);
-    G.SelectedTnc = 8;
+    G.SelectedTnc = NoTnc;
     G.ResetCommand.store("RESTART");
 
     const int dpi = screenDpi(this);
@@ -115,18 +115,18 @@ void TFerrow::FormCreate()
     G.TransmitFontBlack = G.TransmitFontWhite;
     G.TransmitFontBlack.Color = 0x00FFFFFF;
 
-    G.NotifyEnabled = 0;
-    G.AlarmSound = 1;
-    G.SoundState = 2;
-    G.SendMode = 2;
-    G.ColorScheme = 1;
+    G.NotifyEnabled = NotifyOff;
+    G.AlarmSound = AlarmBeep;
+    G.SoundState = SoundIdle;
+    G.SendMode = SendModeBuffered;
+    G.ColorScheme = ColorSchemeWhite;
     G.ReceiveFlag = 1;
     G.ZModemFileChosen = 0;
     G.ZModemEnabled = 1;
-    G.ZModemConverse = 0;
+    G.ZModemConverse = ZModemConverseOff;
     G.BroadcastActive = 0;
     G.BroadcastTimerValue = 0;
-    G.BroadcastInterval = 3;
+    G.BroadcastInterval = BroadcastNone;
 }
 
 void TFerrow::FormShow()
@@ -145,7 +145,7 @@ void TFerrow::FormShow()
     RefillConnectList();
     RefillFunctionList();
 
-    if (G.ScreenMode == 2)
+    if (G.ScreenMode == ScreenModeDual)
         insertThroughClipboard(TmpXmitBuf, TransmitScreen, "Quillmar EMCOMM/ARES Program \r< ");
     else
         insertThroughClipboard(TmpRcvBuf, ReceiveScreen, "Quillmar EMCOMM/ARES Program \r");
@@ -155,7 +155,7 @@ void TFerrow::FormShow()
 
     TNCSelect->setCurrentIndex(G.SelectedTnc);
     nrComm1->SetTerminalUsage(tuReceive);
-    if (G.SelectedTnc < 8)
+    if (G.SelectedTnc < NoTnc)
         SendStartupInitialization();
 }
 
@@ -178,7 +178,7 @@ void TFerrow::FormClose()
                 dialog->close();
     });
     step("termination lines", [this] {
-        if (G.SelectedTnc < 8)
+        if (G.SelectedTnc < NoTnc)
             SendShutdownTermination();
     });
     // A transfer still running is aborted (its partial file removed) before
@@ -230,6 +230,4 @@ void TFerrow::closeEvent(QCloseEvent* event)
 void TFerrow::WireAppHandlers()
 {
     wire(Exit2, &TFerrow::Exit2Click);
-    connect(nrLogFile1, &TnrLogFile::lineLogged, this,
-            [this](const QString& line) { appendTraceLine(LogScreen, line); });
 }

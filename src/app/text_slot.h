@@ -2,6 +2,8 @@
 // A fixed 256-byte text slot: 8-bit text, a zero byte, then bytes that carry
 // no meaning but must survive a load/save round trip untouched.
 
+#include <QByteArray>
+
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -30,3 +32,15 @@ struct TextSlot {
 };
 
 static_assert(sizeof(TextSlot) == 256);
+
+// A slot's text as bytes, and bytes into a slot (cut at 255).
+inline QByteArray slotBytes(const TextSlot& slot)
+{
+    const std::string_view text = slot.text();
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+inline void storeBytes(TextSlot& slot, const QByteArray& bytes)
+{
+    slot.store(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}

@@ -7,7 +7,6 @@
 #include "broadcast/beacon_commands.h"
 #include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
-#include "link/slot_text.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

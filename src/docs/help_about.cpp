@@ -7,7 +7,6 @@
 #include "app/state.h"
 #include "docs/about_form.h"
 #include "docs/desktop_open.h"
-#include "link/slot_text.h"
 
 #include <QFile>
 

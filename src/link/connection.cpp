@@ -25,7 +25,7 @@ QByteArray commandCharText()
 
 bool TFerrow::PortChosenOrWarn(const QString& text)
 {
-    if (G.CommPortNumber != 0)
+    if (G.CommPortNumber != NoCommPort)
         return true;
     Query().messageBox(this, text, QStringLiteral("Communication Setup"));
     return false;

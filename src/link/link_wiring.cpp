@@ -1,18 +1,25 @@
-// Connects the TNC link's menu items, buttons and drop-downs to their handlers.
+// Connects the TNC link's menu items, buttons and drop-downs to their
+// handlers, and the serial trace to its status screen.
 
 #include "app/ferrow.h"
 
 #include "app/combo_box.h"
+#include "app/status_memo.h"
 #include "app/forms.h"
 #include "link/tnc_close_form.h"
 #include "link/tnc_menus.h"
+#include "link/nr_log_file.h"
 #include "link/tnc_setup_form.h"
 
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 void TFerrow::WireLinkHandlers()
 {
+    connect(nrLogFile1, &TnrLogFile::lineLogged, this,
+            [this](const QString& line) { appendTraceLine(LogScreen, line); });
+
     connect(Port1, &QMenu::aboutToShow, this, &TFerrow::ShowPortPaths);
     wire(Comm11, &TFerrow::Comm11Click);
     wire(Comm21, &TFerrow::Comm21Click);

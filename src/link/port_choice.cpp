@@ -16,9 +16,7 @@
 
 QString TFerrow::comPortPath(int portNumber) const
 {
-    return resolveComPort(
-        QFile::decodeName(QByteArray(G.ProgramFolder.text().data(), int(G.ProgramFolder.text().size()))),
-        portNumber);
+    return resolveComPort(QFile::decodeName(slotBytes(G.ProgramFolder)), portNumber);
 }
 
 QAction* TFerrow::portItem(int portNumber) const
@@ -127,9 +125,9 @@ void TFerrow::None1Click()
     for (int i = 1; i <= 6; ++i)
         portItem(i)->setChecked(false);
     None1->setChecked(true);
-    G.CommPortNumber = 0;
+    G.CommPortNumber = NoCommPort;
     setCommPortName(G, "NONE");
-    G.CommPortSelected = 0;
+    G.CommPortSelected = NoCommPort;
     nrComm1->SetActive(false);
 }
 

@@ -12,7 +12,6 @@
 #include "app/state.h"
 #include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
-#include "link/slot_text.h"
 #include "link/tnc_close_form.h"
 #include "link/tnc_menus.h"
 #include "link/tnc_setup_form.h"
@@ -249,7 +248,7 @@ void TFerrow::ResetCommandSetup1Click()
 
 void TFerrow::TNCSelectDropDown()
 {
-    if (G.CommPortNumber == 0) {
+    if (G.CommPortNumber == NoCommPort) {
         Query().messageBox(this, QStringLiteral("No Comms port or TNC has been selected!"),
                            QStringLiteral("Communication Setup"));
         TNCSelect->setCurrentIndex(NoneRow);

@@ -1,7 +1,7 @@
 #include "tnc_lines_form.h"
 
 #include "link/setup_window_parts.h"
-#include "link/slot_text.h"
+#include "app/text_slot.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -7,7 +7,7 @@
 
 void TFerrow::FocusTypingScreen()
 {
-    if (G.ScreenMode == 2) {
+    if (G.ScreenMode == ScreenModeDual) {
         TransmitScreen->setFocus();
         TransmitScreen->moveCaretToEnd();
         TransmitScreenClick();
@@ -20,7 +20,7 @@ void TFerrow::FocusTypingScreen()
 
 void TFerrow::TransmitScreenClick()
 {
-    G.ActiveScreen = 1;
+    G.ActiveScreen = ActiveTransmitScreen;
     TransmitScreen->setFocus();
 }
 
@@ -31,7 +31,7 @@ void TFerrow::TransmitScreenMouseDown()
 
 void TFerrow::ReceiveScreenClick()
 {
-    G.ActiveScreen = 0;
+    G.ActiveScreen = ActiveReceiveScreen;
     ReceiveScreen->setFocus();
 }
 

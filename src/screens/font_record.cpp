@@ -91,7 +91,7 @@ QFont fontFromRecord(const ScreenFontRecord& record, const QFont& current, int d
         dpi = 96;
     QFont f = current;
     if (!record.Name.empty())
-        f.setFamily(QString::fromLatin1(record.Name.text().data(), qsizetype(record.Name.text().size())));
+        f.setFamily(QString::fromLatin1(slotBytes(record.Name)));
     if (record.Size > 0)
         f.setPixelSize(boundedPixels(std::llround(double(record.Size) * dpi / 72.0)));
     f.setFixedPitch(record.Pitch == 2);

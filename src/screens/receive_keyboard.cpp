@@ -11,7 +11,7 @@
 void TFerrow::ReceiveScreenKeyDown(quint16& Key, TShiftState Shift)
 {
     G.ReceiveFlag = 0;
-    if (G.ScreenMode == 1)
+    if (G.ScreenMode == ScreenModeSingle)
         TypingKeyDown(ReceiveScreen, Key, Shift);
 }
 
@@ -20,9 +20,9 @@ void TFerrow::ReceiveScreenKeyPress(char& Key)
     if (G.ReceiveFlag == 1) {
         Key = char(cleanForDisplay(quint8(Key)));
         // While the operations log is on, received text always lands at the end.
-        if (G.LogFileState == 1)
+        if (G.LogFileState == LogFileOpen)
             ReceiveScreen->moveCaretToEnd();
-    } else if (G.ScreenMode == 1) {
+    } else if (G.ScreenMode == ScreenModeSingle) {
         if (Key == 26)
             Key = 0;
         SendTypedCharacter(Key);

@@ -14,7 +14,7 @@ namespace {
 
 bool typingIsSent()
 {
-    return G.ScreenMode == 2 && G.EditXmitMode != 1;
+    return G.ScreenMode == ScreenModeDual && G.EditXmitMode != 1;
 }
 
 } // namespace
@@ -54,14 +54,14 @@ void TFerrow::InsertAtCaret(TScreenMemo* screen, const QByteArray& text)
 
 void TFerrow::ImmediateClick()
 {
-    G.SendMode = 1;
+    G.SendMode = SendModeImmediate;
     Immediate->setChecked(true);
     Buffered->setChecked(false);
 }
 
 void TFerrow::BufferedClick()
 {
-    G.SendMode = 2;
+    G.SendMode = SendModeBuffered;
     Buffered->setChecked(true);
     Immediate->setChecked(false);
 }

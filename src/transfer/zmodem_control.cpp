@@ -20,11 +20,6 @@
 
 namespace {
 
-QByteArray slotText(const TextSlot& slot)
-{
-    return QByteArray(slot.text().data(), qsizetype(slot.text().size()));
-}
-
 // The current file name as a status line.
 QByteArray fileLine(const TnrZModem* zmodem)
 {
@@ -70,8 +65,8 @@ void TFerrow::ZSendBtnClick()
         AppendStatusText("Z-Send refused: a transfer is running (Break ends it)\r");
         return;
     }
-    if (G.ZModemConverse == 1) {
-        nrComm1->SendString(slotText(G.ZModemConnectCommand));
+    if (G.ZModemConverse == ZModemConverseOn) {
+        nrComm1->SendString(slotBytes(G.ZModemConnectCommand));
         nrComm1->SendChar(13);
         Pause(750);
     }
@@ -97,7 +92,7 @@ void TFerrow::ZBreakBtnClick()
 void TFerrow::nrZModem1Abort()
 {
     ZSendBtn->setEnabled(true);
-    if (G.ZModemConverse == 1) {
+    if (G.ZModemConverse == ZModemConverseOn) {
         nrComm1->SendString(QByteArray(1, char(G.CommandChar)));
         nrComm1->SendString("DISCONNECT\r");
     }
@@ -125,7 +120,7 @@ void TFerrow::nrZModem1AfterFileReceived()
 
 void TFerrow::nrZModem1AfterFileSent()
 {
-    if (G.ZModemConverse == 1) {
+    if (G.ZModemConverse == ZModemConverseOn) {
         nrComm1->SendString(QByteArray(1, char(G.CommandChar)));
         nrComm1->SendString("DISCONNECT\r");
     }
@@ -179,14 +174,14 @@ void TFerrow::ConverseOnClick()
 {
     ConverseOn->setChecked(true);
     ConverseOff->setChecked(false);
-    G.ZModemConverse = 1;
+    G.ZModemConverse = ZModemConverseOn;
 }
 
 void TFerrow::ConverseOffClick()
 {
     ConverseOff->setChecked(true);
     ConverseOn->setChecked(false);
-    G.ZModemConverse = 0;
+    G.ZModemConverse = ZModemConverseOff;
 }
 
 void TFerrow::RcvDirClick()

@@ -22,15 +22,6 @@
 #include <cerrno>
 #include <csignal>
 
-namespace {
-
-QByteArray slot(const TextSlot& s)
-{
-    return QByteArray(s.text().data(), qsizetype(s.text().size()));
-}
-
-} // namespace
-
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
@@ -73,8 +64,8 @@ void StartupTest::defaultsAfterCreate_data()
          G.SendMode, G.ReceiveFlag},
         {1, 3, 2, 1, 2, 1});
     row("TNC: None selected, names TNC1..TNC8 and None, reset command RESTART",
-        {G.SelectedTnc, slot(G.TncNames[0]) == "TNC1", slot(G.TncNames[7]) == "TNC8",
-         slot(G.TncNames[8]) == "None", slot(G.ResetCommand) == "RESTART"},
+        {G.SelectedTnc, slotBytes(G.TncNames[0]) == "TNC1", slotBytes(G.TncNames[7]) == "TNC8",
+         slotBytes(G.TncNames[8]) == "None", slotBytes(G.ResetCommand) == "RESTART"},
         {8, 1, 1, 1, 1});
     row("beep, sound idle, white, ZModem on with Break disabled, no broadcast",
         {G.AlarmSound, G.SoundState, G.ColorScheme, G.ZModemEnabled, Ferrow->ZBreakBtn->isEnabled(),
@@ -86,8 +77,9 @@ void StartupTest::defaultsAfterCreate_data()
         {1, 1, 1, 1});
     const QByteArray home = QFile::encodeName(f.home());
     row("program folder and the ring sounds in it",
-        {slot(G.ProgramFolder) == home, slot(G.RingInWavePath) == home + "ringin.wav",
-         slot(G.RingOutWavePath) == home + "ringout.wav", G.SettingsFilePath.empty(), G.HelpFilePath.empty()},
+        {slotBytes(G.ProgramFolder) == home, slotBytes(G.RingInWavePath) == home + "ringin.wav",
+         slotBytes(G.RingOutWavePath) == home + "ringout.wav", G.SettingsFilePath.empty(),
+         G.HelpFilePath.empty()},
         {1, 1, 1, 1, 1});
     // The design font, 15 pixels high (11 points at 96 pixels per inch), regular; black schemes write in
     // white.
@@ -97,7 +89,7 @@ void StartupTest::defaultsAfterCreate_data()
                                        &G.TransmitFontBlack};
     for (int i = 0; i < 4; ++i)
         row(fontNames[i],
-            {slot(fonts[i]->Name) == "MS Sans Serif", fonts[i]->Height, fonts[i]->Size, fonts[i]->Color,
+            {slotBytes(fonts[i]->Name) == "MS Sans Serif", fonts[i]->Height, fonts[i]->Size, fonts[i]->Color,
              fonts[i]->Style, fonts[i]->Pitch},
             {1, -15, 11, i < 2 ? qint32(0xFF000008) : 0x00FFFFFF, 0, 0});
     row("menu check marks: no port, no TNC, ZModem on, converse off, buffered, dual, white, no alarm, beep",
@@ -281,7 +273,7 @@ void StartupTest::settingsFileRememberedIfPresent()
     DestroyForms();
     G = ProcessState{};
     CreateForms();
-    QCOMPARE(slot(G.SettingsFilePath), QFile::encodeName(cfg.fileName()));
+    QCOMPARE(slotBytes(G.SettingsFilePath), QFile::encodeName(cfg.fileName()));
     QVERIFY(G.HelpFilePath.empty());
 }
 

@@ -6,7 +6,6 @@
 #include "app/forms.h"
 #include "app/state.h"
 #include "broadcast/bc_form.h"
-#include "link/slot_text.h"
 #include "operator_steps.h"
 #include "window_fixture.h"
 

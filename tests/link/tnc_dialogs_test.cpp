@@ -26,7 +26,7 @@ namespace {
 
 QString slotText(const TextSlot& slot)
 {
-    return QString::fromLatin1(slot.text().data(), qsizetype(slot.text().size()));
+    return QString::fromLatin1(slotBytes(slot));
 }
 
 // The items checked in both TNC menus, as "init:N" / "term:N" (N = 0..8, 8 = None).

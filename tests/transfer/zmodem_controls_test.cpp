@@ -235,7 +235,7 @@ void ZModemControlsTest::textQueries()
     (receiveDir ? Ferrow->RcvDir : Ferrow->ModemConnect)->trigger();
 
     const TextSlot& slot = receiveDir ? G.ZModemReceiveDir : G.ZModemConnectCommand;
-    QCOMPARE(QByteArray(slot.text().data(), qsizetype(slot.text().size())), stored);
+    QCOMPARE(slotBytes(slot), stored);
     // The first query of a run starts from the working copy.
     const QString initial = receiveDir ? QFile::decodeName(QFile::encodeName(QDir::homePath()))
                                        : QStringLiteral("Default String");
