@@ -47,11 +47,12 @@ public:
     // True once the close sequence has run.
     bool closeSequenceDone() const { return closeDone_; }
 
-    // ---- Settings file (app/settings_file.cpp; apply hooks in app/settings_hooks.cpp) ----
+    // ---- Settings file (app/settings_file.cpp) ----
     void LoadSettings(const TextSlot& path);
     void SaveSettings(const TextSlot& path);
     // Load steps whose handlers belong to the screens, alerts and broadcast
-    // subsystems; each runs right after its value was read.
+    // subsystems, each run right after its value was read
+    // (screens/stored_appearance.cpp, alerts/receive_alarm.cpp, broadcast/beacon.cpp).
     void applyStoredScreenMode();
     void applyStoredNotify();
     void applyStoredAlarmSound();
