@@ -51,27 +51,24 @@ private slots:
         QTest::addColumn<bool>("focusBack"); // the last choice hands the caret back
         QTest::addColumn<QString>("box");
         const QString ioError = QStringLiteral("Communications I/O Error|Failed to open the comms device");
-        QTest::newRow("COM5 then COM2") << QStringList{"COM5", "COM2"} << "COM2: 2 2 COM2 active=1 lamps=11"
-                                        << QList<int>{5, 2} << 1 << true << "";
-        QTest::newRow("an already checked port does nothing")
-            << QStringList{"COM4", "COM4"} << "COM4: 4 4 COM4 active=1 lamps=11" << QList<int>{4} << 0
-            << false << "";
+        const auto row = [](const char* name, const QStringList& steps, const char* state,
+                            const QList<int>& opens, int closes, bool focusBack, const QString& box = {}) {
+            QTest::newRow(name) << steps << QString::fromLatin1(state) << opens << closes << focusBack << box;
+        };
+        row("COM5 then COM2", {"COM5", "COM2"}, "COM2: 2 2 COM2 active=1 lamps=11", {5, 2}, 1, true);
+        row("an already checked port does nothing", {"COM4", "COM4"}, "COM4: 4 4 COM4 active=1 lamps=11", {4},
+            0, false);
         // "None" leaves the lamps as they were.
-        QTest::newRow("None twice after COM3")
-            << QStringList{"COM3", "None", "None"} << "None: 0 0 NONE active=0 lamps=11" << QList<int>{3} << 1
-            << false << "";
-        QTest::newRow("None twice from the start")
-            << QStringList{"None", "None"} << "None: 0 0 NONE active=0 lamps=00" << QList<int>{} << 0 << false
-            << "";
+        row("None twice after COM3", {"COM3", "None", "None"}, "None: 0 0 NONE active=0 lamps=11", {3}, 1,
+            false);
+        row("None twice from the start", {"None", "None"}, "None: 0 0 NONE active=0 lamps=00", {}, 0, false);
         // A failed choice falls back to None, and no lamp lights on a closed port.
-        const QString none = QStringLiteral("None: 0 0 NONE active=0 lamps=00");
-        QTest::newRow("COM2 cannot be opened") << QStringList{"COM1", "lamps off", "probe 1", "COM2"} << none
-                                               << QList<int>{1} << 1 << true << ioError;
-        QTest::newRow("COM2's state cannot be read: no box")
-            << QStringList{"COM1", "lamps off", "probe 2", "COM2"} << none << QList<int>{1} << 1 << true
-            << "";
-        QTest::newRow("COM2 probed fine, open refused") << QStringList{"COM1", "lamps off", "refuse", "COM2"}
-                                                        << none << QList<int>{1} << 1 << true << ioError;
+        const char* none = "None: 0 0 NONE active=0 lamps=00";
+        row("COM2 cannot be opened", {"COM1", "lamps off", "probe 1", "COM2"}, none, {1}, 1, true, ioError);
+        row("COM2's state cannot be read: no box", {"COM1", "lamps off", "probe 2", "COM2"}, none, {1}, 1,
+            true);
+        row("COM2 probed fine, open refused", {"COM1", "lamps off", "refuse", "COM2"}, none, {1}, 1, true,
+            ioError);
     }
     void choices()
     {

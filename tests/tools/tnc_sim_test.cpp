@@ -31,9 +31,6 @@ private slots:
             << QByteArray("C K1\rhello\rhalf\x03K\rrest\r")
             << connected +
                 "hello\r\nK1: copied \"hello\" 73\r\nhalf\r\ncmd:K\r\nrest\r\nK1: copied \"rest\" 73\r\n";
-        QTest::newRow("connect via digipeaters")
-            << QByteArray("c w1aw v k1-1, wide2-1\r")
-            << QByteArray("c w1aw v k1-1, wide2-1\r\n*** CONNECTED to W1AW VIA K1-1,WIDE2-1\r\n");
         QTest::newRow("D and DISCONNE disconnect, D alone complains")
             << QByteArray("C K1\r\x03"
                           "D\rC K1\r\x03"
