@@ -163,8 +163,8 @@ void KeyboardTest::steps_data()
         {"s:1", "k:A <F2> <Enter>"}, {}, "A\n< |");
 
     // The screen's own shortcuts stay beside the codes; a marker goes through the clipboard.
-    row("Shift+Ins pastes, kept 8-bit", Imm, {QStringLiteral("clip:5 €"), "at:ab|", "k:+<Ins>"}, {},
-        "ab5 ?|");
+    row("Shift+Del cuts; Shift+Ins pastes, kept 8-bit", Imm,
+        {"at:ab{cd|", "k:+<Del>", "clip=:cd", QStringLiteral("clip:5 €"), "k:+<Ins>"}, {}, "ab5 ?|");
     row("Ctrl+V sends SYN and pastes its own marker", Imm, {"clip:PASTE", "k:^V", "clip=:*"}, {"SendChar 22"},
         "**|");
     row("edit mode: Ctrl+X cuts, Ctrl+V pastes", Imm | Edit, {"clip:old", "at:{ab|cd", "k:^X ^V", "clip=:ab"},
@@ -187,15 +187,16 @@ void KeyboardTest::steps_data()
         {}, " A two\nb|");
     row("log off: a caret at the end stays at the end", Buf | Rx, {"log:2", "at:abc|", "r:de\r\n"}, {},
         "abcde\n|");
-    row("log off: a selection in the middle stays", Buf | Rx, {"log:2", "at:{ab|c", "r:de"}, {}, "{ab|cde");
+    row("log off: a selection up to the end keeps its extent", Buf | Rx, {"log:2", "at:a{bc|", "r:de"}, {},
+        "a{bc|de");
     row("log off: after a click in the middle, text lands at the end", Buf | Rx,
         {"log:2", "r:first\r\nsecond\r\n", "click:2", "r:more"}, {}, "fi|rst\nsecond\nmore");
     row("log on: after a click in the middle, text lands at the end", Buf | Rx,
         {"log:1", "r:first\r\nsecond\r\n", "click:2", "r:more"}, {}, "first\nsecond\nmore|");
 
     // Typed in the receive screen; in dual-screen mode the line stays the transmit screen's.
-    row("dual screen, buffered: typing is local only", Buf | Rx, {"s:2", "k:A B C <Enter>", "kt:<Enter>"},
-        {"SendString <13>"}, "ABC\n|");
+    row("dual screen: typing, control keys, F1, BS and Tab are local only", Buf | Rx,
+        {"s:2", "k:A ^C <F1> <BS> <Tab> B C <Enter>", "kt:<Enter>"}, {"SendString <13>"}, "\tBC\n|");
     row("single screen, buffered: one line with Ctrl+Z, no prompt", Buf | Rx, {"k:A B C ^Z <Enter>"},
         {"SendString ABC<26><13>"}, "ABC*\n|");
     row("single screen, immediate: the transmit screen's edit mode has no say", Imm | Rx | Edit,
@@ -215,6 +216,8 @@ void KeyboardTest::steps_data()
     row("waiting text goes in before a typed key", Imm | Rx, {"rq:ab", "k:C"}, {"SendChar 67"}, "abC|");
     row("waiting text goes in before a composed character; a composed 8-bit one shown", Imm | Rx,
         {"rq:x", "m:a", QStringLiteral("m:é")}, {"SendChar 97"}, QStringLiteral("xaé|"));
+    row("waiting text goes in before a click", Buf | Rx, {"log:2", "rq:first\r\nsecond", "click:0"}, {},
+        "|first\nsecond");
     row("waiting text goes in before Edit > Select All", Buf | Rx, {"rq:ab\r\ncd", "selectall", "=:ab\ncd"},
         {}, "{ab\ncd|");
     row("flushPendingReceive puts waiting text in at once", Buf | Rx, {"rq:73\r", "flush", "=:73\n"}, {},
