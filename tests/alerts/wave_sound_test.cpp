@@ -13,10 +13,8 @@ namespace {
 
 QByteArray le(quint32 v, int bytes)
 {
-    QByteArray out(bytes, '\0');
-    for (int i = 0; i < bytes; ++i)
-        out[i] = char((v >> (8 * i)) & 0xFF);
-    return out;
+    const quint32 little = qToLittleEndian(v);
+    return QByteArray(reinterpret_cast<const char*>(&little), bytes);
 }
 
 QByteArray chunk(const char* id, const QByteArray& body)

@@ -5,7 +5,6 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
-#include "key_script.h"
 #include "link/nr_comm.h"
 #include "screens/screen_memo.h"
 #include "screens/send_data_dialog.h"
@@ -62,93 +61,63 @@ void clickSend()
 class ScreenSendTest : public QObject {
     Q_OBJECT
 private slots:
-    void wholeScreen_data();
-    void wholeScreen();
-    void whileSending_data();
-    void whileSending();
+    void send_data();
+    void send();
     void pacedByTheLine_data();
     void pacedByTheLine();
     void stateAfterwards();
 };
 
-void ScreenSendTest::wholeScreen_data()
+void ScreenSendTest::send_data()
 {
+    QTest::addColumn<int>("screenMode");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("action"); // after the 10th character
+    QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QList<int>>("bar"); // after each character; empty: not looked at
-
+    const auto row = [](const char* name, const QString& text, const QByteArray& sent,
+                        const QList<int>& bar = {}, const char* action = "",
+                        int screenMode = ScreenModeDual) {
+        QTest::newRow(name) << screenMode << text << QString(action) << sent << bar;
+    };
     QList<int> sixty;
     for (int i = 1; i <= 60; ++i)
         sixty << (i < 50 ? qMax(1, i / 2) : 25);
-    QTest::newRow("empty screen: CONVERS, 750 ms, ETX") << "" << QByteArray() << QList<int>{};
-    QTest::newRow("two lines: a b CR LF c d")
-        << "ab\ncd" << QByteArray("ab\r\ncd") << QList<int>{1, 2, 3, 4, 5, 6};
-    QTest::newRow("empty lines and a last line break") << "a\n\nb\n"
-                                                       << QByteArray("a\r\n\r\nb\r\n") << QList<int>{};
-    QTest::newRow("8-bit text and a tab as they are")
-        << QString::fromLatin1("\xe9\tz") << QByteArray("\xe9\tz") << QList<int>{};
-    QTest::newRow("60 characters: every second, 25 at the 50th") << QString(Sixty) << Sixty << sixty;
+    const QString text(Sixty);
+    const QByteArray ten = Sixty.left(10);
+
+    row("empty screen: CONVERS, 750 ms, ETX", "", "");
+    row("lines, an empty one, a last line break: CR LF each", "ab\n\ncd\n", "ab\r\n\r\ncd\r\n",
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    row("8-bit text and a tab as they are", QString::fromLatin1("\xe9\tz"), "\xe9\tz");
+    row("60 characters: every second, 25 at the 50th", text, Sixty, sixty);
     // The screen wraps it for display; on the line it stays one line.
-    QTest::newRow("a line wider than the screen")
-        << QString(Sixty.repeated(7)) << Sixty.repeated(7) << QList<int>{};
+    row("a line wider than the screen", text.repeated(7), Sixty.repeated(7));
+    row("dialog Cancel: nothing more, ETX", text, ten, {}, "dialog");
+    row("dialog Cancel in single-screen mode", text, ten, {}, "dialog", ScreenModeSingle);
+    row("main Cancel in dual-screen mode", text, ten, {}, "main");
+    row("main Cancel in single-screen mode is ignored", text, Sixty, {}, "main", ScreenModeSingle);
+    row("Send again: refused, the first send goes on", text, Sixty, {}, "send");
+    row("text cut to 4 characters: the send ends there", text, ten, {}, "cut");
+    row("text inserted before: the live character at each place", text, ten + ("ZZ" + Sixty).mid(10, 50), {},
+        "insert");
+    row("closing: the send stops and finishes before the termination lines", text, ten, {}, "close");
 }
 
-void ScreenSendTest::wholeScreen()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QList<int>, bar);
-    WindowFixture f;
-    startTyping(f, ScreenModeDual, SendModeBuffered);
-    Ferrow->TransmitScreen->setPlainText(text);
-    SendWatch w(f.device());
-
-    clickSend();
-
-    QCOMPARE(f.transcript.entries, sendOf(bytes));
-    if (!bar.isEmpty())
-        QCOMPARE(w.bar, bar);
-    QCOMPARE(w.terminalUsage, bytes.isEmpty() ? -1 : int(tuNone));
-    QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), int(tuReceive));
-    QVERIFY(!SendDataDialog->isVisible());
-}
-
-void ScreenSendTest::whileSending_data()
-{
-    QTest::addColumn<int>("screenMode");
-    QTest::addColumn<QString>("action"); // after the 10th character
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QStringList>("end");
-
-    QTest::newRow("dialog Cancel: nothing more, ETX") << ScreenModeDual << "dialog" << Sixty.left(10) << End;
-    QTest::newRow("dialog Cancel in single-screen mode")
-        << ScreenModeSingle << "dialog" << Sixty.left(10) << End;
-    QTest::newRow("main Cancel in dual-screen mode") << ScreenModeDual << "main" << Sixty.left(10) << End;
-    QTest::newRow("main Cancel in single-screen mode is ignored")
-        << ScreenModeSingle << "main" << Sixty << End;
-    QTest::newRow("Send again: refused, the first send goes on") << ScreenModeDual << "send" << Sixty << End;
-    QTest::newRow("text cut to 4 characters: the send ends there")
-        << ScreenModeDual << "cut" << Sixty.left(10) << End;
-    QTest::newRow("text inserted before: the live character at each place")
-        << ScreenModeDual << "insert" << Sixty.left(10) + ("ZZ" + Sixty).mid(10, 50) << End;
-    QTest::newRow("closing: the send stops and finishes before the termination lines")
-        << ScreenModeDual << "close" << Sixty.left(10)
-        << End + QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"};
-}
-
-void ScreenSendTest::whileSending()
+void ScreenSendTest::send()
 {
     QFETCH(int, screenMode);
+    QFETCH(QString, text);
     QFETCH(QString, action);
     QFETCH(QByteArray, sent);
-    QFETCH(QStringList, end);
+    QFETCH(QList<int>, bar);
     WindowFixture f;
     startTyping(f, screenMode, SendModeBuffered);
     G.SelectedTnc = 0;
     G.TncTermCommands[0][0].store("BYE");
-    Ferrow->TransmitScreen->setPlainText(QString(Sixty));
+    Ferrow->TransmitScreen->setPlainText(text);
     bool hiddenAtOnce = false;
-    SendWatch w(f.device(), 10, [&] {
+    SendWatch w(f.device(), action.isEmpty() ? 0 : 10, [&] {
         if (action == "dialog") {
             QTest::mouseClick(SendDataDialog->CancelBtn, Qt::LeftButton);
             hiddenAtOnce = !SendDataDialog->isVisible();
@@ -167,10 +136,17 @@ void ScreenSendTest::whileSending()
 
     clickSend();
 
-    QCOMPARE(f.transcript.entries, sendOf(sent, end));
+    const QStringList closing{"SendString BYE", "pause 25", "SendChar 13", "pause 150"};
+    QCOMPARE(f.transcript.entries, sendOf(sent, action == "close" ? End + closing : End));
+    if (!bar.isEmpty())
+        QCOMPARE(w.bar, bar);
     QCOMPARE(hiddenAtOnce, action == "dialog");
     QVERIFY(!SendDataDialog->isVisible());
     QCOMPARE(f.device()->isOpen(), action != "close");
+    if (action.isEmpty()) { // the terminal was not in use while the text went out
+        QCOMPARE(w.terminalUsage, sent.isEmpty() ? -1 : int(tuNone));
+        QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), int(tuReceive));
+    }
 }
 
 void ScreenSendTest::pacedByTheLine_data()
@@ -214,6 +190,9 @@ void ScreenSendTest::stateAfterwards()
     startTyping(f, ScreenModeDual, SendModeBuffered);
     typeKeys(Ferrow->TransmitScreen, "q"); // buffered, waiting for Enter
     QTest::mouseClick(Ferrow->EditXmitBtn, Qt::LeftButton);
+    QCOMPARE(int(G.EditXmitMode), 1);
+    QCOMPARE(Ferrow->EditXmitBtn->palette().color(QPalette::Inactive, QPalette::ButtonText),
+             QColor(255, 0, 0));
     typeKeys(Ferrow->TransmitScreen, "x y"); // in edit mode: shown, not sent
     Ferrow->TransmitScreen->setTextCursor(QTextCursor(Ferrow->TransmitScreen->document()));
 

@@ -1,0 +1,263 @@
+// Typing and receiving on the two screens: the bytes that reach the TNC for
+// every kind of key in both send modes, edit mode and single-screen mode, the
+// line shared by both screens, bytes from the TNC cleaned and applied at the
+// end of the text once per frame, with the log on and off, and what the
+// screens and the clipboard hold afterwards.
+
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "link/nr_comm.h"
+#include "screens/control_codes.h"
+#include "screens/screen_memo.h"
+#include "typing_support.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QTest>
+
+namespace {
+
+// The send mode, with edit mode, or with the receive screen as the one a row
+// types into and looks at (single-screen mode).
+enum Mode { Imm = 1, Buf = 2, Edit = 4, Rx = 8 };
+
+QString xs(int n)
+{
+    return QString(n, 'x');
+}
+
+// One step on the screen the row looks at: "k:<keys>" typed ("kt:" into the
+// transmit screen), "at:<marked text>" set, "r:<bytes>" received from the
+// TNC (Latin-1) and shown at the next frame, "rq:<bytes>" received and still
+// waiting for it, "frame", "flush" flushPendingReceive(), "selectall", "m:<text>"
+// composed by the input method, "click:<n>" a mouse click at position n,
+// "=:<text>" the text it must hold now, "menu:<send mode item>", "clip:<text>"
+// and "clip=:<text>" the clipboard set and checked; "s:", "log:", "usage:" set
+// the screen mode, log state and terminal usage.
+void step(WindowFixture& f, TScreenMemo* screen, const QString& s)
+{
+    const QString name = s.section(':', 0, 0);
+    const QString arg = s.section(':', 1);
+    if (name == "k" || name == "kt") {
+        typeKeys(name == "k" ? screen : Ferrow->TransmitScreen, arg);
+    } else if (name == "at") {
+        setMarkedText(screen, arg);
+    } else if (name == "r" || name == "rq") {
+        f.device()->inject(arg.toLatin1());
+        if (name == "r")
+            QTRY_VERIFY(!screen->hasPendingReceive());
+    } else if (name == "frame") {
+        QVERIFY(screen->hasPendingReceive());
+        QTRY_VERIFY(!screen->hasPendingReceive());
+    } else if (name == "flush") {
+        Ferrow->flushPendingReceive();
+    } else if (name == "selectall") {
+        G.ActiveScreen = 0;
+        Ferrow->SelectAll1Click();
+    } else if (name == "m") {
+        QInputMethodEvent composed;
+        composed.setCommitString(arg);
+        QCoreApplication::sendEvent(screen, &composed);
+    } else if (name == "click") {
+        QTextCursor at(screen->document());
+        at.setPosition(arg.toInt());
+        G.ActiveScreen = -1;
+        QTest::mouseClick(screen->viewport(), Qt::LeftButton, {}, screen->cursorRect(at).center());
+        QCOMPARE(screen->textCursor().position(), arg.toInt());
+        QCOMPARE(G.ActiveScreen, screen == Ferrow->ReceiveScreen ? 0 : 1); // the clicked screen is in use
+    } else if (name == "=") {
+        QCOMPARE(screen->toPlainText(), arg);
+    } else if (name == "menu") {
+        (arg == "Immediate" ? Ferrow->Immediate : Ferrow->Buffered)->trigger();
+        QCOMPARE(Ferrow->Immediate->isChecked(), arg == "Immediate");
+        QCOMPARE(Ferrow->Buffered->isChecked(), arg != "Immediate");
+    } else if (name == "clip") {
+        QGuiApplication::clipboard()->setText(arg);
+    } else if (name == "clip=") {
+        QCOMPARE(QGuiApplication::clipboard()->text(), arg);
+    } else if (name == "s") {
+        G.ScreenMode = arg.toInt();
+    } else if (name == "log") {
+        G.LogFileState = arg.toInt();
+    } else if (name == "usage") {
+        Ferrow->nrComm1->SetTerminalUsage(arg.toInt());
+    } else {
+        QFAIL(qPrintable("unknown step " + s));
+    }
+}
+
+// Every byte value but BS, LF and CR (which edit), and how each one shows:
+// BEL to CR, ESC and ASCII as they are, every other one as a space.
+QPair<QString, QString> everyOtherByte()
+{
+    QString sent, shown;
+    for (int b = 0; b < 256; ++b) {
+        if (b == 8 || b == 10 || b == 13)
+            continue;
+        sent += QChar(b);
+        shown += (b >= 7 && b <= 13) || (b >= 27 && b <= 127) ? QChar(b) : QChar(' ');
+    }
+    return {sent, shown};
+}
+
+} // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+private slots:
+    void steps_data();
+    void steps();
+    void controlCodeTable();
+};
+
+void KeyboardTest::steps_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("shown"); // the screen looked at, caret "|", anchor "{"
+    const auto row = [](const char* name, int mode, const QStringList& steps, const QStringList& sent,
+                        const QString& shown) { QTest::newRow(name) << mode << steps << sent << shown; };
+    const QString fullLine = QStringLiteral("x ").repeated(255);
+
+    row("immediate: letters, BS and Tab on key-down, Ctrl codes marked, Esc and 8-bit never sent", Imm,
+        {QStringLiteral("k:H <BS> <Tab> ^C ^+D ^I ^M ^Z <Esc> é I <Enter>")},
+        {"SendChar 72", "SendChar 8", "SendChar 9", "SendChar 3", "SendChar 4", "SendChar 9", "SendChar 13",
+         "SendChar 13", "SendChar 26", "SendChar 73", "SendChar 13"},
+        QStringLiteral("\t** \t*\n*éI\n< |"));
+    row("immediate: Ctrl+K sends nothing, caret to the end", Imm, {"at:ab|cd", "k:^K"}, {}, "abcd|");
+    row("immediate: Ctrl held down repeats in place; Ctrl+A sends SOH, selects nothing", Imm,
+        {"at:ab|cd", "k:^<Ctrl> ^A"}, {"SendChar 1"}, "ab*cd|");
+    row("immediate: F1 over a selection, F2 sends SUB; F3, arrows, Alt+letter and Delete stay local", Imm,
+        {"at:ab{cd|", "k:<F1> <F2> <F3> <Left> @A <Del>"}, {"SendChar 7", "SendChar 26"}, "ab*|");
+    row("immediate: a released Enter, Ctrl+Alt+C, Ctrl+5, Shift+Tab, a character with no 8-bit form", Imm,
+        {QStringLiteral("k:A ~<Enter> ^@C ^5 +<Backtab> €")}, {"SendChar 65", "SendChar 3", "SendChar 9"},
+        "A*\t|");
+
+    row("buffered: BS, Ctrl codes, F1, F2, Esc and Tab go into the line, 8-bit only to the screen", Buf,
+        {QStringLiteral("k:<BS> A B <BS> ^C ^K X ^H ^I ^J <F1> <F2> ^Z <Esc> <Tab> é <Enter>")},
+        {"SendString A<3>X<9><9><10><10><7><26><26><27><9><13>"}, QStringLiteral("A*X \t*\n***\té\n< |"));
+    row("buffered: Ctrl+M ends the line with CR CR", Buf, {"k:A ^M"}, {"SendString A<13><13>"}, "A*\n|");
+    row("buffered: Ctrl+Enter puts LF into the line", Buf, {"k:A ^<Enter> <Enter>"}, {"SendString A<10><13>"},
+        "A\n< \n< |");
+    row("buffered: Backspace at 255 takes back the last character", Buf, {"k:" + fullLine + "<BS> y <Enter>"},
+        {"SendString " + xs(254) + "y", "SendString <13>"}, xs(254) + "y\n< |");
+    row("buffered: the 256th character sends the first 255, the line goes on", Buf,
+        {"k:" + fullLine + "y <Enter>"}, {"SendString " + xs(255), "SendString y<13>"}, xs(255) + "y\n< |");
+    row("buffered: a held Enter prompts once, after its one real release", Buf,
+        {"k:A !<Enter> &<Enter> &<Enter> ~<Enter>"},
+        {"SendString A<13>", "SendString <13>", "SendString <13>"}, "A\n\n\n< |");
+    row("the send mode switched in mid-line keeps the line", Buf,
+        {"k:A B", "menu:Immediate", "menu:Immediate", "k:C", "menu:Buffered", "k:D <Enter>"},
+        {"SendChar 67", "SendString ABD<13>"}, "ABCD\n< |");
+
+    row("edit mode, buffered: nothing sent or stored, Enter still prompts", Buf | Edit,
+        {"k:H ^C <F1> <Enter>"}, {}, "H\n< |");
+    row("edit mode, immediate: nothing sent, Ctrl+Z never shown", Imm | Edit, {"k:H <BS> <Tab> ^C ^Z"}, {},
+        "\t|");
+    row("single screen: the transmit screen sends nothing, Enter still prompts", Buf,
+        {"s:1", "k:A <F2> <Enter>"}, {}, "A\n< |");
+
+    // The screen's own shortcuts stay beside the codes; a marker goes through the clipboard.
+    row("Shift+Del cuts; Shift+Ins pastes, kept 8-bit", Imm,
+        {"at:ab{cd|", "k:+<Del>", "clip=:cd", QStringLiteral("clip:5 €"), "k:+<Ins>"}, {}, "ab5 ?|");
+    row("Ctrl+V sends SYN and pastes its own marker", Imm, {"clip:PASTE", "k:^V", "clip=:*"}, {"SendChar 22"},
+        "**|");
+    row("edit mode: Ctrl+X cuts, Ctrl+V pastes", Imm | Edit, {"clip:old", "at:{ab|cd", "k:^X ^V", "clip=:ab"},
+        {}, "ab|cd");
+    row("edit mode: Ctrl+C copies, Ctrl+A selects nothing", Buf | Edit,
+        {"clip:old", "at:a{bc|d", "k:^C ^A", "clip=:bc"}, {}, "a{bc|d");
+
+    // Received, in single-screen mode: typed keys in immediate mode would be sent back.
+    const auto [all, cleaned] = everyOtherByte();
+    row("received: every other byte value cleaned", Imm | Rx, {"r:" + all}, {}, cleaned + "|");
+    row("received: CR LF is one break, also split; LF alone breaks; LF CR, CR CR LF, CR LF LF are two",
+        Imm | Rx, {"r:one\r\ntwo\r", "r:\nb\n\rc\r\r\nd\r\n\ne"}, {}, "one\ntwo\nb\n\nc\n\nd\n\ne|");
+    row("received: Backspace across chunks, on an empty screen and joining lines", Imm | Rx,
+        {"r:\b\bab", "r:c\b\bX\r\n\bc\r\b\nd"}, {}, "aXc\nd|");
+    row("received: held while the terminal is not in use, then in order and cleaned", Buf | Rx,
+        {"usage:0",
+         "r:\x01"
+         "A ",
+         "r:two\r", "=:", "usage:2", "r:\nb"},
+        {}, " A two\nb|");
+    row("log off: a caret at the end stays at the end", Buf | Rx, {"log:2", "at:abc|", "r:de\r\n"}, {},
+        "abcde\n|");
+    row("log off: a selection up to the end keeps its extent", Buf | Rx, {"log:2", "at:a{bc|", "r:de"}, {},
+        "a{bc|de");
+    row("log off: after a click in the middle, text lands at the end", Buf | Rx,
+        {"log:2", "r:first\r\nsecond\r\n", "click:2", "r:more"}, {}, "fi|rst\nsecond\nmore");
+    row("log on: after a click in the middle, text lands at the end", Buf | Rx,
+        {"log:1", "r:first\r\nsecond\r\n", "click:2", "r:more"}, {}, "first\nsecond\nmore|");
+
+    // Typed in the receive screen; in dual-screen mode the line stays the transmit screen's.
+    row("dual screen: typing, control keys, F1, BS and Tab are local only", Buf | Rx,
+        {"s:2", "k:A ^C <F1> <BS> <Tab> B C <Enter>", "kt:<Enter>"}, {"SendString <13>"}, "\tBC\n|");
+    row("single screen, buffered: one line with Ctrl+Z, no prompt", Buf | Rx, {"k:A B C ^Z <Enter>"},
+        {"SendString ABC<26><13>"}, "ABC*\n|");
+    row("single screen, immediate: the transmit screen's edit mode has no say", Imm | Rx | Edit,
+        {QStringLiteral("k:H I <BS> <Tab> <F2> ^C é <Enter>")},
+        {"SendChar 72", "SendChar 73", "SendChar 8", "SendChar 9", "SendChar 26", "SendChar 3",
+         "SendChar 13"},
+        QStringLiteral("H\t**é\n|"));
+    row("a line begun in the transmit screen is finished in the receive screen", Buf | Rx,
+        {"s:2", "kt:A B", "s:1", "k:C <Enter>"}, {"SendString ABC<13>"}, "C\n|");
+    row("received text between typed keys stays out of the line", Buf | Rx,
+        {"k:A B", "r:xy\r\n", "k:C <Enter>"}, {"SendString ABC<13>"}, "ABxy\nC\n|");
+    row("after an arrow key or F3, received bytes are still received", Imm | Rx,
+        {"k:<Left>", QString::fromLatin1("r:A\xc8"), "k:<F3>", "r:\r"}, {}, "A \n|");
+    // Received text goes in once per frame, whole and in order, before anything acts on the screen.
+    row("text waits for its frame, then goes in complete and in order", Imm | Rx,
+        {"rq:one ", "rq:two\r", "rq:\nthree\b\bee", "=:", "frame"}, {}, "one two\nthree|");
+    row("waiting text goes in before a typed key", Imm | Rx, {"rq:ab", "k:C"}, {"SendChar 67"}, "abC|");
+    row("waiting text goes in before a composed character; a composed 8-bit one shown", Imm | Rx,
+        {"rq:x", "m:a", QStringLiteral("m:é")}, {"SendChar 97"}, QStringLiteral("xaé|"));
+    row("waiting text goes in before a click", Buf | Rx, {"log:2", "rq:first\r\nsecond", "click:0"}, {},
+        "|first\nsecond");
+    row("waiting text goes in before Edit > Select All", Buf | Rx, {"rq:ab\r\ncd", "selectall", "=:ab\ncd"},
+        {}, "{ab\ncd|");
+    row("flushPendingReceive puts waiting text in at once", Buf | Rx, {"rq:73\r", "flush", "=:73\n"}, {},
+        "73\n|");
+}
+
+void KeyboardTest::steps()
+{
+    QFETCH(int, mode);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, shown);
+    WindowFixture f;
+    const bool rx = mode & Rx;
+    startTyping(f, rx ? 1 : 2, mode & 3, mode & Edit ? 1 : 0);
+    TScreenMemo* screen = rx ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen;
+
+    for (const QString& s : steps) {
+        step(f, screen, s);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable("at step " + s));
+    }
+    QCOMPARE(f.transcript.entries, sent);
+    QCOMPARE(markedText(screen), shown);
+    QCOMPARE(G.LineIndex, 0); // every row ends its line
+    QVERIFY(rx || Ferrow->ReceiveScreen->toPlainText().isEmpty());
+}
+
+void KeyboardTest::controlCodeTable()
+{
+    // From '@' to '[': the letters send their code but K, L and N to Q; TAB is marked by a space.
+    QStringList codes;
+    for (quint16 key = '@'; key <= '['; ++key) {
+        const auto c = ctrlLetterCode(key);
+        codes << (c ? QString::number(c->code) + QLatin1String(c->marker) : QStringLiteral("-"));
+    }
+    QCOMPARE(codes.join(','),
+             QStringLiteral(
+                 "-,1*,2*,3*,4*,5*,6*,7*,8*,9 ,10*,-,-,13*,-,-,-,-,18*,19*,20*,21*,22*,23*,24*,25*,26*,-"));
+}
+
+QTEST_MAIN(KeyboardTest)
+#include "keyboard_test.moc"
