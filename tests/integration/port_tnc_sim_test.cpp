@@ -1,7 +1,6 @@
-// The program's serial layer against the TNC simulator on a real
-// pseudo-terminal: choosing COM1 opens it and traffic flows both ways; the
-// simulator going away is reported and survived; when it comes back on the
-// same link the port is reopened by itself.
+// The serial layer against the TNC simulator on a real pseudo-terminal: COM1
+// opens and traffic flows both ways; the simulator going away is reported and
+// survived; when it comes back on the same link the port reopens by itself.
 
 #include "app/ferrow.h"
 #include "app/forms.h"

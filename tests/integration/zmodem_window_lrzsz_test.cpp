@@ -1,7 +1,6 @@
-// The whole path of a file transfer in the program: the ZModem component and
-// its controls on the real serial layer, with lrzsz's sz and rz at the other
-// end of a pseudo-terminal relay, on a clean line and on one that falls
-// silent for 45 s in mid-file (lrzsz's sz gives up at about 60 s).
+// The whole path of a file transfer in the program: the ZModem component and its controls on the real
+// serial layer, with lrzsz's sz and rz at the other end of a pseudo-terminal relay, on a clean line and on
+// one that falls silent for 45 s in mid-file (lrzsz's sz gives up at about 60 s).
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -13,7 +12,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -23,36 +21,27 @@ namespace {
 
 constexpr int WaitMs = 60000;
 
-QByteArray randomBytes(int size, quint32 seed)
+// A file of `size` bytes that differ from position to position.
+QByteArray writeFile(const QString& path, int size, quint32 seed)
 {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
         seed = seed * 1664525u + 1013904223u;
         bytes[i] = char(seed >> 24);
     }
-    return bytes;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == size ? bytes : QByteArray();
 }
 
-// Runs an lrzsz program with the peer device as its standard input and output.
-void startPeer(QProcess& process, const QString& peer, const QString& dir, const QString& command)
+QByteArray readFile(const QString& path)
 {
-    process.setWorkingDirectory(dir);
-    process.start(QStringLiteral("sh"),
-                  {QStringLiteral("-c"), QStringLiteral("exec %1 <'%2' >'%2'").arg(command, peer)});
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QString statusText()
 {
     return Ferrow->LogScreen->toPlainText();
-}
-
-// A line for one transfer, silent for `holdMs` once a third of `size` came from the sender's end (B for
-// sz); the program's COM1 leads to its end A.
-std::unique_ptr<PtyRelay> lineFor(PtyRelay::End sender, int size, int holdMs, const QString& com1)
-{
-    auto line = std::make_unique<PtyRelay>(sender, size / 3, holdMs);
-    QFile::remove(com1);
-    return QFile::link(QString::fromStdString(line->path(PtyRelay::A)), com1) ? std::move(line) : nullptr;
 }
 
 } // namespace
@@ -72,73 +61,63 @@ void ZModemWindowLrzszTest::transfersBothWays_data()
     QTest::newRow("45 s silence mid-file") << 45000;
 }
 
+// The remote station sends with sz and the program takes the file by itself; then the operator sends one
+// with Z-Send to rz, on a fresh line.
 void ZModemWindowLrzszTest::transfersBothWays()
 {
     QFETCH(int, silenceMs);
-    const int waitMs = WaitMs + silenceMs;
-    const int incomingSize = 300 * 1024, outgoingSize = 200 * 1024 + 17;
     WindowFixture f(true);
-    const QString com1 = f.home() + QStringLiteral("COM1");
-    std::unique_ptr<PtyRelay> line = lineFor(PtyRelay::B, incomingSize, silenceMs, com1);
-    QVERIFY(line);
     f.show();
     Ferrow->nrComm1->SetBaudRate(115200);
     Ferrow->nrComm1->SetByteSize(8);
     Ferrow->nrComm1->SetParity(0);
-    Ferrow->Comm11->trigger();
-    QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
-    const QString inbox = f.home() + QStringLiteral("inbox");
-    const QString outbox = f.home() + QStringLiteral("outbox");
-    QVERIFY(QDir().mkpath(inbox) && QDir().mkpath(outbox));
-    Ferrow->nrZModem1->SetDefaultPath(inbox);
-
-    // The remote station sends with sz; the program takes the file by itself.
-    const QByteArray incoming = randomBytes(incomingSize, 7);
-    QFile source(outbox + QStringLiteral("/net log.txt"));
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(incoming) == incoming.size());
-    source.close();
-    Ferrow->LogScreen->clear();
-    QProcess sz;
-    startPeer(sz, QString::fromStdString(line->path(PtyRelay::B)), outbox,
-              QStringLiteral("sz -q 'net log.txt'"));
-    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), waitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(sz.state(), QProcess::NotRunning, waitMs);
-    QCOMPARE(sz.exitCode(), 0);
-    QCOMPARE(line->silenceBegan(), silenceMs > 0);
-    QVERIFY(statusText().contains(QStringLiteral("Receiving...\nnet log.txt\n")));
-    QFile arrived(inbox + QStringLiteral("/net log.txt"));
-    QVERIFY(arrived.open(QIODevice::ReadOnly));
-    QCOMPARE(arrived.readAll(), incoming);
-
-    // The operator sends a file with Z-Send; the remote station runs rz on a fresh line.
-    Ferrow->nrComm1->SetActive(false);
-    line = lineFor(PtyRelay::A, outgoingSize, silenceMs, com1);
-    QVERIFY(line);
-    Ferrow->nrComm1->SetActive(true);
-    QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
-    const QByteArray outgoing = randomBytes(outgoingSize, 11);
-    QFile report(f.home() + QStringLiteral("report.bin"));
-    QVERIFY(report.open(QIODevice::WriteOnly) && report.write(outgoing) == outgoing.size());
-    report.close();
-    const QString rzDir = f.home() + QStringLiteral("remote");
-    QVERIFY(QDir().mkpath(rzDir));
-    QProcess rz;
-    startPeer(rz, QString::fromStdString(line->path(PtyRelay::B)), rzDir, QStringLiteral("rz -q"));
-    QVERIFY(rz.waitForStarted(WaitMs));
-    f.query.fileAnswers << report.fileName();
-    Ferrow->ZFileOpenBtn->click();
-    Ferrow->LogScreen->clear();
-    Ferrow->ZSendBtn->click();
-    QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), waitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(rz.state(), QProcess::NotRunning, waitMs);
-    QCOMPARE(rz.exitCode(), 0);
-    QCOMPARE(line->silenceBegan(), silenceMs > 0);
-    QVERIFY(statusText().startsWith(QStringLiteral("Sending...\nreport.bin\nFile Sent\n")));
-    QFile got(rzDir + QStringLiteral("/report.bin"));
-    QVERIFY(got.open(QIODevice::ReadOnly));
-    QCOMPARE(got.readAll(), outgoing);
-    QVERIFY(Ferrow->ZSendBtn->isEnabled());
-    QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+    const QString outbox = f.home() + QStringLiteral("outbox/"),
+                  remote = f.home() + QStringLiteral("remote/");
+    QVERIFY(QDir().mkpath(outbox) && QDir().mkpath(remote));
+    Ferrow->nrZModem1->SetDefaultPath(f.home());
+    for (bool programSends : {false, true}) {
+        const int size = programSends ? 200 * 1024 + 17 : 300 * 1024;
+        const QString name = programSends ? QStringLiteral("report.bin") : QStringLiteral("net log.txt");
+        const QByteArray bytes = writeFile((programSends ? f.home() : outbox) + name, size, size);
+        // A line silent for `silenceMs` once a third of the file came from the sender's end (B for sz);
+        // COM1 leads to its end A.
+        PtyRelay line(programSends ? PtyRelay::A : PtyRelay::B, size / 3, silenceMs);
+        QFile::remove(f.home() + QStringLiteral("COM1"));
+        QVERIFY(
+            QFile::link(QString::fromStdString(line.path(PtyRelay::A)), f.home() + QStringLiteral("COM1")));
+        if (programSends)
+            Ferrow->nrComm1->SetActive(true);
+        else
+            Ferrow->Comm11->trigger();
+        QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
+        Ferrow->LogScreen->clear();
+        QProcess peer;
+        peer.setWorkingDirectory(programSends ? remote : outbox);
+        peer.start(QStringLiteral("sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("exec %1 <'%2' >'%2'")
+                        .arg(programSends ? "rz -q" : "sz -q 'net log.txt'",
+                             QString::fromStdString(line.path(PtyRelay::B)))});
+        QVERIFY(peer.waitForStarted(WaitMs));
+        if (programSends) {
+            f.query.fileAnswers << f.home() + name;
+            Ferrow->ZFileOpenBtn->click();
+            Ferrow->ZSendBtn->click();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")),
+                                 WaitMs + silenceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, WaitMs + silenceMs);
+        QCOMPARE(peer.exitCode(), 0);
+        QCOMPARE(line.silenceBegan(), silenceMs > 0);
+        const QString text = statusText();
+        QVERIFY2(programSends ? text.startsWith("Sending...\n" + name + "\nFile Sent\n")
+                              : text.contains("Receiving...\n" + name + "\n"),
+                 qPrintable(text));
+        QCOMPARE(readFile((programSends ? remote : f.home()) + name), bytes);
+        QVERIFY(Ferrow->ZSendBtn->isEnabled());
+        QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+        Ferrow->nrComm1->SetActive(false); // before its line goes
+    }
 }
 
 QTEST_MAIN(ZModemWindowLrzszTest)

@@ -64,8 +64,6 @@ class ZmodemReceiverTest : public QObject {
 private slots:
     void terminalBytesPassUntouched_data();
     void terminalBytesPassUntouched();
-    void bytesAfterTheSessionAreTerminalBytes_data();
-    void bytesAfterTheSessionAreTerminalBytes();
     void fileLandsSafelyOrAborts_data();
     void fileLandsSafelyOrAborts();
     void strayStartEndsQuietly_data();
@@ -82,15 +80,11 @@ void ZmodemReceiverTest::terminalBytesPassUntouched_data()
     QTest::addColumn<bool>("active");
     QTest::addColumn<bool>("starts");
 
-    QTest::newRow("TNC prompt") << QByteArray("cmd:CONNECT W1AW\r\n*** CONNECTED\r\n") << true << false;
-    QTest::newRow("partial start at the end") << QByteArray("text **\x18"
-                                                            "B0000")
-                                              << true << false;
-    QTest::newRow("start with a bad check") << QByteArray("**\x18"
-                                                          "B00000000000001\r\n")
-                                            << true << false;
-    QTest::newRow("remote receiver's ZRINIT does not start a receive") << QByteArray("**\x18"
-                                                                                     "B0100000023be50\r\n")
+    const QByteArray start = "**\x18"
+                             "B0";
+    QTest::newRow("partial start at the end") << "text " + start + "000" << true << false;
+    QTest::newRow("start with a bad check") << start + "0000000000001\r\n" << true << false;
+    QTest::newRow("remote receiver's ZRINIT does not start a receive") << start + "100000023be50\r\n"
                                                                        << true << false;
     QTest::newRow("binary noise") << QByteArray("\x00\xff\x18\x18*\x18"
                                                 "A\x01\x02",
@@ -127,40 +121,12 @@ void ZmodemReceiverTest::terminalBytesPassUntouched()
     }
 }
 
-void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes_data()
-{
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::addColumn<int>("waitMs");
-
-    QTest::newRow("OO then the shell prompt") << QByteArray("OO$ ") << QByteArray("$ ") << 0;
-    QTest::newRow("one O of two") << QByteArray("O$ ") << QByteArray("$ ") << 0;
-    QTest::newRow("late O is the terminal's") << QByteArray("OK") << QByteArray("OK") << 2000;
-}
-
-void ZmodemReceiverTest::bytesAfterTheSessionAreTerminalBytes()
-{
-    QFETCH(QByteArray, after);
-    QFETCH(QByteArray, expected);
-    QFETCH(int, waitMs);
-    Station station;
-    station.engine.tick(1000);
-    feed(station, scriptedSender("a", 3000, patternBytes(3000, 2), 1, false));
-    QCOMPARE(station.finishes, 1);
-    station.terminal.clear();
-    station.engine.tick(1000 + std::uint64_t(waitMs));
-    feed(station, bytesOf(after));
-    QCOMPARE(station.terminal, bytesOf(expected));
-    QVERIFY(!station.engine.transferring());
-}
-
 void ZmodemReceiverTest::fileLandsSafelyOrAborts_data()
 {
     QTest::addColumn<Offer>("offer");
     // The path the file lands at; "refused: " and why it was turned down cleanly; or why the receiver aborts.
     QTest::addColumn<QString>("outcome");
 
-    QTest::newRow("spaces kept") << Offer{.name = "net log 3.txt"} << "/in/net log 3.txt";
     QTest::newRow("parent directory in the name") << Offer{.name = "../x"} << "/in/x";
     QTest::newRow("absolute path in the name") << Offer{.name = "/etc/passwd"} << "/in/passwd";
     QTest::newRow("DOS path in the name") << Offer{.name = "C:\\TEMP\\MSG.TXT"} << "/in/MSG.TXT";
@@ -169,17 +135,13 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts_data()
     QTest::newRow("hidden start-up file") << Offer{.name = ".bashrc"} << "/in/bashrc";
     QTest::newRow("empty name") << Offer{.name = ""} << "/in/received-file";
     QTest::newRow("only dots") << Offer{.name = ".."} << "/in/received-file";
-    QTest::newRow("only a directory") << Offer{.name = "dir/"} << "/in/received-file";
-    QTest::newRow("very long name") << Offer{.name = QByteArray(300, 'n')} << "/in/" + QString(200, 'n');
     QTest::newRow("long name with UTF-8 at the cut")
         << Offer{.name = QByteArray(199, 'n') + "\xc3\xa9\xc3\xa9"} << "/in/" + QString(199, 'n');
-    QTest::newRow("name taken") << Offer{.existing = {"/in/x.txt"}} << "/in/x.txt.1";
     QTest::newRow("name and .1 taken") << Offer{.existing = {"/in/x.txt", "/in/x.txt.1"}} << "/in/x.txt.2";
     QTest::newRow("only .1 taken") << Offer{.existing = {"/in/x.txt.1"}} << "/in/x.txt";
     QTest::newRow("empty directory means home") << Offer{.directory = ""} << "/home/op/x.txt";
     QTest::newRow("receive directory missing")
         << Offer{.directory = "/nowhere"} << "cannot write in /nowhere";
-    QTest::newRow("receive directory read-only") << Offer{.directory = "/ro"} << "cannot write in /ro";
     QTest::newRow("fewer bytes than announced")
         << Offer{.announced = 4000} << "file ended at 3000 bytes, 4000 were announced";
     QTest::newRow("more bytes than announced")
@@ -237,6 +199,7 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
         station.engine.tick(2000);
         wire.erase(wire.begin(), restart);
     }
+    wire.insert(wire.end(), {'$', ' '}); // the shell prompt after the session
     feed(station, wire);
 
     QCOMPARE(station.aborts, lands || refused ? QStringList() : QStringList{outcome});
@@ -254,9 +217,9 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
     QCOMPARE(files, expected);
     station.engine.pump(1000);
     QCOMPARE(hasAbortSequence(station.out), !lands && !refused);
-    // Only the start string reached the terminal; the trailing "OO" was swallowed.
+    // Only the start string and the prompt reached the terminal; the trailing "OO" was swallowed.
     if (lands || refused)
-        QCOMPARE(station.terminal, bytesOf(kStartText));
+        QCOMPARE(station.terminal, bytesOf(kStartText + "$ "));
 }
 
 void ZmodemReceiverTest::strayStartEndsQuietly_data()
@@ -376,7 +339,6 @@ void ZmodemReceiverTest::receivedFileModeFollowsUmask_data()
     QTest::addColumn<int>("umask");
     QTest::addColumn<QByteArray>("announcedMode");
     QTest::addColumn<int>("mode");
-    QTest::newRow("umask 022") << 022 << QByteArray("100644") << 0644;
     QTest::newRow("umask 077") << 077 << QByteArray("100644") << 0600;
     QTest::newRow("sender's executable bits are not taken") << 002 << QByteArray("100777") << 0664;
     QTest::newRow("sender's private mode is not taken either") << 0 << QByteArray("100600") << 0666;
