@@ -70,6 +70,9 @@ void TnrZModem::refuse(const QString& reason)
 {
     log_->Log(QStringLiteral("ZModem: %1: %2").arg(currentFile_, reason));
     raiseLater(&TnrZModem::OnAbort, currentFile_);
+    // No session began, so none will end: the controls still hear that
+    // nothing runs, or Break would stay lit for a transfer that never was.
+    raiseLater(&TnrZModem::OnTransferEnded, QString());
 }
 
 void TnrZModem::Abort()
