@@ -16,7 +16,6 @@ private slots:
         QTest::addColumn<bool>("installed");
         QTest::addColumn<QString>("expectedFolder");
         QTest::newRow("own copy wins over the installed one") << true << true << "own/";
-        QTest::newRow("only the own copy") << true << false << "own/";
         QTest::newRow("only the installed copy") << false << true << "share/";
         QTest::newRow("neither: the own folder's name") << false << false << "own/";
     }
