@@ -3,6 +3,7 @@
 
 #include "app/program_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,31 +13,24 @@ class ProgramFolderTest : public QObject {
 private slots:
     void chooseDataFile_data()
     {
-        QTest::addColumn<bool>("inOwnFolder");
-        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QStringList>("present"); // folders that hold a copy
         QTest::addColumn<QString>("expectedFolder");
-        QTest::newRow("own copy wins over the installed one") << true << true << "own/";
-        QTest::newRow("only the own copy") << true << false << "own/";
-        QTest::newRow("only the installed copy") << false << true << "share/";
-        QTest::newRow("neither: the own folder's name") << false << false << "own/";
+        QTest::newRow("own copy wins over the installed one") << QStringList{"own/", "share/"} << "own/";
+        QTest::newRow("only the installed copy") << QStringList{"share/"} << "share/";
+        QTest::newRow("neither: the own folder's name") << QStringList{} << "own/";
     }
     void chooseDataFile()
     {
-        QFETCH(bool, inOwnFolder);
-        QFETCH(bool, installed);
+        QFETCH(QStringList, present);
         QFETCH(QString, expectedFolder);
         QTemporaryDir dir;
-        const QString own = dir.filePath(QStringLiteral("own/"));
-        const QString share = dir.filePath(QStringLiteral("share/"));
-        QDir().mkpath(own);
-        QDir().mkpath(share);
-        for (const auto& [present, folder] : {std::pair{inOwnFolder, own}, std::pair{installed, share}}) {
-            if (!present)
-                continue;
-            QFile file(folder + QStringLiteral("ringin.wav"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QString& folder : {QStringLiteral("own/"), QStringLiteral("share/")}) {
+            QVERIFY(QDir().mkpath(dir.filePath(folder)));
+            QFile file(dir.filePath(folder + QStringLiteral("ringin.wav")));
+            QVERIFY(!present.contains(folder) || file.open(QIODevice::WriteOnly));
         }
-        QCOMPARE(::chooseDataFile(QStringLiteral("ringin.wav"), own, share),
+        QCOMPARE(::chooseDataFile(QStringLiteral("ringin.wav"), dir.filePath(QStringLiteral("own/")),
+                                  dir.filePath(QStringLiteral("share/"))),
                  dir.filePath(expectedFolder) + QStringLiteral("ringin.wav"));
     }
 };

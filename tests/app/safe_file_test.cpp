@@ -20,41 +20,26 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-// Root passes every permission check; the write runs as "nobody" instead.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser()
-        : wasRoot_(::geteuid() == 0)
+// Root passes every permission check, so the write runs as "nobody"; writes
+// beyond `limit` bytes of any file fail (EFBIG) while this lives.
+struct AsOrdinaryUser {
+    explicit AsOrdinaryUser(rlim_t limit = 0)
+        : root(::geteuid() == 0)
     {
-        if (wasRoot_ && (::setegid(Nobody) != 0 || ::seteuid(Nobody) != 0))
-            qFatal("cannot become nobody");
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lower{limit, old.rlim_max};
+        if ((limit && ::setrlimit(RLIMIT_FSIZE, &lower) != 0) ||
+            (root && (::setegid(Nobody) != 0 || ::seteuid(Nobody) != 0)))
+            qFatal("cannot restrict the writer");
     }
     ~AsOrdinaryUser()
     {
-        if (wasRoot_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
-            qFatal("cannot return to root");
+        if ((root && (::seteuid(0) != 0 || ::setegid(0) != 0)) || ::setrlimit(RLIMIT_FSIZE, &old) != 0)
+            qFatal("cannot lift the restriction");
     }
-
-private:
-    bool wasRoot_;
-};
-
-// Writes beyond `limit` bytes of any file fail (EFBIG) while this lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, SIG_IGN);
-        if (limit) {
-            const rlimit lower{limit, old_.rlim_max};
-            ::setrlimit(RLIMIT_FSIZE, &lower);
-        }
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
+    bool root;
+    rlimit old{};
 };
 
 struct stat statOf(const QString& path, bool followLink = true)
@@ -164,8 +149,7 @@ void SafeFileTest::replace()
     QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(fresh.data()), int(fresh.size() / 4));
     SafeWriteResult r;
     {
-        const AsOrdinaryUser user;
-        const FileSizeLimit limit{rlim_t(sizeLimit)};
+        const AsOrdinaryUser user{rlim_t(sizeLimit)};
         r = replaceFileSafely(QFile::encodeName(path).toStdString(), fresh);
     }
     ::chmod(QFile::encodeName(folder).constData(), 0755);
