@@ -219,6 +219,8 @@ void SettingsFileTest::valuesOutsideTheirSets_data()
     row("ZModem 2 runs ZDisableClick", SettingsField::ZModemEnabled, 2, 0, 1, 46);
     row("converse 7 runs ConverseOffClick", SettingsField::ZModemConverse, 7, 0, 1, 46);
     row("send mode 0 runs BufferedClick", SettingsField::SendMode, 0, 2, 1, 46);
+    row("screen mode 0 runs SingleScreenBtnClick", SettingsField::ScreenMode, 0, 1, 1, 46);
+    row("colour scheme 0 applies Black", SettingsField::ColorScheme, 0, 2, 1, 46);
 }
 
 void SettingsFileTest::valuesOutsideTheirSets()
