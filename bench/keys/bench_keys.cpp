@@ -5,9 +5,9 @@
 
 #include "app/ferrow.h"
 #include "common/bench_window.h"
+#include "common/instant_transport.h"
 #include "app/forms.h"
 #include "app/production_seams.h"
-#include "link/serial_transport.h"
 #include "screens/screen_memo.h"
 
 #include <QApplication>
@@ -23,38 +23,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A port that is always there and notes when bytes were handed to it.
-class StampingTransport final : public SerialTransport {
-public:
-    ProbeResult probe(const QString&) override
-    {
-        ProbeResult r;
-        r.outcome = ProbeResult::Ok;
-        r.handle = 3;
-        return r;
-    }
-    bool open(const QString&, const SerialLineSettings&, QString*) override { return open_ = true; }
-    bool applySettings(const SerialLineSettings&, QString*) override { return true; }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    bool write(const QByteArray&, bool, QString*) override
-    {
-        lastWrite = Clock::now();
-        ++writes;
-        return true;
-    }
-    void queue(const QByteArray&) override {}
-    qint64 queuedBytes() const override { return 0; }
-    ModemLines modemLines() const override { return {}; }
-
-    Clock::time_point lastWrite;
-    int writes = 0;
-
-private:
-    bool open_ = false;
-};
-
-StampingTransport* port = nullptr;
+InstantTransport* port = nullptr;
 
 void press(Qt::Key key, const QString& text, QEvent::Type type = QEvent::KeyPress)
 {
@@ -104,14 +73,8 @@ int main(int argc, char** argv)
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
     seams::Set set = productionSeams();
-    set.makeTransport = [] {
-        auto t = std::make_unique<StampingTransport>();
-        port = t.get();
-        return t;
-    };
-    showBenchWindow(set);
-    Ferrow->Comm11Click();
-    if (!port || !port->isOpen()) {
+    port = showWindowOnInstantPort(set);
+    if (!port) {
         std::fprintf(stderr, "bench_keys: the port did not open\n");
         return 1;
     }

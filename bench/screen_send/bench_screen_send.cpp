@@ -7,7 +7,7 @@
 
 #include "app/production_seams.h"
 #include "common/bench_window.h"
-#include "link/serial_transport.h"
+#include "common/instant_transport.h"
 #include "screens/screen_memo.h"
 
 #include <QApplication>
@@ -22,42 +22,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A port that is always there, takes everything at once and holds nothing.
-class NeverHoldingTransport final : public SerialTransport {
-public:
-    ProbeResult probe(const QString&) override
-    {
-        ProbeResult r;
-        r.outcome = ProbeResult::Ok;
-        r.handle = 3;
-        return r;
-    }
-    bool open(const QString&, const SerialLineSettings&, QString*) override { return open_ = true; }
-    bool applySettings(const SerialLineSettings&, QString*) override { return true; }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    bool write(const QByteArray& bytes, bool, QString*) override
-    {
-        written += bytes.size();
-        return true;
-    }
-    void queue(const QByteArray&) override {}
-    qint64 queuedBytes() const override { return 0; }
-    ModemLines modemLines() const override { return {}; }
-
-    qint64 written = 0;
-
-private:
-    bool open_ = false;
-};
-
 class RecordedPause final : public PauseSeam {
 public:
     void pause(int ms) override { waitedMs += ms; }
     long long waitedMs = 0;
 };
 
-NeverHoldingTransport* port = nullptr;
+InstantTransport* port = nullptr;
 
 // 64 KiB as the send counts it: 1024 lines of 62 characters, each ended by
 // CR LF.
@@ -82,14 +53,8 @@ int main(int argc, char** argv)
     RecordedPause pause;
     seams::Set set = productionSeams();
     set.pause = &pause;
-    set.makeTransport = [] {
-        auto t = std::make_unique<NeverHoldingTransport>();
-        port = t.get();
-        return t;
-    };
-    showBenchWindow(set);
-    Ferrow->Comm11Click();
-    if (!port || !port->isOpen()) {
+    port = showWindowOnInstantPort(set);
+    if (!port) {
         std::fprintf(stderr, "bench_screen_send: the port did not open\n");
         return 1;
     }
