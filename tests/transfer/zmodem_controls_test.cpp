@@ -10,6 +10,7 @@
 #include "transfer/nr_zmodem.h"
 #include "transfer/zmodem/engine.h"
 #include "transfer/zmodem/memory_file_store.h"
+#include "file_bytes.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -92,26 +93,11 @@ private:
     bool pumpPending_ = false;
 };
 
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, '\0');
-    quint32 x = 12345;
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((x = x * 1103515245 + 12345) >> 24);
-    return bytes;
-}
-
 // A file on disk for the program to send.
 QString writeFile(const QString& dir, const QString& name, const QByteArray& content)
 {
-    QFile f(QDir(dir).filePath(name));
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() ? f.fileName() : QString();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    const QString path = QDir(dir).filePath(name);
+    return writeFile(path, content) ? path : QString();
 }
 
 QString statusText()
