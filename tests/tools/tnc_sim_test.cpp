@@ -1,7 +1,5 @@
-// What the demo relies on in tnc-sim, in-process on a made-up clock: a TNC-2's
-// echo and answers, a connected remote station, the beacon and the remarks its
-// --chatter option asks for. The built program on a real pseudo-terminal is
-// driven by the integration tests.
+// What the demo relies on in tnc-sim, in-process on a made-up clock: a TNC-2's echo and answers, a
+// connected remote station, the beacon and the remarks its --chatter option asks for.
 
 #include "options.h"
 #include "tnc_session.h"
@@ -32,9 +30,7 @@ private slots:
             << connected +
                 "hello\r\nK1: copied \"hello\" 73\r\nhalf\r\ncmd:K\r\nrest\r\nK1: copied \"rest\" 73\r\n";
         QTest::newRow("D and DISCONNE disconnect, D alone complains")
-            << QByteArray("C K1\r\x03"
-                          "D\rC K1\r\x03"
-                          "DISCONNE\rD\r")
+            << QByteArray("C K1\r\003D\rC K1\r\003DISCONNE\rD\r")
             << connected + "cmd:D\r\n*** DISCONNECTED\r\ncmd:" + connected +
                 "cmd:DISCONNE\r\n*** DISCONNECTED\r\ncmd:D\r\n?not connected\r\ncmd:";
     }
@@ -60,9 +56,7 @@ private slots:
         QTest::newRow("EVERY 1, every 10 s") << QByteArray("B E 1\r") << 0 << 35 << 3 << 0;
         QTest::newRow("a late clock makes no burst") << QByteArray("B E 1\r") << 95 << 104 << 1 << 0;
         QTest::newRow("connected, remarks every 30 s") << QByteArray("C W1AW\r") << 0 << 95 << 0 << 3;
-        QTest::newRow("quiet after DISCONNECT") << QByteArray("C W1AW\r\x03"
-                                                              "D\r")
-                                                << 0 << 120 << 0 << 0;
+        QTest::newRow("quiet after DISCONNECT") << QByteArray("C W1AW\r\003D\r") << 0 << 120 << 0 << 0;
     }
     void timers()
     {
@@ -78,15 +72,13 @@ private slots:
         session.signOn();
         session.receive("BT net\r" + typed.toStdString(), at(0));
         session.receive("\n", at(lookAt));
-        // Step the clock to each timer as the server does; it never runs backwards, so one overdue
-        // at `lookAt` runs then.
+        // Step the clock to each timer as the server does; it never runs backwards, so one overdue at
+        // `lookAt` runs then.
         QByteArray said;
         tncsim::Clock::time_point now = at(lookAt);
         for (int guard = 0; guard < 1000 && session.nextTimer() && *session.nextTimer() <= at(runFor);
-             ++guard) {
-            now = std::max(now, *session.nextTimer());
-            said += QByteArray::fromStdString(session.runTimers(now));
-        }
+             ++guard)
+            said += QByteArray::fromStdString(session.runTimers(now = std::max(now, *session.nextTimer())));
         QVERIFY2(!session.nextTimer() || *session.nextTimer() > at(runFor), "the timers never settle");
         QCOMPARE(said.count("\r\nN0CALL>BEACON: net\r\ncmd:"), beacons);
         QSet<QByteArray> heard;
