@@ -378,6 +378,8 @@ private slots:
         row("None chosen while editing stays", {"init 3", "term 9", "close init"}, "tnc 8, menus 8/8, row 8");
         row("a TNC Sel. choice while editing stays", {"init 3", "select 5", "close init"},
             "tnc 5, menus 2/2, row 5");
+        row("a look at TNC Sel. while editing changes nothing", {"term 3", "look"},
+            "tnc 2, menus 2/2, row 0, open term");
         row("a look at TNC Sel. while editing, main window closed: TNC1's lines",
             {"term 3", "look", "close main"}, "tnc 0, menus 2/2, row 0");
         row("main window closed while editing: edit kept, TNC1 back", {"term 3", "edit term", "close main"},
