@@ -3,9 +3,10 @@
 // The first input byte picks the role and how the rest is cut into chunks; the engine must never
 // crash, overrun, or leave a temporary file or a wrong "received" report behind, and what it queues
 // for the line or holds back from the terminal stays bounded however the bytes repeat.
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,20 +18,19 @@ using namespace quillmar::zmodem;
 
 namespace {
 
-// Output is only counted; the fuzzer cares that writing never overruns.
-struct CountingSink : ByteSink {
-    std::size_t written = 0;
-    void write(const std::uint8_t*, std::size_t size) override { written += size; }
+// Output goes nowhere; the fuzzer cares that writing never overruns.
+struct NullSink : ByteSink {
+    void write(const std::uint8_t*, std::size_t) override {}
 };
 
 // Stops the run when a file is reported received but is not in the store.
 struct CheckingListener : Listener {
-    MemoryFileStore* files = nullptr;
-    void fileReceived(const std::string& path) override
+    MemoryFileStore& files;
+    explicit CheckingListener(MemoryFileStore& f)
+        : files(f)
     {
-        if (!files->file(path))
-            std::abort(); // reported but not there
     }
+    void fileReceived(const std::string& path) override { files.file(path) ? void() : std::abort(); }
 };
 
 // Queued output is one subpacket and a few answers at most; held text a few KiB.
@@ -39,21 +39,15 @@ constexpr std::size_t kMaxHeld = 8 * 1024;
 
 bool temporaryLeft(const MemoryFileStore& files)
 {
-    for (const auto& [path, bytes] : files.files())
-        if (path.find(".part") != std::string::npos)
-            return true;
-    return false;
+    return std::any_of(files.files().begin(), files.files().end(),
+                       [](const auto& file) { return file.first.find(".part") != std::string::npos; });
 }
 
-void writeSeed(const std::string& dir, const char* name, std::uint8_t mode,
-               const std::vector<std::uint8_t>& wire)
+void writeSeed(const std::string& path, std::uint8_t mode, const std::vector<std::uint8_t>& wire)
 {
-    const std::string path = dir + "/" + name;
-    if (FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fputc(mode, out);
-        std::fwrite(wire.data(), 1, wire.size(), out);
-        std::fclose(out);
-    }
+    std::ofstream(path, std::ios::binary)
+        .put(char(mode))
+        .write(reinterpret_cast<const char*>(wire.data()), std::streamsize(wire.size()));
 }
 
 // Valid exchanges to start from, so the fuzzer reaches the data states quickly.
@@ -73,8 +67,8 @@ void writeSeeds(const std::string& dir)
     writer.binaryHeader(send, Header::at(FrameType::Eof, 5), true);
     writer.hexHeader(send, Header::at(FrameType::Fin, 0));
     send.insert(send.end(), {'O', 'O', '$', ' '});
-    writeSeed(dir, "remote-sender", 0x00, send);
-    writeSeed(dir, "receiver-started", 0x01, send);
+    writeSeed(dir + "/remote-sender", 0x00, send);
+    writeSeed(dir + "/receiver-started", 0x01, send);
 
     std::vector<std::uint8_t> replies;
     writer.hexHeader(replies, Header::flags(FrameType::RInit, kCanFullDuplex | kCanOverlapIo | kCanFcs32));
@@ -82,7 +76,7 @@ void writeSeeds(const std::string& dir)
     writer.hexHeader(replies, Header::at(FrameType::RPos, 100));
     writer.hexHeader(replies, Header::flags(FrameType::RInit, kCanFullDuplex | kEscapeControl));
     writer.hexHeader(replies, Header::at(FrameType::Fin, 0));
-    writeSeed(dir, "sender-replies", 0x02, replies);
+    writeSeed(dir + "/sender-replies", 0x02, replies);
 }
 
 } // namespace
@@ -108,9 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.addDirectory("/in");
     files.putFile("/out/a", std::vector<std::uint8_t>(3000, 0x41));
     files.setWriteLimit(64 * 1024);
-    CountingSink sink;
-    CheckingListener listener;
-    listener.files = &files;
+    NullSink sink;
+    CheckingListener listener(files);
     Config config;
     config.receiveDirectory = "/in";
     config.escapeControl = control & 0x10;
