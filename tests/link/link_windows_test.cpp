@@ -97,24 +97,35 @@ QString dialogState()
         .arg(open, edited.isEmpty() ? QString() : ", edited " + edited.join(','));
 }
 
-// One TNC window seen through the controls both have.
-struct LinesWindow {
-    TncLinesForm* form;
-    QListWidget *numbers, *lines;
+// A setup window through its two lists (names or line numbers, then paths, commands or lines), scroll
+// bar, edit box and buttons, and the main window's drop-down; "init" and "term" are the TNC windows.
+struct SetupWindow {
+    QWidget* form;
+    QListWidget *first, *second;
     QScrollBar* bar;
     QLineEdit* edit;
-    QPushButton* update;
+    QPushButton* firstBtn;
+    QPushButton* secondBtn = nullptr;
+    TComboBox* dropDown = nullptr;
 };
 
-LinesWindow linesWindow(bool termination)
+SetupWindow setupWindow(const QString& which)
 {
-    const TTNC_CloseForm* t = TNC_CloseForm;
+    const TStationForm* s = StationForm;
+    const TFunctionForm* f = FunctionForm;
     const TTNC_SetupForm* i = TNC_SetupForm;
-    if (termination)
-        return {TNC_CloseForm,    t->TNC_Cmd_Number2,    t->TNC_CommandList2,
-                t->CmdScrollBar2, t->TNC_Commands_Edit2, t->UpdateBtn2};
-    return {TNC_SetupForm,   i->TNC_Cmd_Number,    i->TNC_CommandList,
-            i->CmdScrollBar, i->TNC_Commands_Edit, i->UpdateBtn};
+    const TTNC_CloseForm* t = TNC_CloseForm;
+    if (which == "stations")
+        return {StationForm,          s->StationList, s->ConnectList, s->StationSelect,
+                s->Edit_Station_Path, s->StationBtn,  s->PathBtn,     Ferrow->ConnectList};
+    if (which == "functions")
+        return {FunctionForm,           f->FunctionName,    f->FunctionString,     f->FunctionSelect,
+                f->EditFunctionCommand, f->FunctionNameBtn, f->FunctionCmdEditBtn, Ferrow->FunctionList};
+    if (which == "init")
+        return {TNC_SetupForm,   i->TNC_Cmd_Number,    i->TNC_CommandList,
+                i->CmdScrollBar, i->TNC_Commands_Edit, i->UpdateBtn};
+    return {TNC_CloseForm,    t->TNC_Cmd_Number2,    t->TNC_CommandList2,
+            t->CmdScrollBar2, t->TNC_Commands_Edit2, t->UpdateBtn2};
 }
 
 // "init N" / "term N": menu item of TNC N, 1-based, 9 is None; "select N": TNC Sel. row N chosen;
@@ -143,39 +154,18 @@ void tncStep(const QString& s)
     } else if (s == "no port") {
         Ferrow->None1Click();
     } else if (w == "edit") {
-        const LinesWindow win = linesWindow(arg == "term");
+        const SetupWindow win = setupWindow(arg);
         win.edit->setText(QStringLiteral("EDITED"));
-        win.update->click();
+        win.firstBtn->click();
     } else if (arg == "main") {
         Ferrow->close();
     } else {
-        linesWindow(arg == "term").form->close();
+        setupWindow(arg).form->close();
     }
 }
 
-// One setup window seen through its two lists (names, then paths or command strings), scroll bar, edit
-// box and buttons, and the main window's drop-down.
-struct Table {
-    QListWidget *first, *second;
-    QScrollBar* bar;
-    QLineEdit* edit;
-    QPushButton *firstBtn, *secondBtn;
-    TComboBox* dropDown;
-};
-
-Table table(const QString& which)
-{
-    const TStationForm* s = StationForm;
-    const TFunctionForm* f = FunctionForm;
-    if (which == "stations")
-        return {s->StationList, s->ConnectList, s->StationSelect,   s->Edit_Station_Path,
-                s->StationBtn,  s->PathBtn,     Ferrow->ConnectList};
-    return {f->FunctionName,    f->FunctionString,     f->FunctionSelect,   f->EditFunctionCommand,
-            f->FunctionNameBtn, f->FunctionCmdEditBtn, Ferrow->FunctionList};
-}
-
 // The rows that differ from "first N" / "second N", as "first N=text".
-QStringList changes(const Table& t)
+QStringList changes(const SetupWindow& t)
 {
     QStringList out;
     for (const QListWidget* list : {t.first, t.second})
@@ -459,18 +449,18 @@ private slots:
         for (int i = 0; i < 33; ++i)
             set[i].store(original(i).toStdString());
         (termination ? Ferrow->TNC71 : Ferrow->TNC7)->trigger();
-        const LinesWindow win = linesWindow(termination);
-        QCOMPARE(win.form->boundTnc(), 6);
+        const SetupWindow win = setupWindow(termination ? "term" : "init");
+        QCOMPARE(static_cast<TncLinesForm*>(win.form)->boundTnc(), 6);
         for (int i = 0; i < 32; ++i) // the window shows TNC7's own lines
-            QCOMPARE(win.lines->item(i)->text(), original(i));
+            QCOMPARE(win.second->item(i)->text(), original(i));
         const int row = 7;
-        byBar ? win.bar->setValue(row) : win.lines->setCurrentRow(row);
+        byBar ? win.bar->setValue(row) : win.second->setCurrentRow(row);
         QCOMPARE(win.edit->text(), original(row));
-        QCOMPARE(win.numbers->currentRow(), row);
+        QCOMPARE(win.first->currentRow(), row);
         QCOMPARE(win.bar->value(), byBar ? row : 0); // a click does not move the bar
         win.edit->setText(QStringLiteral("NEW LINE"));
         if (update)
-            win.update->click();
+            win.firstBtn->click();
         win.form->close();
         for (int i = 0; i < 32; ++i)
             QCOMPARE(slotText(set[i]), i == row && update ? QStringLiteral("NEW LINE") : original(i));
@@ -544,7 +534,7 @@ private slots:
         QFETCH(QStringList, changed);
         QFETCH(QString, dropDown);
         WindowFixture f;
-        Table t = table(which);
+        const SetupWindow t = setupWindow(which);
         for (int i = 0; i < t.second->count(); ++i) {
             t.first->item(i)->setText(QStringLiteral("first %1").arg(i));
             t.second->item(i)->setText(QStringLiteral("second %1").arg(i));
