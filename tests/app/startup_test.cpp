@@ -1,5 +1,5 @@
-// Start-up and shut-down of the main window on a machine with no settings
-// file: the defaults, the banner, the frame, and the close sequence.
+// Start-up and shut-down of the main window with no settings file: the defaults, the banner, the close
+// sequence, on a termination signal too, and the status memo.
 
 #include "app/combo_box.h"
 #include "app/ferrow.h"
@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 
 #include <cerrno>
@@ -25,8 +24,6 @@
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void defaultsAfterCreate_data();
-    void defaultsAfterCreate();
     void firstShow_data();
     void firstShow();
     void closeSequenceRunsOnce_data();
@@ -38,43 +35,11 @@ private slots:
     void statusMemoLines();
 };
 
-void StartupTest::defaultsAfterCreate_data()
-{
-    QTest::addColumn<QList<qint64>>("actual");
-    QTest::addColumn<QList<qint64>>("expected");
-    // What window creation sets beyond the settings file (whose defaults the
-    // settings file test reads); true counts as 1.
-    WindowFixture f;
-    const TnrComm* comm = Ferrow->nrComm1;
-    auto row = [](const char* name, const QList<qint64>& actual, const QList<qint64>& expected) {
-        QTest::newRow(name) << actual << expected;
-    };
-    row("nrComm1 takes the serial settings and stays closed; nothing sent",
-        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(),
-         comm->GetStreamProtocol(), comm->GetActive(), f.transcript.entries.size()},
-        {1, 9600, 1, 7, 0, 0, 0});
-    row("log closed, transmit screen active, ETX, receive flag, sound idle",
-        {G.LogFileState, G.ActiveScreen, G.CommandChar, G.ReceiveFlag, G.SoundState}, {2, 1, 3, 1, 2});
-    row("dual screen shown, ZModem Break disabled, check marks for the defaults",
-        {Ferrow->ModeMemo->toPlainText() == "Dual Screen", Ferrow->ZBreakBtn->isEnabled(),
-         Ferrow->None1->isChecked(), Ferrow->TNC->isChecked(), Ferrow->ZEnable->isChecked(),
-         Ferrow->Buffered->isChecked(), Ferrow->White1->isChecked(), Ferrow->Beep2->isChecked()},
-        {1, 0, 1, 1, 1, 1, 1, 1});
-}
-
-void StartupTest::defaultsAfterCreate()
-{
-    QFETCH(QList<qint64>, actual);
-    QFETCH(QList<qint64>, expected);
-    QCOMPARE(actual, expected);
-}
-
 void StartupTest::firstShow_data()
 {
     QTest::addColumn<int>("screenMode");
     QTest::addColumn<QString>("transmitText");
     QTest::addColumn<QString>("receiveText");
-
     const QString banner = QStringLiteral("Quillmar EMCOMM/ARES Program \n");
     QTest::newRow("dual screen: banner and prompt in the transmit screen") << 2 << banner + "< " << QString();
     QTest::newRow("single screen: banner in the receive screen") << 1 << QString() << banner;
@@ -94,9 +59,8 @@ void StartupTest::firstShow()
     QCOMPARE(Ferrow->TransmitScreen->toPlainText(), transmitText);
     QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), receiveText);
     QCOMPARE(G.ActiveScreen, screenMode == 2 ? 1 : 0);
-    // The caret waits at the end of the typing screen.
     const QPlainTextEdit* typing = screenMode == 2 ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
-    QCOMPARE(typing->textCursor().position(), typing->document()->characterCount() - 1);
+    QCOMPARE(typing->textCursor().position(), typing->document()->characterCount() - 1); // caret at the end
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
     QCOMPARE(Ferrow->TNCSelect->currentIndex(), 8);
     QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), 2);
@@ -112,7 +76,7 @@ void StartupTest::closeSequenceRunsOnce_data()
     QTest::addColumn<QString>("traced");
     QTest::newRow("close box") << false << "" << 1 << "";
     QTest::newRow("File > Exit") << true << "" << 1 << "";
-    // With a settings file in use, a step that throws leaves the save at the end in place.
+    // With a settings file in use; a step that throws leaves the save at the end in place.
     QTest::newRow("the termination line throws: the port closes, the settings are saved")
         << false << "write" << 1 << "closing: termination lines failed: fake write failure";
     QTest::newRow("closing the port throws: the received text goes in, the settings are saved")
@@ -158,8 +122,7 @@ void StartupTest::closeSequenceRunsOnce()
         QCOMPARE(f.transcript.entries,
                  (QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"}));
 
-    // A second close request (a signal arriving during shut-down) does not
-    // run the sequence again: the port it would close stays as it is.
+    // A second close request (a signal during shut-down) does not run the sequence again.
     QString reason;
     QVERIFY(f.device()->open(QStringLiteral("/dev/again"), {}, &reason));
     QCloseEvent again;
@@ -180,8 +143,8 @@ void StartupTest::closeOnSignal_data()
         << QStringList{"close"} << QStringList{"closing: the port failed", "port open"};
 }
 
-// The real program loop on the fakes, ended by a real signal: the close
-// sequence runs, a step that throws is traced, and the process ends with 0.
+// The real program loop on the fakes, ended by a real signal: the close sequence runs, a step that
+// throws is traced, and the process ends with 0.
 void StartupTest::closeOnSignal()
 {
     QFETCH(QStringList, failing);
@@ -207,8 +170,7 @@ namespace {
 int signalsSeen = 0;
 } // namespace
 
-// The handler may interrupt code that is about to read errno; it must leave
-// errno as it found it, also when its wake-up pipe is full.
+// The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
 void StartupTest::signalHandlerKeepsErrno()
 {
     closeOnTerminationSignals([] { ++signalsSeen; });
@@ -249,8 +211,7 @@ void StartupTest::statusMemoLines()
             Ferrow->nrLogFile1->Log(text);
         else
             Ferrow->AppendStatusText(text.toLatin1());
-        // A click into the memo does not put the next text in the middle.
-        Ferrow->LogScreen->moveCursor(QTextCursor::Start);
+        Ferrow->LogScreen->moveCursor(QTextCursor::Start); // a click into the memo moves no text
     }
     QCOMPARE(Ferrow->LogScreen->toPlainText(), shown);
 }

@@ -1,13 +1,13 @@
-// Help > Help Topics hands the help file to the desktop's viewer, and only
-// when the desktop has one.
+// Help > Help Topics hands the help file to the desktop's viewer, and only when the desktop has one.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
 #include "window_fixture.h"
 
+#include "file_bytes.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,10 +19,9 @@ void lay(const QString& root, const QStringList& files)
     for (const QString& entry : files) {
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         const QString path = root + QLatin1Char('/') + entry.left(eq);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(entry.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")).toUtf8());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(
+            writeFile(path, entry.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")).toUtf8()));
     }
 }
 
@@ -118,9 +117,7 @@ void HelpAboutTest::help()
     }
     QCOMPARE(f.query.boxes, QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000); // the viewer is not waited for
-    QFile file(marker);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLocal8Bit(file.readAll()), f.home() + QStringLiteral("QuillmarHelp.chm"));
+    QCOMPARE(QString::fromLocal8Bit(readFile(marker)), f.home() + QStringLiteral("QuillmarHelp.chm"));
 }
 
 QTEST_MAIN(HelpAboutTest)

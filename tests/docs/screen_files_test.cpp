@@ -5,22 +5,15 @@
 #include "app/forms.h"
 #include "app/state.h"
 #include "screens/screen_memo.h"
+#include "file_bytes.h"
 #include "window_fixture.h"
 
-#include <QFile>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // One message box that starts with `start`, or none when `start` is empty.
 void checkBox(const QStringList& boxes, const QString& start)
@@ -37,10 +30,8 @@ class ScreenFilesTest : public QObject {
 private slots:
     void open_data();
     void open();
-    void save_data();
-    void save();
-    void print_data();
-    void print();
+    void saveAndPrint_data();
+    void saveAndPrint();
 };
 
 void ScreenFilesTest::open_data()
@@ -77,11 +68,10 @@ void ScreenFilesTest::open()
     Ferrow->TransmitScreen->setPlainText(QStringLiteral("old"));
     Ferrow->ReceiveScreenClick();
     const QString path = bytes == "<dir>" ? f.home() : f.home() + QStringLiteral("message.txt");
-    QFile file(path);
     if (bytes == "<big>")
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(16 * 1024 * 1024 + 1));
+        QVERIFY(writeFile(path, {}) && QFile::resize(path, 16 * 1024 * 1024 + 1));
     else if (!bytes.startsWith('<'))
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
+        QVERIFY(writeFile(path, bytes));
     if (bytes != "<none>")
         f.query.fileAnswers << path << f.home() + QStringLiteral("saved.txt");
 
@@ -89,7 +79,7 @@ void ScreenFilesTest::open()
     if (box.isEmpty() && !bytes.startsWith('<')) { // saved again: CR LF lines, so a CR LF file is unchanged
         Ferrow->SaveAs1Click();
         const QString lines = shown.isEmpty() ? shown : shown + QLatin1Char('\n');
-        QCOMPARE(fileBytes(f.home() + QStringLiteral("saved.txt")), lines.toLatin1().replace("\n", "\r\n"));
+        QCOMPARE(readFile(f.home() + QStringLiteral("saved.txt")), lines.toLatin1().replace("\n", "\r\n"));
     }
 
     QCOMPARE(Ferrow->TransmitScreen->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'),
@@ -104,93 +94,76 @@ void ScreenFilesTest::open()
         QTRY_VERIFY(Ferrow->TransmitScreen->hasFocus());
 }
 
-void ScreenFilesTest::save_data()
+void ScreenFilesTest::saveAndPrint_data()
 {
-    QTest::addColumn<bool>("receive");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("name"); // empty: cancelled
-    QTest::addColumn<QByteArray>("bytes");
-    const auto row = [](const char* name, bool receive, const QString& text, const char* file,
-                        const QByteArray& bytes) { QTest::newRow(name) << receive << text << file << bytes; };
-    row("receive screen to x.rtf: plain text, CR LF", true, "cmd:\n*** CONNECTED to N0TEST\npartial", "x.rtf",
-        "cmd:\r\n*** CONNECTED to N0TEST\r\npartial\r\n");
-    row("transmit screen: outside Latin-1 as ?", false,
+    // Save1 and Print1 read the receive screen, SaveAs1 and Ex1 (Print Xmit) the transmit screen.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("text");     // of the screen the command reads
+    QTest::addColumn<QString>("name");     // the file chosen; empty: cancelled
+    QTest::addColumn<QByteArray>("bytes"); // the saved file; a printed one starts with them
+    const auto row = [](const char* name, const char* command, const QString& text, const char* file,
+                        const QByteArray& bytes) { QTest::newRow(name) << command << text << file << bytes; };
+    row("Save Receive to x.rtf: plain text, CR LF", "Save1", "cmd:\n*** CONNECTED to N0TEST\npartial",
+        "x.rtf", "cmd:\r\n*** CONNECTED to N0TEST\r\npartial\r\n");
+    row("Save Transmit: outside Latin-1 as ?", "SaveAs1",
         QString::fromUtf8("Gr\u00fc\u00dfe \u20ac5\n\u0141\u00f3d\u017a"), "t.txt",
         "Gr\xfc\xdf"
         "e ?5\r\n?\xf3"
         "d?\r\n");
-    row("cancelled", false, "text", "", "<missing>");
-    row("into a missing folder: message", true, "text", "no/such/x.rtf", "<missing>");
+    row("Save cancelled", "SaveAs1", "text", "", "<missing>");
+    row("Save into a missing folder: message", "Save1", "text", "no/such/x.rtf", "<missing>");
+    row("Print Xmit", "Ex1", "XMIT only line", "xmit.pdf", "%PDF");
+    row("Print cancelled", "Print1", "RECEIVED line one\nRECEIVED line two", "", "<missing>");
+    row("printer cannot start: message", "Print1", "RECEIVED line one", "no/such/out.pdf", "<missing>");
 }
 
-void ScreenFilesTest::save()
+void ScreenFilesTest::saveAndPrint()
 {
-    QFETCH(bool, receive);
+    QFETCH(QString, command);
     QFETCH(QString, text);
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     WindowFixture f;
     f.show();
-    (receive ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen)->setPlainText(text);
+    const bool receive = command == "Save1" || command == "Print1";
+    const bool print = command == "Print1" || command == "Ex1";
+    TScreenMemo* source = receive ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen;
+    (receive ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen)
+        ->setPlainText(QStringLiteral("the other screen"));
+    source->setPlainText(text);
     Ferrow->ReceiveScreenClick();
     const QString path = f.home() + (name.isEmpty() ? QStringLiteral("x") : name);
     if (!name.isEmpty())
-        f.query.fileAnswers << path;
+        (print ? f.query.printAnswers : f.query.fileAnswers) << path;
 
-    receive ? Ferrow->Save1Click() : Ferrow->SaveAs1Click();
+    const QHash<QString, void (TFerrow::*)()> handlers{{"Save1", &TFerrow::Save1Click},
+                                                       {"SaveAs1", &TFerrow::SaveAs1Click},
+                                                       {"Print1", &TFerrow::Print1Click},
+                                                       {"Ex1", &TFerrow::Ex1Click}};
+    (Ferrow->*handlers[command])();
 
-    QCOMPARE(fileBytes(path), bytes);
+    const QByteArray written = readFile(path);
+    QCOMPARE(print ? written.left(bytes.size()) : written, bytes);
     const bool failed = name.startsWith(QLatin1String("no/"));
     checkBox(f.query.boxes,
-             failed ? QStringLiteral("Quillmar|Could not save \"%1\": ").arg(path) : QString());
+             failed ? QStringLiteral("Quillmar|Could not %1 \"%2\": ").arg(print ? "print to" : "save", path)
+                    : QString());
     QCOMPARE(G.ActiveScreen, failed ? 0 : 1); // the typing screen has the focus again
-}
-
-void ScreenFilesTest::print_data()
-{
-    QTest::addColumn<bool>("receive");
-    QTest::addColumn<QString>("pdf"); // empty: the dialog is cancelled
-    QTest::newRow("Print Xmit") << false << "xmit.pdf";
-    QTest::newRow("cancelled") << true << "";
-    QTest::newRow("printer cannot start: message") << true << "no/such/out.pdf";
-}
-
-void ScreenFilesTest::print()
-{
-    QFETCH(bool, receive);
-    QFETCH(QString, pdf);
-    WindowFixture f;
-    f.show();
-    Ferrow->ReceiveScreen->setPlainText(QStringLiteral("RECEIVED line one\nRECEIVED line two"));
-    Ferrow->TransmitScreen->setPlainText(QStringLiteral("XMIT only line"));
-    Ferrow->ReceiveScreenClick();
-    TScreenMemo* source = receive ? Ferrow->ReceiveScreen : Ferrow->TransmitScreen;
-    if (!pdf.isEmpty())
-        f.query.printAnswers << f.home() + pdf;
-
-    receive ? Ferrow->Print1Click() : Ferrow->Ex1Click();
-
-    QCOMPARE(f.query.queries, QStringList{QStringLiteral("print|0")}); // the job's title
-    QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), source->toPlainText());
-    if (receive)
-        QCOMPARE(source->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n'),
-                 source->toPlainText());
-    const bool failed = pdf.startsWith(QLatin1String("no/"));
-    checkBox(f.query.boxes,
-             failed ? QStringLiteral("Quillmar|Could not print to \"%1\": ").arg(f.home() + pdf) : QString());
-    QCOMPARE(G.ActiveScreen, failed ? 0 : 1);
-    if (pdf.isEmpty() || failed)
+    if (!print)
         return;
-    QVERIFY(fileBytes(f.home() + pdf).startsWith("%PDF"));
+    QCOMPARE(f.query.queries, QStringList{QStringLiteral("print|0")}); // the job's title
+    QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), text);
+    if (receive) // Print Receive selects the whole screen
+        QCOMPARE(source->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n'), text);
+    if (!written.startsWith("%PDF"))
+        return;
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext is not installed: only the PDF header was checked");
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {f.home() + pdf, QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
     QVERIFY(pdftotext.waitForFinished(60000));
-    QCOMPARE(QString::fromUtf8(pdftotext.readAllStandardOutput())
-                 .split(QLatin1Char('\n'))
-                 .mid(0, source->blockCount()),
-             source->toPlainText().split(QLatin1Char('\n')));
+    QCOMPARE(QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\n').mid(0, source->blockCount()),
+             text.split(u'\n'));
 }
 
 QTEST_MAIN(ScreenFilesTest)
