@@ -61,108 +61,106 @@ void giveToOrdinaryUser(const QString& path)
 class SafeFileTest : public QObject {
     Q_OBJECT
 private slots:
-    void replace_data();
-    void replace();
-};
-
-void SafeFileTest::replace_data()
-{
-    QTest::addColumn<int>("oldSize");    // -1: no file yet
-    QTest::addColumn<int>("fileMode");   // of the old file
-    QTest::addColumn<int>("folderMode"); // of the folder the settings path is in
-    QTest::addColumn<QString>("link");   // the path links to a file "beside" it, "elsewhere" or /dev/null
-    QTest::addColumn<int>("sizeLimit");  // bytes any write may reach; 0 for none
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("inPlace");
-    const auto row = [](const char* name, int oldSize, int fileMode, int folderMode, const char* link,
-                        int limit, bool ok, bool inPlace) {
-        QTest::newRow(name) << oldSize << fileMode << folderMode << link << limit << ok << inPlace;
-    };
-    row("new file in a writable folder", -1, 0, 0755, "", 0, true, false);
-    row("old file replaced, mode 0640 kept", 1000, 0640, 0755, "", 0, true, false);
-    row("longer old file replaced, mode 0604 kept", 400000, 0604, 0755, "", 0, true, false);
-    row("link beside its file: the link stays, the file is replaced", 1000, 0600, 0755, "beside", 0, true,
-        false);
-    row("link in a read-only folder to a file elsewhere", 1000, 0600, 0555, "elsewhere", 0, true, false);
-    row("read-only folder, writable file: written in place, old tail cut", 400000, 0644, 0555, "", 0, true,
-        true);
-    row("read-only folder and file: nothing changes", 1000, 0444, 0555, "", 0, false, true);
-    row("failing write: the old file stays, nothing left behind", 1000, 0644, 0755, "", 4096, false, false);
-    // In place there is no old copy to fall back on; the file is at least never emptied first.
-    row("failing write in place: the old file is not cut", 400000, 0644, 0555, "", 4096, false, true);
-    row("link to a device: nothing written to it or over it", -1, 0, 0755, "/dev/null", 0, false, false);
-}
-
-void SafeFileTest::replace()
-{
-    QFETCH(int, oldSize);
-    QFETCH(int, fileMode);
-    QFETCH(int, folderMode);
-    QFETCH(QString, link);
-    QFETCH(int, sizeLimit);
-    QFETCH(bool, ok);
-    QFETCH(bool, inPlace);
-
-    QTemporaryDir top;
-    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0); // reachable for nobody
-    const QString folder = top.filePath(QStringLiteral("home"));
-    const QString elsewhere = top.filePath(QStringLiteral("elsewhere"));
-    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
-    giveToOrdinaryUser(folder);
-    giveToOrdinaryUser(elsewhere);
-    const QString path = folder + QStringLiteral("/Quillmar.cfg");
-    const QString target = link == "beside" ? folder + QStringLiteral("/real.cfg")
-        : link == "elsewhere"               ? elsewhere + QStringLiteral("/Quillmar.cfg")
-        : link.isEmpty()                    ? path
-                                            : link;
-    const QByteArray old(qMax(oldSize, 0), 'o');
-    if (oldSize >= 0) {
-        QVERIFY(writeFile(target, old));
-        giveToOrdinaryUser(target);
-        QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(fileMode)) == 0);
-    }
-    if (!link.isEmpty()) {
-        QVERIFY(QFile::link(link == "beside" ? QStringLiteral("real.cfg") : target, path));
-        giveToOrdinaryUser(path);
-    }
-    QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)) == 0);
-    const ino_t oldInode = statOf(target).st_ino;
-    const auto entries = [&] {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    };
-    const QStringList entriesBefore = entries();
-
-    const QByteArray fresh = pattern(313985, 5);
-    SafeWriteResult r;
+    void replace_data()
     {
-        const AsOrdinaryUser user{rlim_t(sizeLimit)};
-        r = replaceFileSafely(
-            QFile::encodeName(path).toStdString(),
-            std::span(reinterpret_cast<const std::uint8_t*>(fresh.constData()), fresh.size()));
+        QTest::addColumn<int>("oldSize");    // -1: no file yet
+        QTest::addColumn<int>("fileMode");   // of the old file
+        QTest::addColumn<int>("folderMode"); // of the folder the settings path is in
+        QTest::addColumn<QString>("link");   // the path links to a file "beside" it, "elsewhere" or /dev/null
+        QTest::addColumn<int>("sizeLimit");  // bytes any write may reach; 0 for none
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("inPlace");
+        const auto row = [](const char* name, int oldSize, int fileMode, int folderMode, const char* link,
+                            int limit, bool ok, bool inPlace) {
+            QTest::newRow(name) << oldSize << fileMode << folderMode << link << limit << ok << inPlace;
+        };
+        row("new file in a writable folder", -1, 0, 0755, "", 0, true, false);
+        row("old file replaced, mode 0640 kept", 1000, 0640, 0755, "", 0, true, false);
+        row("longer old file replaced, mode 0604 kept", 400000, 0604, 0755, "", 0, true, false);
+        row("link beside its file: the link stays, the file is replaced", 1000, 0600, 0755, "beside", 0, true,
+            false);
+        row("link in a read-only folder to a file elsewhere", 1000, 0600, 0555, "elsewhere", 0, true, false);
+        row("read-only folder, writable file: written in place, old tail cut", 400000, 0644, 0555, "", 0,
+            true, true);
+        row("read-only folder and file: nothing changes", 1000, 0444, 0555, "", 0, false, true);
+        row("failing write: the old file stays, nothing left behind", 1000, 0644, 0755, "", 4096, false,
+            false);
+        // In place there is no old copy to fall back on; the file is at least never emptied first.
+        row("failing write in place: the old file is not cut", 400000, 0644, 0555, "", 4096, false, true);
+        row("link to a device: nothing written to it or over it", -1, 0, 0755, "/dev/null", 0, false, false);
     }
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
 
-    QCOMPARE(r.ok, ok);
-    QCOMPARE(r.inPlace, inPlace);
-    QCOMPARE(r.error.empty(), ok);
-    const QByteArray expected = ok ? fresh
-        : !inPlace || !sizeLimit   ? old
-                                   : fresh.left(sizeLimit) + old.mid(sizeLimit);
-    QVERIFY(readFile(target) == expected);
-    if (oldSize >= 0) {
-        QCOMPARE(int(statOf(target).st_mode & 07777), fileMode);
-        QCOMPARE(statOf(target).st_ino == oldInode, inPlace || !ok); // replaced by rename, or where it is
+    void replace()
+    {
+        QFETCH(int, oldSize);
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        QFETCH(QString, link);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, ok);
+        QFETCH(bool, inPlace);
+
+        QTemporaryDir top;
+        QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0); // reachable for nobody
+        const QString folder = top.filePath(QStringLiteral("home"));
+        const QString elsewhere = top.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
+        giveToOrdinaryUser(folder);
+        giveToOrdinaryUser(elsewhere);
+        const QString path = folder + QStringLiteral("/Quillmar.cfg");
+        const QString target = link == "beside" ? folder + QStringLiteral("/real.cfg")
+            : link == "elsewhere"               ? elsewhere + QStringLiteral("/Quillmar.cfg")
+            : link.isEmpty()                    ? path
+                                                : link;
+        const QByteArray old(qMax(oldSize, 0), 'o');
+        if (oldSize >= 0) {
+            QVERIFY(writeFile(target, old));
+            giveToOrdinaryUser(target);
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(fileMode)) == 0);
+        }
+        if (!link.isEmpty()) {
+            QVERIFY(QFile::link(link == "beside" ? QStringLiteral("real.cfg") : target, path));
+            giveToOrdinaryUser(path);
+        }
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)) == 0);
+        const ino_t oldInode = statOf(target).st_ino;
+        const auto entries = [&] {
+            return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        };
+        const QStringList entriesBefore = entries();
+
+        const QByteArray fresh = pattern(313985, 5);
+        SafeWriteResult r;
+        {
+            const AsOrdinaryUser user{rlim_t(sizeLimit)};
+            r = replaceFileSafely(
+                QFile::encodeName(path).toStdString(),
+                std::span(reinterpret_cast<const std::uint8_t*>(fresh.constData()), fresh.size()));
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+
+        QCOMPARE(r.ok, ok);
+        QCOMPARE(r.inPlace, inPlace);
+        QCOMPARE(r.error.empty(), ok);
+        const QByteArray expected = ok ? fresh
+            : !inPlace || !sizeLimit   ? old
+                                       : fresh.left(sizeLimit) + old.mid(sizeLimit);
+        QVERIFY(readFile(target) == expected);
+        if (oldSize >= 0) {
+            QCOMPARE(int(statOf(target).st_mode & 07777), fileMode);
+            QCOMPARE(statOf(target).st_ino == oldInode, inPlace || !ok); // replaced by rename, or where it is
+        }
+        if (!link.isEmpty())
+            QVERIFY(S_ISLNK(statOf(path, false).st_mode));
+        // No temporary file is left beside the settings.
+        QStringList entriesAfter = entries();
+        if (oldSize < 0 && link.isEmpty())
+            entriesAfter.removeOne(QStringLiteral("Quillmar.cfg"));
+        QCOMPARE(entriesAfter, entriesBefore);
+        QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 link == "elsewhere");
     }
-    if (!link.isEmpty())
-        QVERIFY(S_ISLNK(statOf(path, false).st_mode));
-    // No temporary file is left beside the settings.
-    QStringList entriesAfter = entries();
-    if (oldSize < 0 && link.isEmpty())
-        entriesAfter.removeOne(QStringLiteral("Quillmar.cfg"));
-    QCOMPARE(entriesAfter, entriesBefore);
-    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
-             link == "elsewhere");
-}
+};
 
 QTEST_APPLESS_MAIN(SafeFileTest)
 #include "safe_file_test.moc"

@@ -70,7 +70,7 @@ ReadRtf readRtf(const QByteArray& rtf, bool skipUnicode = false)
         out.runs.last().text += c;
     };
     static const QRegularExpression token(
-        R"(\\([a-z]+)(-?\d+)? ?|\\'([0-9a-f]{2})|\\[\\{}]|([{}])|([\r\n])|[ -~])");
+        R"(\\([a-z]+)(-?\d+)? ?|\\'([0-9a-fA-F]{2})|\\[\\{}]|([{}])|([\r\n])|[\x20-\x5b\x5d-\x7a|~])");
     const QString in = QString::fromLatin1(rtf);
     qsizetype end = 0;
     for (auto it = token.globalMatch(in); it.hasNext() && out.problem.isEmpty();) {
@@ -106,7 +106,8 @@ ReadRtf readRtf(const QByteArray& rtf, bool skipUnicode = false)
         } else if (w == "red" || w == "green" || w == "blue") {
             rgb = std::max(rgb, 0) | (v & 255) << (w == "red" ? 16 : w == "green" ? 8 : 0);
         } else if (w == "b" || w == "i" || w == "ul" || w == "strike") {
-            l.styles += w[0];
+            l.styles.remove(w[0]);
+            l.styles += v ? w.left(1) : QString(); // \b0 ends bold
             std::sort(l.styles.begin(), l.styles.end());
         } else if (w == "par" && !l.dest) {
             out.text += u'\n';
@@ -129,134 +130,131 @@ ReadRtf readRtf(const QByteArray& rtf, bool skipUnicode = false)
 class ClipboardCommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void editCommands_data();
-    void editCommands();
-    void saveClipboard_data();
-    void saveClipboard();
-};
-
-void ClipboardCommandsTest::editCommands_data()
-{
-    QTest::addColumn<int>("activeScreen");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("texts"); // receive|transmit|clipboard afterwards
-    QTest::addColumn<QString>("selectedAll");
-    QTest::addColumn<QString>("clipboard"); // before
-    const auto row = [](const char* name, int screen, const char* command, const QString& texts,
-                        const char* all = "", const QString& clip = "clip") {
-        QTest::newRow(name) << screen << command << texts << all << clip;
-    };
-    row("copy from the receive screen, though the transmit screen shows too", 0, "copy", "rx one|tx one|rx");
-    row("copy from the transmit screen", 1, "copy", "rx one|tx one|tx");
-    row("cut from the receive screen: it is not read-only", 0, "cut", " one|tx one|rx");
-    row("paste into the receive screen", 0, "paste", "clip one|tx one|clip");
-    row("select all of the transmit screen", 1, "all", "rx one|tx one|clip", "tx one");
-    row("any other screen number: nothing", 2, "cut", "rx one|tx one|clip");
-    row("pasted text outside Latin-1 becomes ?", 1, "paste",
-        QString::fromUtf8("rx one|?\u00e9 one|\u20ac\u00e9"), "", QString::fromUtf8("\u20ac\u00e9"));
-}
-
-void ClipboardCommandsTest::editCommands()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, selectedAll);
-    WindowFixture f;
-    f.show();
-    const QList<TScreenMemo*> screens{Ferrow->ReceiveScreen, Ferrow->TransmitScreen};
-    for (TScreenMemo* screen : screens) {
-        screen->setPlainText(screen == screens[0] ? QStringLiteral("rx one") : QStringLiteral("tx one"));
-        QTextCursor c = screen->textCursor();
-        c.setPosition(0);
-        c.setPosition(2, QTextCursor::KeepAnchor); // the first word is selected
-        screen->setTextCursor(c);
+    void editCommands_data()
+    {
+        QTest::addColumn<int>("activeScreen");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("texts"); // receive|transmit|clipboard afterwards
+        QTest::addColumn<QString>("selectedAll");
+        QTest::addColumn<QString>("clipboard"); // before
+        const auto row = [](const char* name, int screen, const char* command, const QString& texts,
+                            const char* all = "", const QString& clip = "clip") {
+            QTest::newRow(name) << screen << command << texts << all << clip;
+        };
+        row("copy from the receive screen, though the transmit screen shows too", 0, "copy",
+            "rx one|tx one|rx");
+        row("copy from the transmit screen", 1, "copy", "rx one|tx one|tx");
+        row("cut from the receive screen: it is not read-only", 0, "cut", " one|tx one|rx");
+        row("paste into the receive screen", 0, "paste", "clip one|tx one|clip");
+        row("select all of the transmit screen", 1, "all", "rx one|tx one|clip", "tx one");
+        row("any other screen number: nothing", 2, "cut", "rx one|tx one|clip");
+        row("pasted text outside Latin-1 becomes ?", 1, "paste",
+            QString::fromUtf8("rx one|?\u00e9 one|\u20ac\u00e9"), "", QString::fromUtf8("\u20ac\u00e9"));
     }
-    QFETCH(QString, clipboard);
-    QFETCH(int, activeScreen);
-    QGuiApplication::clipboard()->setText(clipboard);
-    G.ActiveScreen = activeScreen;
-    const QHash<QString, void (TFerrow::*)()> handlers{{"cut", &TFerrow::Cut1Click},
-                                                       {"copy", &TFerrow::Copy1Click},
-                                                       {"paste", &TFerrow::Paste1Click},
-                                                       {"all", &TFerrow::SelectAll1Click}};
-    (Ferrow->*handlers[command])();
 
-    const QStringList after{screens[0]->toPlainText(), screens[1]->toPlainText(),
-                            QGuiApplication::clipboard()->text()};
-    QTEST(after.join(QLatin1Char('|')), "texts");
-    for (TScreenMemo* screen : screens)
-        QCOMPARE(screen->textCursor().selectedText() == screen->toPlainText(),
-                 selectedAll == screen->toPlainText());
-}
+    void editCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, selectedAll);
+        WindowFixture f;
+        f.show();
+        const QList<TScreenMemo*> screens{Ferrow->ReceiveScreen, Ferrow->TransmitScreen};
+        for (TScreenMemo* screen : screens) {
+            screen->setPlainText(screen == screens[0] ? QStringLiteral("rx one") : QStringLiteral("tx one"));
+            QTextCursor c = screen->textCursor();
+            c.setPosition(0);
+            c.setPosition(2, QTextCursor::KeepAnchor); // the first word is selected
+            screen->setTextCursor(c);
+        }
+        QFETCH(QString, clipboard);
+        QFETCH(int, activeScreen);
+        QGuiApplication::clipboard()->setText(clipboard);
+        G.ActiveScreen = activeScreen;
+        const QHash<QString, void (TFerrow::*)()> handlers{{"cut", &TFerrow::Cut1Click},
+                                                           {"copy", &TFerrow::Copy1Click},
+                                                           {"paste", &TFerrow::Paste1Click},
+                                                           {"all", &TFerrow::SelectAll1Click}};
+        (Ferrow->*handlers[command])();
 
-void ClipboardCommandsTest::saveClipboard_data()
-{
-    QTest::addColumn<QString>("html"); // empty: plain text only
-    QTest::addColumn<QString>("text"); // the clipboard's plain text, and what the file must give back
-    QTest::addColumn<QString>("run");  // the run whose look is checked; empty: none
-    QTest::addColumn<QString>("look");
-    const auto row = [](const char* name, const QString& html, const QString& text, const QString& run = {},
-                        const QString& look = "MS Sans Serif/22/auto/") {
-        QTest::newRow(name) << html << text << run << look;
-    };
-    QString latin1High, c1;
-    for (int c = 127; c <= 255; ++c)
-        (c < 160 ? c1 : latin1High) += QChar(c);
-    row("empty clipboard: a document with no text", "<none>", "");
-    row("RTF specials", "", "{braces} back\\slash \\par not a word }{");
-    row("upper half of Latin-1", "", latin1High);
-    row("DEL and the C1 range", "", c1);
-    row("outside Latin-1 and beyond the basic plane", "",
-        QString::fromUtf8("€ Ωμέγα Жж ✓ clef 𝄞 🙂"));
-    row("digits and spaces after escapes", "", QString::fromUtf8("é123 €4\t  5 {6}7"));
-    row("paragraphs, empty ones too", "", "first\nsecond\n\nfourth\n");
-    row("line break inside a paragraph", "one<br>two", QString::fromUtf16(u"one\u2028two"));
-    row("plain text: the buffer's font, 15 px = 11 pt", "", "just text", "just text");
-    row("bold, and it ends with its run", "<b>heavy</b> light", "heavy light", " light");
-    row("semi-bold counts as bold", "<span style='font-weight:600'>x</span>", "x", "x",
-        "MS Sans Serif/22/auto/b");
-    row("all four styles", "a <b><i><u><s>all</s></u></i></b>", "a all", "all", "MS Sans Serif/22/auto/bisu");
-    row("half-point size", "<span style='font-size:10.5pt'>small</span>", "small", "small",
-        "MS Sans Serif/21/auto/");
-    row("second font and colour keep their own entries",
-        "<i style=\"font-family:'DejaVu Sans Mono'; color:#00ff00\">a</i>"
-        "<s style=\"font-family:'DejaVu Serif'; font-size:18pt; color:#c00000\">b</s>",
-        "ab", "b", "DejaVu Serif/36/c00000/s");
-}
+        const QStringList after{screens[0]->toPlainText(), screens[1]->toPlainText(),
+                                QGuiApplication::clipboard()->text()};
+        QTEST(after.join(QLatin1Char('|')), "texts");
+        for (TScreenMemo* screen : screens)
+            QCOMPARE(screen->textCursor().selectedText() == screen->toPlainText(),
+                     selectedAll == screen->toPlainText());
+    }
 
-void ClipboardCommandsTest::saveClipboard()
-{
-    QFETCH(QString, html);
-    QFETCH(QString, text);
-    QFETCH(QString, run);
-    WindowFixture f;
-    f.show();
-    auto* mime = new QMimeData;
-    if (html != "<none>")
-        mime->setText(text);
-    if (!html.isEmpty() && html != "<none>")
-        mime->setHtml(html);
-    QGuiApplication::clipboard()->setMimeData(mime);
-    Ferrow->ReceiveScreenClick();
-    f.query.fileAnswers << f.home() + QStringLiteral("c.rtf");
+    void saveClipboard_data()
+    {
+        QTest::addColumn<QString>("html"); // empty: plain text only
+        QTest::addColumn<QString>("text"); // the clipboard's plain text, and what the file must give back
+        QTest::addColumn<QString>("run");  // the run whose look is checked; empty: none
+        QTest::addColumn<QString>("look");
+        const auto row = [](const char* name, const QString& html, const QString& text,
+                            const QString& run = {}, const QString& look = "MS Sans Serif/22/auto/") {
+            QTest::newRow(name) << html << text << run << look;
+        };
+        QString latin1High, c1;
+        for (int c = 127; c <= 255; ++c)
+            (c < 160 ? c1 : latin1High) += QChar(c);
+        row("empty clipboard: a document with no text", "<none>", "");
+        row("RTF specials", "", "{braces} back\\slash \\par not a word }{");
+        row("upper half of Latin-1", "", latin1High);
+        row("DEL and the C1 range", "", c1);
+        row("outside Latin-1 and beyond the basic plane", "",
+            QString::fromUtf8("€ Ωμέγα Жж ✓ clef 𝄞 🙂"));
+        row("digits and spaces after escapes", "", QString::fromUtf8("é123 €4\t  5 {6}7"));
+        row("paragraphs, empty ones too", "", "first\nsecond\n\nfourth\n");
+        row("line break inside a paragraph", "one<br>two", QString::fromUtf16(u"one\u2028two"));
+        row("plain text: the buffer's font, 15 px = 11 pt", "", "just text", "just text");
+        row("bold, and it ends with its run", "<b>heavy</b> light", "heavy light", " light");
+        row("semi-bold counts as bold", "<span style='font-weight:600'>x</span>", "x", "x",
+            "MS Sans Serif/22/auto/b");
+        row("all four styles", "a <b><i><u><s>all</s></u></i></b>", "a all", "all",
+            "MS Sans Serif/22/auto/bisu");
+        row("half-point size", "<span style='font-size:10.5pt'>small</span>", "small", "small",
+            "MS Sans Serif/21/auto/");
+        row("second font and colour keep their own entries",
+            "<i style=\"font-family:'DejaVu Sans Mono'; color:#00ff00\">a</i>"
+            "<s style=\"font-family:'DejaVu Serif'; font-size:18pt; color:#c00000\">b</s>",
+            "ab", "b", "DejaVu Serif/36/c00000/s");
+    }
 
-    Ferrow->SaveClipboard1Click();
+    void saveClipboard()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, text);
+        QFETCH(QString, run);
+        WindowFixture f;
+        f.show();
+        auto* mime = new QMimeData;
+        if (html != "<none>")
+            mime->setText(text);
+        if (!html.isEmpty() && html != "<none>")
+            mime->setHtml(html);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        Ferrow->ReceiveScreenClick();
+        f.query.fileAnswers << f.home() + QStringLiteral("c.rtf");
 
-    QCOMPARE(G.ActiveScreen, 0); // the focus is not moved
-    const QByteArray rtf = readFile(f.home() + QStringLiteral("c.rtf"));
-    const ReadRtf read = readRtf(rtf);
-    QVERIFY2(read.problem.isEmpty(), qPrintable(read.problem));
-    QCOMPARE(read.text, text);
-    // A reader that skips \uN gets every Latin-1 character from the fallback.
-    for (QChar& c : text)
-        if ((c.unicode() >= 128 && c.unicode() < 160) || (c.unicode() > 255 && c != QChar::LineSeparator))
-            c = QLatin1Char('?');
-    QCOMPARE(readRtf(rtf, true).text, text);
-    const auto found =
-        std::find_if(read.runs.begin(), read.runs.end(), [&](const Run& r) { return r.text == run; });
-    QVERIFY(run.isEmpty() || found != read.runs.end());
-    if (!run.isEmpty())
-        QTEST(found->look, "look");
-}
+        Ferrow->SaveClipboard1Click();
+
+        QCOMPARE(G.ActiveScreen, 0); // the focus is not moved
+        const QByteArray rtf = readFile(f.home() + QStringLiteral("c.rtf"));
+        const ReadRtf read = readRtf(rtf);
+        QVERIFY2(read.problem.isEmpty(), qPrintable(read.problem));
+        QCOMPARE(read.text, text);
+        // A reader that skips \uN gets every Latin-1 character from the fallback.
+        for (QChar& c : text)
+            if ((c.unicode() >= 128 && c.unicode() < 160) || (c.unicode() > 255 && c != QChar::LineSeparator))
+                c = QLatin1Char('?');
+        QCOMPARE(readRtf(rtf, true).text, text);
+        const auto found =
+            std::find_if(read.runs.begin(), read.runs.end(), [&](const Run& r) { return r.text == run; });
+        QVERIFY(run.isEmpty() || found != read.runs.end());
+        if (!run.isEmpty())
+            QTEST(found->look, "look");
+    }
+};
 
 QTEST_MAIN(ClipboardCommandsTest)
 #include "clipboard_commands_test.moc"
