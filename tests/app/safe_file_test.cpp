@@ -68,38 +68,33 @@ private slots:
         QTest::addColumn<int>("folderMode"); // of the folder the settings path is in
         QTest::addColumn<QString>("link");   // the path links to a file "beside" it, "elsewhere" or /dev/null
         QTest::addColumn<int>("sizeLimit");  // bytes any write may reach; 0 for none
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<QString>("result"); // "renamed", "in place", "failed", "failed in place"
         const auto row = [](const char* name, int oldSize, int fileMode, int folderMode, const char* link,
-                            int limit, bool ok, bool inPlace) {
-            QTest::newRow(name) << oldSize << fileMode << folderMode << link << limit << ok << inPlace;
+                            int limit, const char* result) {
+            QTest::newRow(name) << oldSize << fileMode << folderMode << link << limit << result;
         };
-        row("new file in a writable folder", -1, 0, 0755, "", 0, true, false);
-        row("old file replaced, mode 0640 kept", 1000, 0640, 0755, "", 0, true, false);
-        row("longer old file replaced, mode 0604 kept", 400000, 0604, 0755, "", 0, true, false);
-        row("link beside its file: the link stays, the file is replaced", 1000, 0600, 0755, "beside", 0, true,
-            false);
-        row("link in a read-only folder to a file elsewhere", 1000, 0600, 0555, "elsewhere", 0, true, false);
-        row("read-only folder, writable file: written in place, old tail cut", 400000, 0644, 0555, "", 0,
-            true, true);
-        row("read-only folder and file: nothing changes", 1000, 0444, 0555, "", 0, false, true);
-        row("failing write: the old file stays, nothing left behind", 1000, 0644, 0755, "", 4096, false,
-            false);
+        row("new file in a writable folder", -1, 0, 0755, "", 0, "renamed");
+        row("old file replaced, mode 0640 kept", 1000, 0640, 0755, "", 0, "renamed");
+        row("longer old file replaced, mode 0604 kept", 400000, 0604, 0755, "", 0, "renamed");
+        row("link beside its file: link kept, file replaced", 1000, 0600, 0755, "beside", 0, "renamed");
+        row("link in a read-only folder to a file elsewhere", 1000, 0600, 0555, "elsewhere", 0, "renamed");
+        row("read-only folder, writable file: old tail cut", 400000, 0644, 0555, "", 0, "in place");
+        row("read-only folder and file: nothing changes", 1000, 0444, 0555, "", 0, "failed in place");
+        row("failing write: the old file stays, nothing left behind", 1000, 0644, 0755, "", 4096, "failed");
         // In place there is no old copy to fall back on; the file is at least never emptied first.
-        row("failing write in place: the old file is not cut", 400000, 0644, 0555, "", 4096, false, true);
-        row("link to a device: nothing written to it or over it", -1, 0, 0755, "/dev/null", 0, false, false);
+        row("failing write in place: old file not cut", 400000, 0644, 0555, "", 4096, "failed in place");
+        row("link to a device: nothing written to it or over it", -1, 0, 0755, "/dev/null", 0, "failed");
     }
 
     void replace()
     {
         QFETCH(int, oldSize);
         QFETCH(int, fileMode);
-        QFETCH(int, folderMode);
         QFETCH(QString, link);
         QFETCH(int, sizeLimit);
-        QFETCH(bool, ok);
-        QFETCH(bool, inPlace);
-
+        QFETCH(QString, result);
+        QFETCH(int, folderMode);
+        const bool ok = !result.startsWith("failed"), inPlace = result.endsWith("in place");
         QTemporaryDir top;
         QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0); // reachable for nobody
         const QString folder = top.filePath(QStringLiteral("home"));
