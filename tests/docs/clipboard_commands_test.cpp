@@ -57,13 +57,10 @@ ReadRtf readRtf(const QByteArray& rtf, bool skipUnicode = false)
             return;
         if (!fonts.contains(l.font) || l.color >= colors.size())
             out.problem = QStringLiteral("font or colour not in its table");
-        const int color = colors.value(l.color);
-        const QString look = QStringLiteral("%1/%2/%3/")
-                                 .arg(fonts.value(l.font))
-                                 .arg(l.size)
-                                 .arg(color < 0 ? QStringLiteral("auto")
-                                                : QString::number(color, 16).rightJustified(6, u'0')) +
-            l.styles;
+        const int rgbValue = colors.value(l.color);
+        const QString color = rgbValue < 0 ? QStringLiteral("auto") : QString::number(rgbValue, 16);
+        const QString look =
+            QStringList{fonts.value(l.font), QString::number(l.size), color, l.styles}.join(u'/');
         out.text += c;
         if (std::exchange(newRun, false) || out.runs.last().look != look)
             out.runs << Run{{}, look};
