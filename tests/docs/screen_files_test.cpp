@@ -8,6 +8,7 @@
 #include "file_bytes.h"
 #include "window_fixture.h"
 
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
