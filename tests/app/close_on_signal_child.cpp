@@ -1,15 +1,12 @@
-// Quillmar's run on the test fakes, for the close-on-signal test: COM1 open
-// on a fake device, TNC1 selected with one termination line, the steps named
-// on the command line made to throw ("write": sending, "close": closing the
-// port). It prints "ready" and waits for a signal; when the close sequence
-// has run it prints the trace, the bytes sent and whether the port is open.
+// Quillmar's run on the test fakes for the close-on-signal test: COM1 open, TNC1 with one termination
+// line, the steps named on the command line made to throw ("write": sending, "close": closing the port).
+// It prints "ready", waits for a signal and, when the close sequence has run, prints the trace, the
+// lines sent and whether the port is open.
 
 #include "app/application.h"
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
-#include "fake_seams.h"
-#include "fake_transport.h"
 #include "window_fixture.h"
 
 #include <QApplication>
@@ -25,23 +22,16 @@ int main(int argc, char** argv)
     qputenv("QUILLMAR_HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-
     Transcript transcript;
     RecordingPause pause(&transcript);
     ScriptedQuery query;
     FakeSound sound;
     FakeTransport* device = nullptr;
-    seams::Set set;
-    set.pause = &pause;
-    set.query = &query;
-    set.sound = &sound;
-    set.makeTransport = [&] {
-        auto fake = std::make_unique<FakeTransport>(&transcript);
-        device = fake.get();
-        return fake;
-    };
-    seams::install(set);
-
+    seams::install({&pause, &query, &sound, [&] {
+                        auto fake = std::make_unique<FakeTransport>(&transcript);
+                        device = fake.get();
+                        return fake;
+                    }});
     const QStringList failing = app.arguments().mid(1);
     QTimer::singleShot(0, [&] {
         openFakePort(1);

@@ -2,9 +2,9 @@
 // the installed one, else the own folder's name so the failure names it.
 
 #include "app/program_folder.h"
+#include "../support/file_bytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,14 +24,11 @@ private slots:
         QFETCH(QStringList, present);
         QFETCH(QString, expectedFolder);
         QTemporaryDir dir;
-        for (const QString& folder : {QStringLiteral("own/"), QStringLiteral("share/")}) {
-            QVERIFY(QDir().mkpath(dir.filePath(folder)));
-            QFile file(dir.filePath(folder + QStringLiteral("ringin.wav")));
-            QVERIFY(!present.contains(folder) || file.open(QIODevice::WriteOnly));
-        }
-        QCOMPARE(::chooseDataFile(QStringLiteral("ringin.wav"), dir.filePath(QStringLiteral("own/")),
-                                  dir.filePath(QStringLiteral("share/"))),
-                 dir.filePath(expectedFolder) + QStringLiteral("ringin.wav"));
+        QVERIFY(QDir().mkpath(dir.filePath("own")) && QDir().mkpath(dir.filePath("share")));
+        for (const QString& folder : present)
+            QVERIFY(writeFile(dir.filePath(folder + "ringin.wav"), "RIFF"));
+        QCOMPARE(::chooseDataFile("ringin.wav", dir.filePath("own/"), dir.filePath("share/")),
+                 dir.filePath(expectedFolder) + "ringin.wav");
     }
 };
 

@@ -4,10 +4,9 @@
 // root the writes are made as "nobody".
 
 #include "app/safe_file.h"
+#include "../support/file_bytes.h"
 
 #include <QDir>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,142 +56,106 @@ void giveToOrdinaryUser(const QString& path)
         qFatal("cannot hand %s to nobody", qPrintable(path));
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
 class SafeFileTest : public QObject {
     Q_OBJECT
 private slots:
-    void replace_data();
-    void replace();
-    void leavesADeviceAlone();
-};
-
-void SafeFileTest::replace_data()
-{
-    QTest::addColumn<int>("oldSize");    // -1: no file yet
-    QTest::addColumn<int>("fileMode");   // of the old file
-    QTest::addColumn<int>("folderMode"); // of the folder the settings path is in
-    QTest::addColumn<QString>("link");   // "": the path is the file; "beside", "elsewhere": a link to it
-    QTest::addColumn<int>("sizeLimit");  // bytes any write may reach; 0 for none
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("inPlace");
-
-    QTest::newRow("new file in a writable folder") << -1 << 0 << 0755 << "" << 0 << true << false;
-    QTest::newRow("old file replaced, mode 0640 kept") << 1000 << 0640 << 0755 << "" << 0 << true << false;
-    QTest::newRow("longer old file replaced, mode 0604 kept")
-        << 400000 << 0604 << 0755 << "" << 0 << true << false;
-    QTest::newRow("link beside its file: the link stays, the file is replaced")
-        << 1000 << 0600 << 0755 << "beside" << 0 << true << false;
-    QTest::newRow("link in a read-only folder to a file elsewhere")
-        << 1000 << 0600 << 0555 << "elsewhere" << 0 << true << false;
-    QTest::newRow("read-only folder, writable file: written in place, old tail cut")
-        << 400000 << 0644 << 0555 << "" << 0 << true << true;
-    QTest::newRow("read-only folder and file: nothing changes")
-        << 1000 << 0444 << 0555 << "" << 0 << false << true;
-    QTest::newRow("failing write: the old file stays, nothing left behind")
-        << 1000 << 0644 << 0755 << "" << 4096 << false << false;
-    // In place there is no old copy to fall back on; the file is at least
-    // never emptied first, so what was not overwritten stays.
-    QTest::newRow("failing write in place: the old file is not cut")
-        << 400000 << 0644 << 0555 << "" << 4096 << false << true;
-}
-
-void SafeFileTest::replace()
-{
-    QFETCH(int, oldSize);
-    QFETCH(int, fileMode);
-    QFETCH(int, folderMode);
-    QFETCH(QString, link);
-    QFETCH(int, sizeLimit);
-    QFETCH(bool, ok);
-    QFETCH(bool, inPlace);
-
-    QTemporaryDir top;
-    QVERIFY(top.isValid());
-    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0); // reachable for nobody
-    const QString folder = top.filePath(QStringLiteral("home"));
-    const QString elsewhere = top.filePath(QStringLiteral("elsewhere"));
-    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
-    giveToOrdinaryUser(folder);
-    giveToOrdinaryUser(elsewhere);
-
-    const QString path = folder + QStringLiteral("/Quillmar.cfg");
-    const QString target = link == QLatin1String("beside") ? folder + QStringLiteral("/real.cfg")
-        : link == QLatin1String("elsewhere")               ? elsewhere + QStringLiteral("/Quillmar.cfg")
-                                                           : path;
-    QByteArray old(qMax(oldSize, 0), 'o');
-    if (oldSize >= 0) {
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(old);
-        f.close();
-        giveToOrdinaryUser(target);
-        QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(fileMode)) == 0);
-    }
-    if (!link.isEmpty()) {
-        const QString linkText = link == QLatin1String("beside") ? QStringLiteral("real.cfg") : target;
-        QVERIFY(QFile::link(linkText, path));
-        giveToOrdinaryUser(path);
-    }
-    QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)) == 0);
-    const ino_t oldInode = statOf(target).st_ino;
-    const QStringList entriesBefore =
-        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-
-    std::vector<std::uint8_t> fresh(313985);
-    QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(fresh.data()), int(fresh.size() / 4));
-    SafeWriteResult r;
+    void replace_data()
     {
-        const AsOrdinaryUser user{rlim_t(sizeLimit)};
-        r = replaceFileSafely(QFile::encodeName(path).toStdString(), fresh);
+        QTest::addColumn<int>("oldSize");    // -1: no file yet
+        QTest::addColumn<int>("fileMode");   // of the old file
+        QTest::addColumn<int>("folderMode"); // of the folder the settings path is in
+        QTest::addColumn<QString>("link");   // the path links to a file "beside" it, "elsewhere" or /dev/null
+        QTest::addColumn<int>("sizeLimit");  // bytes any write may reach; 0 for none
+        QTest::addColumn<QString>("result"); // "renamed", "in place", "failed", "failed in place"
+        const auto row = [](const char* name, int oldSize, int fileMode, int folderMode, const char* link,
+                            int limit, const char* result) {
+            QTest::newRow(name) << oldSize << fileMode << folderMode << link << limit << result;
+        };
+        row("new file in a writable folder", -1, 0, 0755, "", 0, "renamed");
+        row("old file replaced, mode 0640 kept", 1000, 0640, 0755, "", 0, "renamed");
+        row("longer old file replaced, mode 0604 kept", 400000, 0604, 0755, "", 0, "renamed");
+        row("link beside its file: link kept, file replaced", 1000, 0600, 0755, "beside", 0, "renamed");
+        row("link in a read-only folder to a file elsewhere", 1000, 0600, 0555, "elsewhere", 0, "renamed");
+        row("read-only folder, writable file: old tail cut", 400000, 0644, 0555, "", 0, "in place");
+        row("read-only folder and file: nothing changes", 1000, 0444, 0555, "", 0, "failed in place");
+        row("failing write: the old file stays, nothing left behind", 1000, 0644, 0755, "", 4096, "failed");
+        // In place there is no old copy to fall back on; the file is at least never emptied first.
+        row("failing write in place: old file not cut", 400000, 0644, 0555, "", 4096, "failed in place");
+        row("link to a device: nothing written to it or over it", -1, 0, 0755, "/dev/null", 0, "failed");
     }
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
 
-    QCOMPARE(r.ok, ok);
-    QCOMPARE(r.inPlace, inPlace);
-    QCOMPARE(r.error.empty(), ok);
-    const QByteArray freshBytes(reinterpret_cast<const char*>(fresh.data()), int(fresh.size()));
-    QByteArray expected = ok ? freshBytes : old;
-    if (!ok && inPlace && sizeLimit)
-        expected = freshBytes.left(sizeLimit) + old.mid(sizeLimit);
-    const QByteArray now = readAll(target);
-    QCOMPARE(now.size(), expected.size());
-    QVERIFY(now == expected);
-    if (oldSize >= 0) {
-        QCOMPARE(int(statOf(target).st_mode & 07777), fileMode);
-        // Replaced by rename, or overwritten where it is.
-        QCOMPARE(statOf(target).st_ino == oldInode, inPlace || !ok);
+    void replace()
+    {
+        QFETCH(int, oldSize);
+        QFETCH(int, fileMode);
+        QFETCH(QString, link);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, result);
+        QFETCH(int, folderMode);
+        const bool ok = !result.startsWith("failed"), inPlace = result.endsWith("in place");
+        QTemporaryDir top;
+        QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0); // reachable for nobody
+        const QString folder = top.filePath(QStringLiteral("home"));
+        const QString elsewhere = top.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
+        giveToOrdinaryUser(folder);
+        giveToOrdinaryUser(elsewhere);
+        const QString path = folder + QStringLiteral("/Quillmar.cfg");
+        const QString target = link == "beside" ? folder + QStringLiteral("/real.cfg")
+            : link == "elsewhere"               ? elsewhere + QStringLiteral("/Quillmar.cfg")
+            : link.isEmpty()                    ? path
+                                                : link;
+        const QByteArray old(qMax(oldSize, 0), 'o');
+        if (oldSize >= 0) {
+            QVERIFY(writeFile(target, old));
+            giveToOrdinaryUser(target);
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(fileMode)) == 0);
+        }
+        if (!link.isEmpty()) {
+            QVERIFY(QFile::link(link == "beside" ? QStringLiteral("real.cfg") : target, path));
+            giveToOrdinaryUser(path);
+        }
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)) == 0);
+        const ino_t oldInode = statOf(target).st_ino;
+        const auto entries = [&] {
+            return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        };
+        const QStringList entriesBefore = entries();
+
+        const QByteArray fresh = pattern(313985, 5);
+        SafeWriteResult r;
+        {
+            const AsOrdinaryUser user{rlim_t(sizeLimit)};
+            r = replaceFileSafely(
+                QFile::encodeName(path).toStdString(),
+                std::span(reinterpret_cast<const std::uint8_t*>(fresh.constData()), fresh.size()));
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+
+        QCOMPARE(r.ok, ok);
+        QCOMPARE(r.inPlace, inPlace);
+        QCOMPARE(r.error.empty(), ok);
+        const QByteArray expected = ok ? fresh
+            : !inPlace || !sizeLimit   ? old
+                                       : fresh.left(sizeLimit) + old.mid(sizeLimit);
+        QVERIFY(readFile(target) == expected);
+        if (oldSize >= 0) {
+            QCOMPARE(int(statOf(target).st_mode & 07777), fileMode);
+            QCOMPARE(statOf(target).st_ino == oldInode, inPlace || !ok); // replaced by rename, or where it is
+        }
+        if (!link.isEmpty())
+            QVERIFY(S_ISLNK(statOf(path, false).st_mode));
+        // No temporary file is left beside the settings.
+        QStringList entriesAfter = entries();
+        if (oldSize < 0 && link.isEmpty())
+            entriesAfter.removeOne(QStringLiteral("Quillmar.cfg"));
+        QCOMPARE(entriesAfter, entriesBefore);
+        QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 link == "elsewhere");
     }
-    if (!link.isEmpty())
-        QVERIFY(S_ISLNK(statOf(path, false).st_mode));
-    // No temporary file is left beside the settings.
-    QStringList entriesAfter = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    if (oldSize < 0)
-        entriesAfter.removeOne(QStringLiteral("Quillmar.cfg"));
-    QCOMPARE(entriesAfter, entriesBefore);
-    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
-             link == QLatin1String("elsewhere") ? 1 : 0);
-}
-
-void SafeFileTest::leavesADeviceAlone()
-{
-    // A settings file linked to a device: nothing is written to it or over it.
-    QTemporaryDir top;
-    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0);
-    const QString path = top.filePath(QStringLiteral("Quillmar.cfg"));
-    QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
-    const std::vector<std::uint8_t> bytes(313985, 1);
-    const AsOrdinaryUser user;
-    const SafeWriteResult r = replaceFileSafely(QFile::encodeName(path).toStdString(), bytes);
-    QVERIFY(!r.ok);
-    QVERIFY(S_ISCHR(statOf(QStringLiteral("/dev/null")).st_mode));
-}
+};
 
 QTEST_APPLESS_MAIN(SafeFileTest)
 #include "safe_file_test.moc"

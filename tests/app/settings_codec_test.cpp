@@ -1,27 +1,16 @@
 // The settings file's layout and codec without any window: where each field
 // lies, how its units are written, and what a short or damaged file gives.
 
-#include "app/settings_codec.h"
+#include "../support/file_bytes.h"
+#include "../support/settings_sample.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes randomBytes(std::size_t n, quint32 seed)
+std::vector<std::uint8_t> bytesOf(const QByteArray& b)
 {
-    QRandomGenerator rng(seed);
-    Bytes b(n);
-    for (auto& x : b)
-        x = std::uint8_t(rng.generate());
-    return b;
-}
-
-QByteArray at(const Bytes& file, int offset, int size)
-{
-    return QByteArray(reinterpret_cast<const char*>(file.data()) + offset, size);
+    return {b.begin(), b.end()};
 }
 
 // The end of the unit that holds byte p.
@@ -40,124 +29,97 @@ int unitEnd(int p)
 class SettingsCodecTest : public QObject {
     Q_OBJECT
 private slots:
-    void layoutMatchesThePublishedOffsets();
-    void unitEncoding_data();
-    void unitEncoding();
-    void shortFile_data();
-    void shortFile();
+    void layoutMatchesThePublishedOffsets()
+    {
+        // Where each field starts, in file order, and where the file ends.
+        const int offsets[] = {0,      4,      8,      12,     16,     20,     24,     28,     16412,
+                               16416,  22560,  24608,  100640, 176672, 176676, 176680, 176936, 176940,
+                               176944, 177216, 177488, 177760, 178032, 178033, 178037, 178293, 178549,
+                               178805, 178809, 178813, 246397, 313981, 313985};
+        QCOMPARE(std::size(offsets), SettingsLayout.size() + 1);
+        for (std::size_t i = 0; i < SettingsLayout.size(); ++i) {
+            const SettingsFieldLayout& f = SettingsLayout[i];
+            QVERIFY2(int(f.field) == int(i) && f.offset == offsets[i] && f.end() == offsets[i + 1], f.name);
+        }
+        QCOMPARE(encodeSettings(ProcessState{}).size(), std::size_t(313985));
+    }
+
+    void unitEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("actual");
+        QTest::addColumn<QByteArray>("expected");
+        ProcessState s;
+        setCommPortName(s, "COM5");
+        s.SerialBaudRate = 9600;
+        s.SelectedTnc = -2;
+        s.StationPaths[1].store("WIDE2");
+        s.FunctionCommands[11].store("MHEARD");
+        s.LegacyTermTable[8][32].store("last");
+        s.TncInitCommands[7][31].store("MYCALL N0CALL");
+        s.ZModemEnabled = 0xA5;
+        s.ZModemConverse = 1;
+        s.ReceiveFontBlack = {{}, 11, std::int32_t(0xFF000008), 0x0B, 2, {0xDE, 0xAD}, -15};
+        s.ReceiveFontBlack.Name.store("DejaVu Sans Mono");
+        s.CommPortSelected = 0x01020304;
+        const QByteArray file = settingsBytes(s);
+        auto row = [&](const char* name, int offset, const QByteArray& expected) {
+            QTest::newRow(name) << file.mid(offset, expected.size()) << expected;
+        };
+        row("port name: 4 characters, no terminator", 0, "COM5");
+        row("baud rate 9600 little-endian", 8, QByteArray::fromHex("80250000"));
+        row("SelectedTnc -2 two's complement", 24, QByteArray::fromHex("feffffff"));
+        row("station 1's path after its name", 28 + 512 + 256, QByteArray("WIDE2\0", 6));
+        row("function 11's command ends the functions", 16416 + 11 * 512 + 256, QByteArray("MHEARD\0", 7));
+        row("legacy termination set 8, slot 32", 100640 + 8 * 8448 + 32 * 256, QByteArray("last\0", 5));
+        row("TNC8 initialization line 32", 178813 + 7 * 8448 + 31 * 256, QByteArray("MYCALL N0CALL\0", 14));
+        row("ZModemEnabled: one byte, then ZModemConverse", 178032, QByteArray::fromHex("a501000000"));
+        row("font record: name, size, colour, style, pitch, reserved, height", 177760,
+            QByteArray("DejaVu Sans Mono").leftJustified(256, 0) +
+                QByteArray::fromHex("0b000000 080000ff 0b 02 dead f1ffffff"));
+        row("CommPortSelected in the last 4 bytes", 313981, QByteArray::fromHex("04030201"));
+    }
+
+    void unitEncoding()
+    {
+        QFETCH(QByteArray, actual);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(actual.toHex(' '), expected.toHex(' '));
+    }
+
+    void shortFile_data()
+    {
+        // Every field boundary, one byte either side, cuts inside a slot, an int and a font record, and
+        // whole files: every byte of those is carried (text after terminators, reserved font bytes).
+        QTest::addColumn<int>("length");
+        QList<int> lengths{0, 1, 2, 30, 294, 16414, 177044, 178036, SettingsFileSize, SettingsFileSize + 50};
+        for (const SettingsFieldLayout& f : SettingsLayout)
+            lengths << f.offset - 1 << f.offset << f.offset + 1 << f.end() - 1;
+        std::sort(lengths.begin(), lengths.end());
+        lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+        for (int n : lengths)
+            if (n >= 0)
+                QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(n))) << n;
+    }
+
+    void shortFile()
+    {
+        // A value wholly inside the file is read; a value cut by the end, and every one beyond it, keeps
+        // what it was. A station list cut in the middle keeps the slots after the cut.
+        QFETCH(int, length);
+        const QByteArray source = pattern(length, 1);
+        ProcessState s;
+        decodeSettings(bytesOf(pattern(SettingsFileSize, 2)), s); // any 313985 bytes are a valid file
+        const QByteArray old = settingsBytes(s);
+        decodeSettings(bytesOf(source), s);
+        const QByteArray now = settingsBytes(s);
+        for (int p = 0; p < SettingsFileSize; ++p) {
+            const bool inside = unitEnd(p) <= length;
+            if (now[p] != (inside ? source[p] : old[p]))
+                QFAIL(qPrintable(
+                    QStringLiteral("byte %1 is not the %2 file's").arg(p).arg(inside ? "new" : "old")));
+        }
+    }
 };
-
-void SettingsCodecTest::layoutMatchesThePublishedOffsets()
-{
-    // Where each field starts, in file order, and where the file ends.
-    const int offsets[] = {0,      4,      8,      12,     16,     20,     24,     28,     16412,
-                           16416,  22560,  24608,  100640, 176672, 176676, 176680, 176936, 176940,
-                           176944, 177216, 177488, 177760, 178032, 178033, 178037, 178293, 178549,
-                           178805, 178809, 178813, 246397, 313981, 313985};
-    QCOMPARE(std::size(offsets), SettingsLayout.size() + 1);
-    for (std::size_t i = 0; i < SettingsLayout.size(); ++i) {
-        const SettingsFieldLayout& f = SettingsLayout[i];
-        QVERIFY2(int(f.field) == int(i) && f.offset == offsets[i] && f.end() == offsets[i + 1], f.name);
-    }
-    QCOMPARE(encodeSettings(ProcessState{}).size(), std::size_t(313985));
-}
-
-void SettingsCodecTest::unitEncoding_data()
-{
-    QTest::addColumn<QByteArray>("actual");
-    QTest::addColumn<QByteArray>("expected");
-
-    ProcessState s;
-    setCommPortName(s, "COM5");
-    s.SerialBaudRate = 9600;
-    s.SelectedTnc = -2;
-    s.StationPaths[1].store("WIDE2");
-    s.FunctionCommands[11].store("MHEARD");
-    s.LegacyTermTable[8][32].store("last");
-    s.TncInitCommands[7][31].store("MYCALL N0CALL");
-    s.ZModemEnabled = 0xA5;
-    s.ZModemConverse = 1;
-    s.ReceiveFontBlack.Size = 11;
-    s.ReceiveFontBlack.Color = std::int32_t(0xFF000008);
-    s.ReceiveFontBlack.Style = 0x0B;
-    s.ReceiveFontBlack.Pitch = 2;
-    s.ReceiveFontBlack.Reserved[0] = 0xDE;
-    s.ReceiveFontBlack.Reserved[1] = 0xAD;
-    s.ReceiveFontBlack.Height = -15;
-    s.ReceiveFontBlack.Name.store("DejaVu Sans Mono");
-    s.CommPortSelected = 0x01020304;
-    const Bytes file = encodeSettings(s);
-    auto row = [&](const char* name, int offset, const QByteArray& expected) {
-        QTest::newRow(name) << at(file, offset, int(expected.size())) << expected;
-    };
-    row("port name: 4 characters, no terminator", 0, "COM5");
-    row("baud rate 9600 little-endian", 8, QByteArray::fromHex("80250000"));
-    row("SelectedTnc -2 two's complement", 24, QByteArray::fromHex("feffffff"));
-    row("station 1's path after its name", 28 + 512 + 256, QByteArray("WIDE2\0", 6));
-    row("function 11's command ends the functions", 16416 + 11 * 512 + 256, QByteArray("MHEARD\0", 7));
-    row("legacy termination set 8, slot 32", 100640 + 8 * 8448 + 32 * 256, QByteArray("last\0", 5));
-    row("TNC8 initialization line 32", 178813 + 7 * 8448 + 31 * 256, QByteArray("MYCALL N0CALL\0", 14));
-    row("ZModemEnabled: one byte, then ZModemConverse", 178032, QByteArray::fromHex("a501000000"));
-    row("font record: name, size, colour, style, pitch, reserved, height", 177760,
-        QByteArray("DejaVu Sans Mono").leftJustified(256, 0) +
-            QByteArray::fromHex("0b000000 080000ff 0b 02 dead f1ffffff"));
-    row("CommPortSelected in the last 4 bytes", 313981, QByteArray::fromHex("04030201"));
-}
-
-void SettingsCodecTest::unitEncoding()
-{
-    QFETCH(QByteArray, actual);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(actual.toHex(' '), expected.toHex(' '));
-}
-
-void SettingsCodecTest::shortFile_data()
-{
-    QTest::addColumn<int>("length");
-    // Every field boundary, one byte either side, a cut inside a slot, an int
-    // and a font record, and whole files of random bytes: every byte of
-    // those is carried (text after terminators, reserved font bytes, slots
-    // with no terminator at all).
-    QList<int> lengths{0,
-                       1,
-                       2,
-                       30,
-                       28 + 256 + 10,
-                       16412 + 2,
-                       176944 + 100,
-                       178033 + 3,
-                       SettingsFileSize,
-                       SettingsFileSize + 50};
-    for (const SettingsFieldLayout& f : SettingsLayout)
-        lengths << f.offset - 1 << f.offset << f.offset + 1 << f.end() - 1;
-    std::sort(lengths.begin(), lengths.end());
-    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-    for (int n : lengths)
-        if (n >= 0)
-            QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(n))) << n;
-}
-
-void SettingsCodecTest::shortFile()
-{
-    // A value wholly inside the file is read; a value cut by the end, and
-    // every one beyond it, keeps what it was. A station list cut in the
-    // middle keeps the slots after the cut.
-    QFETCH(int, length);
-    const Bytes source = randomBytes(std::size_t(length), 1);
-    // Any 313985 bytes are a valid file: the state before has no byte left 0.
-    ProcessState s;
-    decodeSettings(randomBytes(SettingsFileSize, 2), s);
-    const Bytes old = encodeSettings(s);
-    decodeSettings(source, s);
-    const Bytes now = encodeSettings(s);
-    for (int p = 0; p < SettingsFileSize; ++p) {
-        const bool inside = unitEnd(p) <= length;
-        const std::uint8_t expected = inside ? source[std::size_t(p)] : old[std::size_t(p)];
-        if (now[std::size_t(p)] != expected)
-            QFAIL(qPrintable(
-                QStringLiteral("byte %1 is not the %2 file's").arg(p).arg(inside ? "new" : "old")));
-    }
-}
 
 QTEST_APPLESS_MAIN(SettingsCodecTest)
 #include "settings_codec_test.moc"

@@ -1,5 +1,5 @@
-// Start-up and shut-down of the main window on a machine with no settings
-// file: the defaults, the banner, the frame, and the close sequence.
+// Start-up and shut-down of the main window with no settings file: the defaults, the banner, the close
+// sequence, on a termination signal too, and the status memo.
 
 #include "app/combo_box.h"
 #include "app/ferrow.h"
@@ -16,244 +16,198 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 
 #include <cerrno>
 #include <csignal>
 
-class StartupTest : public QObject {
-    Q_OBJECT
-private slots:
-    void defaultsAfterCreate_data();
-    void defaultsAfterCreate();
-    void firstShow_data();
-    void firstShow();
-    void closeSequenceRunsOnce_data();
-    void closeSequenceRunsOnce();
-    void closeOnSignal_data();
-    void closeOnSignal();
-    void signalHandlerKeepsErrno();
-    void statusMemoLines_data();
-    void statusMemoLines();
-};
-
-void StartupTest::defaultsAfterCreate_data()
-{
-    QTest::addColumn<QList<qint64>>("actual");
-    QTest::addColumn<QList<qint64>>("expected");
-    // What window creation sets beyond the settings file (whose defaults the
-    // settings file test reads); true counts as 1.
-    WindowFixture f;
-    const TnrComm* comm = Ferrow->nrComm1;
-    auto row = [](const char* name, const QList<qint64>& actual, const QList<qint64>& expected) {
-        QTest::newRow(name) << actual << expected;
-    };
-    row("nrComm1 takes the serial settings and stays closed; nothing sent",
-        {comm->GetParity(), comm->GetBaudRate(), comm->GetStopBits(), comm->GetByteSize(),
-         comm->GetStreamProtocol(), comm->GetActive(), f.transcript.entries.size()},
-        {1, 9600, 1, 7, 0, 0, 0});
-    row("log closed, transmit screen active, ETX, receive flag, sound idle",
-        {G.LogFileState, G.ActiveScreen, G.CommandChar, G.ReceiveFlag, G.SoundState}, {2, 1, 3, 1, 2});
-    row("dual screen shown, ZModem Break disabled, check marks for the defaults",
-        {Ferrow->ModeMemo->toPlainText() == "Dual Screen", Ferrow->ZBreakBtn->isEnabled(),
-         Ferrow->None1->isChecked(), Ferrow->TNC->isChecked(), Ferrow->ZEnable->isChecked(),
-         Ferrow->Buffered->isChecked(), Ferrow->White1->isChecked(), Ferrow->Beep2->isChecked()},
-        {1, 0, 1, 1, 1, 1, 1, 1});
-}
-
-void StartupTest::defaultsAfterCreate()
-{
-    QFETCH(QList<qint64>, actual);
-    QFETCH(QList<qint64>, expected);
-    QCOMPARE(actual, expected);
-}
-
-void StartupTest::firstShow_data()
-{
-    QTest::addColumn<int>("screenMode");
-    QTest::addColumn<QString>("transmitText");
-    QTest::addColumn<QString>("receiveText");
-
-    const QString banner = QStringLiteral("Quillmar EMCOMM/ARES Program \n");
-    QTest::newRow("dual screen: banner and prompt in the transmit screen") << 2 << banner + "< " << QString();
-    QTest::newRow("single screen: banner in the receive screen") << 1 << QString() << banner;
-}
-
-void StartupTest::firstShow()
-{
-    QFETCH(int, screenMode);
-    QFETCH(QString, transmitText);
-    QFETCH(QString, receiveText);
-    WindowFixture f;
-    G.ScreenMode = screenMode;
-    Ferrow->ReceiveScreen->setPlainText(QStringLiteral("left over"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("operator's text"));
-    f.show();
-
-    QCOMPARE(Ferrow->TransmitScreen->toPlainText(), transmitText);
-    QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), receiveText);
-    QCOMPARE(G.ActiveScreen, screenMode == 2 ? 1 : 0);
-    // The caret waits at the end of the typing screen.
-    const QPlainTextEdit* typing = screenMode == 2 ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
-    QCOMPARE(typing->textCursor().position(), typing->document()->characterCount() - 1);
-    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
-    QCOMPARE(Ferrow->TNCSelect->currentIndex(), 8);
-    QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), 2);
-    // No port, no TNC: the only thing on the record is the banner's pause.
-    QCOMPARE(f.transcript.entries, QStringList{QStringLiteral("pause 100")});
-}
-
-void StartupTest::closeSequenceRunsOnce_data()
-{
-    QTest::addColumn<bool>("viaExitMenu");
-    QTest::addColumn<QString>("failing"); // "write": sending throws; "close": closing the port throws
-    QTest::addColumn<int>("closes");
-    QTest::addColumn<QString>("traced");
-    QTest::newRow("close box") << false << "" << 1 << "";
-    QTest::newRow("File > Exit") << true << "" << 1 << "";
-    // With a settings file in use, a step that throws leaves the save at the end in place.
-    QTest::newRow("the termination line throws: the port closes, the settings are saved")
-        << false << "write" << 1 << "closing: termination lines failed: fake write failure";
-    QTest::newRow("closing the port throws: the received text goes in, the settings are saved")
-        << true << "close" << 0 << "closing: the port failed: fake close failure";
-}
-
-void StartupTest::closeSequenceRunsOnce()
-{
-    QFETCH(bool, viaExitMenu);
-    QFETCH(QString, failing);
-    QFETCH(int, closes);
-    QFETCH(QString, traced);
-    WindowFixture f;
-    f.show();
-    openFakePort(1);
-    QVERIFY(Ferrow->nrComm1->GetActive());
-    G.SelectedTnc = 0;
-    G.TncTermCommands[0][0].store("BYE");
-    f.device()->writeThrows = failing == "write";
-    f.device()->closeThrows = failing == "close";
-    const QString settingsFile = f.home() + QStringLiteral("Quillmar.cfg");
-    if (!failing.isEmpty())
-        G.SettingsFilePath.store(QFile::encodeName(settingsFile).toStdString());
-    f.transcript.clear();
-    int finished = 0;
-    QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, [&finished] { ++finished; });
-    f.device()->inject("73 de N0CALL\r"); // still waiting for its frame
-
-    if (viaExitMenu)
-        Ferrow->Exit2->trigger();
-    else
-        Ferrow->close();
-    f.device()->closeThrows = false;
-    QVERIFY(Ferrow->closeSequenceDone());
-    QCOMPARE(f.device()->closes, closes);
-    QCOMPARE(Ferrow->nrComm1->GetActive(), closes == 0);
-    QCOMPARE(finished, 1); // the application is told to end, whatever failed
-    QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), QStringLiteral("73 de N0CALL\n"));
-    const QStringList failures =
-        Ferrow->LogScreen->toPlainText().split('\n').filter(QStringLiteral("closing:"));
-    QCOMPARE(failures, traced.isEmpty() ? QStringList{} : QStringList{traced});
-    if (failing.isEmpty())
-        QCOMPARE(f.transcript.entries,
-                 (QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"}));
-
-    // A second close request (a signal arriving during shut-down) does not
-    // run the sequence again: the port it would close stays as it is.
-    QString reason;
-    QVERIFY(f.device()->open(QStringLiteral("/dev/again"), {}, &reason));
-    QCloseEvent again;
-    QCoreApplication::sendEvent(Ferrow, &again);
-    QCOMPARE(f.device()->closes, closes);
-    QCOMPARE(finished, 2);
-    // Without a settings file at start nothing is created at close.
-    QCOMPARE(QFile::exists(settingsFile), !failing.isEmpty());
-}
-
-void StartupTest::closeOnSignal_data()
-{
-    QTest::addColumn<QStringList>("failing");
-    QTest::addColumn<QStringList>("printed");
-    QTest::newRow("SIGTERM with a send that throws: the port still closes")
-        << QStringList{"write"} << QStringList{"closing: termination lines failed", "port closed"};
-    QTest::newRow("SIGTERM with a port that will not close: the program still ends")
-        << QStringList{"close"} << QStringList{"closing: the port failed", "port open"};
-}
-
-// The real program loop on the fakes, ended by a real signal: the close
-// sequence runs, a step that throws is traced, and the process ends with 0.
-void StartupTest::closeOnSignal()
-{
-    QFETCH(QStringList, failing);
-    QFETCH(QStringList, printed);
-    QProcess child;
-    child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/close_on_signal_child"), failing);
-    QVERIFY2(child.waitForStarted(20000), qPrintable(child.errorString()));
-    QByteArray out;
-    while (!out.contains("ready\n")) {
-        QVERIFY2(child.waitForReadyRead(20000), out.constData());
-        out += child.readAllStandardOutput();
-    }
-    QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
-    QVERIFY2(child.waitForFinished(20000), "still running after SIGTERM");
-    out += child.readAllStandardOutput();
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
-    for (const QString& line : printed)
-        QVERIFY2(out.contains(line.toLatin1()), out.constData());
-}
-
 namespace {
 int signalsSeen = 0;
 } // namespace
 
-// The handler may interrupt code that is about to read errno; it must leave
-// errno as it found it, also when its wake-up pipe is full.
-void StartupTest::signalHandlerKeepsErrno()
-{
-    closeOnTerminationSignals([] { ++signalsSeen; });
-    for (int i = 0; i < 20000; ++i) {
-        errno = ENOTTY;
-        ::raise(SIGHUP);
-        if (errno != ENOTTY)
-            QFAIL(qPrintable(QStringLiteral("errno changed by signal %1").arg(i + 1)));
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstShow_data()
+    {
+        QTest::addColumn<int>("screenMode");
+        QTest::addColumn<QString>("transmitText");
+        QTest::addColumn<QString>("receiveText");
+        const QString banner = QStringLiteral("Quillmar EMCOMM/ARES Program \n");
+        QTest::newRow("dual screen: banner and prompt in the transmit screen")
+            << 2 << banner + "< " << QString();
+        QTest::newRow("single screen: banner in the receive screen") << 1 << QString() << banner;
     }
-    QTRY_VERIFY(signalsSeen > 0);
-}
 
-void StartupTest::statusMemoLines_data()
-{
-    QTest::addColumn<QStringList>("texts"); // "trace:LINE" from the serial layer, "status:TEXT"
-    QTest::addColumn<QString>("shown");
-    const auto row = [](const char* name, const QStringList& texts, const QString& shown) {
-        QTest::newRow(name) << texts << shown;
-    };
-    row("trace lines one below the other, then a status text on its own line",
-        {"trace:COM1 open", "trace:pseudo-terminal: it carries 8 bits", "status:Sending...\r"},
-        "COM1 open\npseudo-terminal: it carries 8 bits\nSending...\n");
-    row("a status text that begins with CR adds no blank line",
-        {"status:Sending...\r", "status:\rReceiving...\r", "status:\r\nEnd of Transfers\r"},
-        "Sending...\nReceiving...\nEnd of Transfers\n");
-}
+    void firstShow()
+    {
+        QFETCH(int, screenMode);
+        QFETCH(QString, transmitText);
+        QFETCH(QString, receiveText);
+        WindowFixture f;
+        G.ScreenMode = screenMode;
+        Ferrow->ReceiveScreen->setPlainText(QStringLiteral("left over"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("operator's text"));
+        f.show();
 
-void StartupTest::statusMemoLines()
-{
-    QFETCH(QStringList, texts);
-    QFETCH(QString, shown);
-    WindowFixture f;
-    f.show();
-    Ferrow->LogScreen->clear();
-    for (const QString& t : texts) {
-        const QString text = t.mid(t.indexOf(QLatin1Char(':')) + 1);
-        if (t.startsWith(QLatin1String("trace:")))
-            Ferrow->nrLogFile1->Log(text);
+        QCOMPARE(Ferrow->TransmitScreen->toPlainText(), transmitText);
+        QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), receiveText);
+        QCOMPARE(G.ActiveScreen, screenMode == 2 ? 1 : 0);
+        const QPlainTextEdit* typing = screenMode == 2 ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
+        QCOMPARE(typing->textCursor().position(),
+                 typing->document()->characterCount() - 1); // caret at the end
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QCOMPARE(Ferrow->TNCSelect->currentIndex(), 8);
+        QCOMPARE(Ferrow->nrComm1->GetTerminalUsage(), 2);
+        // No port, no TNC: the only thing on the record is the banner's pause.
+        QCOMPARE(f.transcript.entries, QStringList{QStringLiteral("pause 100")});
+    }
+
+    void closeSequenceRunsOnce_data()
+    {
+        QTest::addColumn<bool>("viaExitMenu");
+        QTest::addColumn<QString>("failing"); // "write": sending throws; "close": closing the port throws
+        QTest::addColumn<int>("closes");
+        QTest::addColumn<QString>("traced");
+        QTest::newRow("close box") << false << "" << 1 << "";
+        QTest::newRow("File > Exit") << true << "" << 1 << "";
+        // With a settings file in use; a step that throws leaves the save at the end in place.
+        QTest::newRow("the termination line throws: the port closes, the settings are saved")
+            << false << "write" << 1 << "closing: termination lines failed: fake write failure";
+        QTest::newRow("closing the port throws: the received text goes in, the settings are saved")
+            << true << "close" << 0 << "closing: the port failed: fake close failure";
+    }
+
+    void closeSequenceRunsOnce()
+    {
+        QFETCH(bool, viaExitMenu);
+        QFETCH(QString, failing);
+        QFETCH(int, closes);
+        QFETCH(QString, traced);
+        WindowFixture f;
+        f.show();
+        openFakePort(1);
+        QVERIFY(Ferrow->nrComm1->GetActive());
+        G.SelectedTnc = 0;
+        G.TncTermCommands[0][0].store("BYE");
+        f.device()->writeThrows = failing == "write";
+        f.device()->closeThrows = failing == "close";
+        const QString settingsFile = f.home() + QStringLiteral("Quillmar.cfg");
+        if (!failing.isEmpty())
+            G.SettingsFilePath.store(QFile::encodeName(settingsFile).toStdString());
+        f.transcript.clear();
+        int finished = 0;
+        QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, [&finished] { ++finished; });
+        f.device()->inject("73 de N0CALL\r"); // still waiting for its frame
+
+        if (viaExitMenu)
+            Ferrow->Exit2->trigger();
         else
-            Ferrow->AppendStatusText(text.toLatin1());
-        // A click into the memo does not put the next text in the middle.
-        Ferrow->LogScreen->moveCursor(QTextCursor::Start);
+            Ferrow->close();
+        f.device()->closeThrows = false;
+        QVERIFY(Ferrow->closeSequenceDone());
+        QCOMPARE(f.device()->closes, closes);
+        QCOMPARE(Ferrow->nrComm1->GetActive(), closes == 0);
+        QCOMPARE(finished, 1); // the application is told to end, whatever failed
+        QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), QStringLiteral("73 de N0CALL\n"));
+        const QStringList failures =
+            Ferrow->LogScreen->toPlainText().split('\n').filter(QStringLiteral("closing:"));
+        QCOMPARE(failures, traced.isEmpty() ? QStringList{} : QStringList{traced});
+        if (failing.isEmpty())
+            QCOMPARE(f.transcript.entries,
+                     (QStringList{"SendString BYE", "pause 25", "SendChar 13", "pause 150"}));
+
+        // A second close request (a signal during shut-down) does not run the sequence again.
+        QString reason;
+        QVERIFY(f.device()->open(QStringLiteral("/dev/again"), {}, &reason));
+        QCloseEvent again;
+        QCoreApplication::sendEvent(Ferrow, &again);
+        QCOMPARE(f.device()->closes, closes);
+        QCOMPARE(finished, 2);
+        // Without a settings file at start nothing is created at close.
+        QCOMPARE(QFile::exists(settingsFile), !failing.isEmpty());
     }
-    QCOMPARE(Ferrow->LogScreen->toPlainText(), shown);
-}
+
+    void closeOnSignal_data()
+    {
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("SIGTERM with a send that throws: the port still closes")
+            << QStringList{"write"} << QStringList{"closing: termination lines failed", "port closed"};
+        QTest::newRow("SIGTERM with a port that will not close: the program still ends")
+            << QStringList{"close"} << QStringList{"closing: the port failed", "port open"};
+    }
+
+    // The real program loop on the fakes, ended by a real signal: the close sequence runs, a step that
+    // throws is traced, and the process ends with 0.
+    void closeOnSignal()
+    {
+        QFETCH(QStringList, failing);
+        QFETCH(QStringList, printed);
+        QProcess child;
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/close_on_signal_child"),
+                    failing);
+        QVERIFY2(child.waitForStarted(20000), qPrintable(child.errorString()));
+        QByteArray out;
+        while (!out.contains("ready\n")) {
+            QVERIFY2(child.waitForReadyRead(20000), out.constData());
+            out += child.readAllStandardOutput();
+        }
+        QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
+        QVERIFY2(child.waitForFinished(20000), "still running after SIGTERM");
+        out += child.readAllStandardOutput();
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        for (const QString& line : printed)
+            QVERIFY2(out.contains(line.toLatin1()), out.constData());
+    }
+
+    // The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
+    void signalHandlerKeepsErrno()
+    {
+        closeOnTerminationSignals([] { ++signalsSeen; });
+        for (int i = 0; i < 20000; ++i) {
+            errno = ENOTTY;
+            ::raise(SIGHUP);
+            if (errno != ENOTTY)
+                QFAIL(qPrintable(QStringLiteral("errno changed by signal %1").arg(i + 1)));
+        }
+        QTRY_VERIFY(signalsSeen > 0);
+    }
+
+    void statusMemoLines_data()
+    {
+        QTest::addColumn<QStringList>("texts"); // "trace:LINE" from the serial layer, "status:TEXT"
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, const QStringList& texts, const QString& shown) {
+            QTest::newRow(name) << texts << shown;
+        };
+        row("trace lines one below the other, then a status text on its own line",
+            {"trace:COM1 open", "trace:pseudo-terminal: it carries 8 bits", "status:Sending...\r"},
+            "COM1 open\npseudo-terminal: it carries 8 bits\nSending...\n");
+        row("a status text that begins with CR adds no blank line",
+            {"status:Sending...\r", "status:\rReceiving...\r", "status:\r\nEnd of Transfers\r"},
+            "Sending...\nReceiving...\nEnd of Transfers\n");
+    }
+
+    void statusMemoLines()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, shown);
+        WindowFixture f;
+        f.show();
+        Ferrow->LogScreen->clear();
+        for (const QString& t : texts) {
+            const QString text = t.mid(t.indexOf(QLatin1Char(':')) + 1);
+            if (t.startsWith(QLatin1String("trace:")))
+                Ferrow->nrLogFile1->Log(text);
+            else
+                Ferrow->AppendStatusText(text.toLatin1());
+            Ferrow->LogScreen->moveCursor(QTextCursor::Start); // a click into the memo moves no text
+        }
+        QCOMPARE(Ferrow->LogScreen->toPlainText(), shown);
+    }
+};
 
 QTEST_MAIN(StartupTest)
 #include "startup_test.moc"

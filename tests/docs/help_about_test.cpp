@@ -1,13 +1,13 @@
-// Help > Help Topics hands the help file to the desktop's viewer, and only
-// when the desktop has one.
+// Help > Help Topics hands the help file to the desktop's viewer, and only when the desktop has one.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
 #include "window_fixture.h"
 
+#include "file_bytes.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,10 +19,9 @@ void lay(const QString& root, const QStringList& files)
     for (const QString& entry : files) {
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         const QString path = root + QLatin1Char('/') + entry.left(eq);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(entry.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")).toUtf8());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(
+            writeFile(path, entry.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")).toUtf8()));
     }
 }
 
@@ -49,46 +48,39 @@ private:
 void HelpAboutTest::help_data()
 {
     QTest::addColumn<QStringList>("files"); // this test's desktop: its applications and associations
-    QTest::addColumn<bool>("fileAtStart");  // the help file is there when the window is created
-    QTest::addColumn<bool>("xdgOpen");      // an xdg-open on the PATH
     QTest::addColumn<bool>("opened");
+    QTest::addColumn<QString>("setup"); // "late": the help file comes after window creation; "no xdg-open"
+    const auto row = [](const char* name, const QStringList& files, bool opened, const char* setup = "") {
+        QTest::newRow(name) << files << opened << setup;
+    };
     const QString cached = ChmCache + Chm + "=xchm.desktop;\\n";
-    QTest::newRow("the cache names an installed viewer: handed to xdg-open")
-        << QStringList{cached, Viewer} << true << true << true;
-    QTest::newRow("no help file at start, even when added later")
-        << QStringList{cached, Viewer} << false << true << false;
-    QTest::newRow("xdg-open cannot be started") << QStringList{cached, Viewer} << true << false << false;
-    QTest::newRow("the cache names a viewer that is gone") << QStringList{cached} << true << true << false;
-    QTest::newRow("found under the type's alias")
-        << QStringList{ChmCache + "application/x-chm=xchm.desktop;\\n", Viewer} << true << true << true;
-    QTest::newRow("only another type has a viewer")
-        << QStringList{ChmCache + "text/plain=xchm.desktop;\\n", Viewer} << true << true << false;
-    QTest::newRow("the operator's default, vendor prefix as a subfolder")
-        << QStringList{"home-config/mimeapps.list=[Default Applications]\\n" + Chm + "=kde-view.desktop\\n",
-                       "home/applications/kde/view.desktop=x"}
-        << true << true << true;
-    QTest::newRow("removed by the operator")
-        << QStringList{"home-config/mimeapps.list=[Removed Associations]\\n" + Chm + "=xchm.desktop;\\n",
-                       cached, Viewer}
-        << true << true << false;
-    QTest::newRow("removed, but a second viewer added")
-        << QStringList{"home-config/mimeapps.list=[Removed Associations]\\n" + Chm + "=xchm.desktop;\\n",
-                       "sys-config/mimeapps.list=[Added Associations]\\n" + Chm +
-                           "=xchm.desktop;o.desktop\\n",
-                       Viewer, "sys/applications/o.desktop=x"}
-        << true << true << true;
+    const QString removed = "home-config/mimeapps.list=[Removed Associations]\\n" + Chm + "=xchm.desktop;\\n";
+    row("the cache names an installed viewer: handed to xdg-open", {cached, Viewer}, true);
+    row("no help file at start, even when added later", {cached, Viewer}, false, "late");
+    row("xdg-open cannot be started", {cached, Viewer}, false, "no xdg-open");
+    row("the cache names a viewer that is gone", {cached}, false);
+    row("found under the type's alias", {ChmCache + "application/x-chm=xchm.desktop;\\n", Viewer}, true);
+    row("only another type has a viewer", {ChmCache + "text/plain=xchm.desktop;\\n", Viewer}, false);
+    row("the operator's default, vendor prefix as a subfolder",
+        {"home-config/mimeapps.list=[Default Applications]\\n" + Chm + "=kde-view.desktop\\n",
+         "home/applications/kde/view.desktop=x"},
+        true);
+    row("removed by the operator", {removed, cached, Viewer}, false);
+    row("removed, but a second viewer added",
+        {removed, "sys-config/mimeapps.list=[Added Associations]\\n" + Chm + "=xchm.desktop;o.desktop\\n",
+         Viewer, "sys/applications/o.desktop=x"},
+        true);
 }
 
 void HelpAboutTest::help()
 {
     QFETCH(QStringList, files);
-    QFETCH(bool, fileAtStart);
-    QFETCH(bool, xdgOpen);
     QFETCH(bool, opened);
+    QFETCH(QString, setup);
     QTemporaryDir desk; // its own applications, the system's MIME types
     const QString marker = desk.filePath(QStringLiteral("opened"));
     lay(desk.path(), files);
-    if (xdgOpen) {
+    if (setup != "no xdg-open") {
         lay(desk.path(), {"bin/xdg-open=#!/bin/sh\\nprintf %s \"$1\" >\"$M.t\"; /bin/mv \"$M.t\" \"$M\""});
         QFile::setPermissions(desk.filePath(QStringLiteral("bin/xdg-open")),
                               QFile::ReadOwner | QFile::ExeOwner);
@@ -103,7 +95,7 @@ void HelpAboutTest::help()
     qputenv("M", marker.toLocal8Bit());
 
     WindowFixture f;
-    if (fileAtStart)
+    if (setup != "late")
         lay(f.home(), {QStringLiteral("QuillmarHelp.chm=ITSF")});
     Ferrow->FormCreate();                                     // the window's creation step looks for the file
     lay(f.home(), {QStringLiteral("QuillmarHelp.chm=ITSF")}); // a file added later is not taken
@@ -118,9 +110,7 @@ void HelpAboutTest::help()
     }
     QCOMPARE(f.query.boxes, QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000); // the viewer is not waited for
-    QFile file(marker);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLocal8Bit(file.readAll()), f.home() + QStringLiteral("QuillmarHelp.chm"));
+    QCOMPARE(QString::fromLocal8Bit(readFile(marker)), f.home() + QStringLiteral("QuillmarHelp.chm"));
 }
 
 QTEST_MAIN(HelpAboutTest)
