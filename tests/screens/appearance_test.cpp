@@ -273,32 +273,30 @@ void AppearanceTest::fontRecords_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QList<int>>("sizeStylePitchHeight");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("pixels");
+    QTest::addColumn<QString>("font"); // face, pixel size, fixed pitch
     QTest::newRow("all four styles, fixed pitch")
-        << QByteArray("DejaVu Sans Mono") << QList<int>{11, 15, 2, -15} << "DejaVu Sans Mono" << 15;
+        << QByteArray("DejaVu Sans Mono") << QList<int>{11, 15, 2, -15} << "DejaVu Sans Mono 15 fixed";
     QTest::newRow("empty name keeps the face; damaged height cut to 400")
-        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me" << 400;
+        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me 400";
 }
 
 void AppearanceTest::fontRecords()
 {
     QFETCH(QByteArray, name);
     QFETCH(QList<int>, sizeStylePitchHeight);
-    QFETCH(QString, family);
-    QFETCH(int, pixels);
+    QFETCH(QString, font);
     ScreenFontRecord r;
     r.Name.store(name.toStdString());
     r.Size = sizeStylePitchHeight[0];
     r.Style = quint8(sizeStylePitchHeight[1]);
     r.Pitch = quint8(sizeStylePitchHeight[2]);
     r.Height = sizeStylePitchHeight[3];
-    const QFont font = fontFromRecord(r, pixelFont("Keep Me", 9), 96);
-    QCOMPARE(QList<QVariant>({font.family(), font.pixelSize(), font.fixedPitch()}),
-             QList<QVariant>({family, pixels, r.Pitch == 2}));
+    const QFont f = fontFromRecord(r, pixelFont("Keep Me", 9), 96);
+    QCOMPARE(QStringLiteral("%1 %2%3").arg(f.family()).arg(f.pixelSize()).arg(f.fixedPitch() ? " fixed" : ""),
+             font);
     // Read back, the record holds what it was applied with.
-    const ScreenFontRecord back = fontRecordOf(font, clWindowText, 96);
-    QCOMPARE(QList<int>({back.Height, back.Style}), QList<int>({-pixels, r.Style}));
+    const ScreenFontRecord back = fontRecordOf(f, clWindowText, 96);
+    QCOMPARE(QList<int>({back.Height, back.Style}), QList<int>({-f.pixelSize(), r.Style}));
 }
 
 QTEST_MAIN(AppearanceTest)

@@ -23,11 +23,6 @@ namespace {
 // (single-screen mode).
 enum Mode { Imm = 1, Buf = 2, Edit = 4, Rx = 8 };
 
-QString xs(int n)
-{
-    return QString(n, 'x');
-}
-
 // "72 A<13>": SendChar 72, then SendString A<13>.
 QStringList sends(const QString& compact)
 {
@@ -162,9 +157,9 @@ void KeyboardTest::steps_data()
     row("buffered: Ctrl+Enter puts LF into the line", Buf, {"k:A ^<Enter> <Enter>"}, "A<10><13>",
         "A\n< \n< |");
     row("buffered: Backspace at 255 takes back the last character", Buf, {"k:" + fullLine + "<BS> y <Enter>"},
-        xs(254) + "y <13>", xs(254) + "y\n< |");
+        QString(254, 'x') + "y <13>", QString(254, 'x') + "y\n< |");
     row("buffered: the 256th character sends the first 255, the line goes on", Buf,
-        {"k:" + fullLine + "y <Enter>"}, xs(255) + " y<13>", xs(255) + "y\n< |");
+        {"k:" + fullLine + "y <Enter>"}, QString(255, 'x') + " y<13>", QString(255, 'x') + "y\n< |");
     row("buffered: a held Enter prompts once, after its one real release", Buf,
         {"k:A !<Enter> &<Enter> &<Enter> ~<Enter>"}, "A<13> <13> <13>", "A\n\n\n< |");
     row("the send mode switched in mid-line keeps the line", Buf,
@@ -225,9 +220,8 @@ void KeyboardTest::steps_data()
     // Received text goes in once per frame, whole and in order, before anything acts on the screen.
     row("text waits for its frame, then goes in complete and in order", Imm | Rx,
         {"rq:one ", "rq:two\r", "rq:\nthree\b\bee", "=:", "frame"}, "", "one two\nthree|");
-    row("waiting text goes in before a typed key", Imm | Rx, {"rq:ab", "k:C"}, "67", "abC|");
-    row("waiting text goes in before a composed character; a composed 8-bit one shown", Imm | Rx,
-        {"rq:x", "m:a", "m:é"}, "97", "xaé|");
+    row("waiting text goes in before a typed key and a composed character; a composed 8-bit one shown",
+        Imm | Rx, {"rq:ab", "k:C", "rq:x", "m:a", "m:é"}, "67 97", "abCxaé|");
     row("waiting text goes in before a click", Buf | Rx, {"log:2", "rq:first\r\nsecond", "click:0"}, "",
         "|first\nsecond");
     row("waiting text goes in before Edit > Select All", Buf | Rx, {"rq:ab\r\ncd", "selectall", "=:ab\ncd"},
