@@ -74,51 +74,49 @@ private slots:
 void BeaconTest::bcButton_data()
 {
     QTest::addColumn<Case>("c");
-    const auto row = [](const char* name, const QStringList& steps, const QStringList& sent,
-                        const char* state, const QStringList& boxes = {}, const QByteArray& text = "") {
-        QTest::newRow(name) << Case{steps, sent, state, boxes, text};
+    const auto row = [](const char* name, const QString& steps, const QStringList& sent, const char* state,
+                        const QStringList& boxes = {}, const QByteArray& text = "") {
+        QTest::newRow(name) << Case{steps.split(", "), sent, state, boxes, text};
     };
-    row("Once: the tick switches it off, pause before CR, black", {"port", "Once", "BC", "beacon tick"},
+    row("Once: the tick switches it off, pause before CR, black", "port, Once, BC, beacon tick",
         OnceOn + BeaconOff, "black Once");
     row("Once switched off by hand: the pending tick is cancelled, no new beacon",
-        {"port", "Once", "BC", "BC", "beacon tick"}, OnceOn + BeaconOff, "black Once");
-    row("Timer 5: on with the typed period, off with the second BC", {"port", "Timer 5", "BC", "BC"},
+        "port, Once, BC, BC, beacon tick", OnceOn + BeaconOff, "black Once");
+    row("Timer 5: on with the typed period, off with the second BC", "port, Timer 5, BC, BC",
         Every5 + BeaconOff, "black Timer");
-    row("None while Timer on: beacon off, caption stays red, BC then refuses",
-        {"port", "Timer 5", "BC", "None", "BC"}, Every5 + NoneSent, "red None", {NoIntervalBox});
+    row("None while Timer on: beacon off, caption stays red, BC then refuses", "port, Timer 5, BC, None, BC",
+        Every5 + NoneSent, "red None", {NoIntervalBox});
     row("None while a Once is pending ends it: black, no tick left to complain",
-        {"port", "Once", "BC", "None", "beacon tick"}, OnceOn + NoneSent, "black None");
-    row("BC with a damaged stored interval acts as None", {"port", "damaged interval 7", "BC"}, {},
-        "black None", {NoIntervalBox});
-    row("interval items ignored without a port: no query, no mark moves", {"Once", "Timer 5", "None", "BC"},
-        {}, "black None", {NoTncBox});
-    row("timer query cancelled: nothing changes, BC still beacons once", {"port", "Once", "Timer", "BC"},
-        OnceOn, "red Once pending");
-    row("timer text not a number: the box, the Once mark back, never sent",
-        {"port", "Once", "Timer 5x", "BC"}, OnceOn, "red Once pending", {invalidBox("5x")});
-    row("a rejected text after a good one keeps the good one", {"port", "Timer 5", "Timer 2147483648", "BC"},
-        Every5, "red Timer", {invalidBox("2147483648")});
+        "port, Once, BC, None, beacon tick", OnceOn + NoneSent, "black None");
+    row("BC with a damaged stored interval acts as None", "port, damaged interval 7, BC", {}, "black None",
+        {NoIntervalBox});
+    row("interval items ignored without a port: no query, no mark moves", "Once, Timer 5, None, BC", {},
+        "black None", {NoTncBox});
+    row("timer query cancelled: nothing changes, BC still beacons once", "port, Once, Timer, BC", OnceOn,
+        "red Once pending");
+    row("timer text not a number: the box, the Once mark back, never sent", "port, Once, Timer 5x, BC",
+        OnceOn, "red Once pending", {invalidBox("5x")});
+    row("a rejected text after a good one keeps the good one", "port, Timer 5, Timer 2147483648, BC", Every5,
+        "red Timer", {invalidBox("2147483648")});
     row("a port change, then port None, with a Once pending: off on the old port first",
-        {"port", "Once", "BC", "port 2", "BC", "no port"}, OnceOn + BeaconOff + OnceOn + BeaconOff,
-        "black Once");
+        "port, Once, BC, port 2, BC, no port", OnceOn + BeaconOff + OnceOn + BeaconOff, "black Once");
     row("close with a Once pending: off before the termination lines",
-        {"port", "termination line", "Once", "BC", "close"}, OnceOn + BeaconOff + Termination, "black Once");
+        "port, termination line, Once, BC, close", OnceOn + BeaconOff + Termination, "black Once");
     row("close with a Timer beacon on leaves it running in the TNC",
-        {"port", "termination line", "Timer 5", "BC", "close"}, Every5 + Termination, "red Timer");
-    row("restart with Once stored: BC performs a Once broadcast",
-        {"port", "Once", "restart", "BC", "beacon tick"}, OnceOn + BeaconOff, "black Once");
+        "port, termination line, Timer 5, BC, close", Every5 + Termination, "red Timer");
+    row("restart with Once stored: BC performs a Once broadcast", "port, Once, restart, BC, beacon tick",
+        OnceOn + BeaconOff, "black Once");
 
     const QString x249(249, 'x');
     row("message window: Accept sends BTEXT, 250 ms, CR; reopened, Exit accepts too; Cancel does nothing",
-        {"port", "type CQ|Accept", "type  net|Exit", "type QRV|Cancel"}, btext("CQ") + btext("CQ net"),
-        "black None", {}, "CQ net");
-    row("message window: 249 characters fill the command's slot", {"port", "type " + x249 + "yy|Accept"},
+        "port, type CQ|Accept, type  net|Exit, type QRV|Cancel", btext("CQ") + btext("CQ net"), "black None",
+        {}, "CQ net");
+    row("message window: 249 characters fill the command's slot", "port, type " + x249 + "yy|Accept",
         btext(x249), "black None", {}, x249.toLatin1());
-    row("message window without a port: the box, nothing stored or sent", {"type CQ|Accept"}, {},
-        "black None", {"Comms Error|No TNC has been selected, data not saved"});
+    row("message window without a port: the box, nothing stored or sent", "type CQ|Accept", {}, "black None",
+        {"Comms Error|No TNC has been selected, data not saved"});
     row("restart with Timer 5 and a beacon text stored: BC sends the period, Accept the text",
-        {"port", "Timer 5", "type CQ|Accept", "restart", "BC", "Accept"}, Every5 + btext("CQ"), "red Timer",
-        {}, "CQ");
+        "port, Timer 5, type CQ|Accept, restart, BC, Accept", Every5 + btext("CQ"), "red Timer", {}, "CQ");
 }
 
 void BeaconTest::bcButton()
