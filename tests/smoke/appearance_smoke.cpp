@@ -13,9 +13,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QImage>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 
