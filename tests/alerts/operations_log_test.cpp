@@ -68,8 +68,7 @@ void OperationsLogTest::logButton_data()
     row("on then off: the whole screen, what came before and empty lines too, every byte, CR LF ends",
         QString::fromLatin1("screen before the log||caf\xe9\xa0!|, Log ops.rtf, Log"),
         "before the log\r\n\r\ncaf\xe9\xa0!\r\n", false);
-    row("closing with the log on writes the screen as OFF would", "screen last words, Log ops.rtf, close",
-        "last words\r\n", true);
+    row("close with log on writes as OFF", "screen last words, Log ops.rtf, close", "last words\r\n", true);
     row("closing after the log went off leaves the file alone",
         "screen first, Log ops.rtf, Log, screen second, close", "first\r\n", false);
     row("cancelled dialog: nothing changes", "Log cancel", NoFile, false);

@@ -78,22 +78,19 @@ void BeaconTest::bcButton_data()
                         const QStringList& boxes = {}, const QByteArray& text = "") {
         QTest::newRow(name) << Case{steps.split(", "), sent, state, boxes, text};
     };
-    row("Once: the tick switches it off, pause before CR, black", "port, Once, BC, beacon tick",
-        OnceOn + BeaconOff, "black Once");
+    row("Once: the tick ends it, pause before CR", "port, Once, BC, beacon tick", OnceOn + BeaconOff,
+        "black Once");
     row("Once switched off by hand: the pending tick is cancelled, no new beacon",
         "port, Once, BC, BC, beacon tick", OnceOn + BeaconOff, "black Once");
-    row("Timer 5: on with the typed period, off with the second BC", "port, Timer 5, BC, BC",
-        Every5 + BeaconOff, "black Timer");
+    row("Timer 5: typed period; second BC off", "port, Timer 5, BC, BC", Every5 + BeaconOff, "black Timer");
     row("None while Timer on: beacon off, caption stays red, BC then refuses", "port, Timer 5, BC, None, BC",
         Every5 + NoneSent, "red None", {NoIntervalBox});
     row("None while a Once is pending ends it: black, no tick left to complain",
         "port, Once, BC, None, beacon tick", OnceOn + NoneSent, "black None");
-    row("BC with a damaged stored interval acts as None", "port, damaged interval 7, BC", {}, "black None",
+    row("damaged stored interval acts as None", "port, damaged interval 7, BC", {}, "black None",
         {NoIntervalBox});
-    row("interval items ignored without a port: no query, no mark moves", "Once, Timer 5, None, BC", {},
-        "black None", {NoTncBox});
-    row("timer query cancelled: nothing changes, BC still beacons once", "port, Once, Timer, BC", OnceOn,
-        "red Once pending");
+    row("no port: interval items do nothing", "Once, Timer 5, None, BC", {}, "black None", {NoTncBox});
+    row("timer query cancelled: no change", "port, Once, Timer, BC", OnceOn, "red Once pending");
     row("timer text not a number: the box, the Once mark back, never sent", "port, Once, Timer 5x, BC",
         OnceOn, "red Once pending", {invalidBox("5x")});
     row("a rejected text after a good one keeps the good one", "port, Timer 5, Timer 2147483648, BC", Every5,

@@ -166,21 +166,18 @@ void KeyboardTest::steps_data()
     row("the send mode switched in mid-line keeps the line", Buf,
         "k:A B, menu:Immediate, menu:Immediate, k:C, menu:Buffered, k:D <Enter>", "67 ABD<13>", "ABCD\n< |");
 
-    row("edit mode, buffered: nothing sent or stored, Enter still prompts", Buf | Edit, "k:H ^C <F1> <Enter>",
-        "", "H\n< |");
-    row("edit mode, immediate: nothing sent, Ctrl+Z never shown", Imm | Edit, "k:H <BS> <Tab> ^C ^Z", "",
-        "\t|");
-    row("single screen: the transmit screen sends nothing, Enter still prompts", Buf, "s:1, k:A <F2> <Enter>",
-        "", "A\n< |");
+    row("edit mode, buffered: nothing sent or kept; prompt", Buf | Edit, "k:H ^C <F1> <Enter>", "", "H\n< |");
+    row("edit mode, immediate: nothing sent, no Ctrl+Z", Imm | Edit, "k:H <BS> <Tab> ^C ^Z", "", "\t|");
+    row("single screen: transmit screen sends nothing; prompt", Buf, "s:1, k:A <F2> <Enter>", "", "A\n< |");
 
     // The screen's own shortcuts stay beside the codes; a marker goes through the clipboard.
-    row("Shift+Del cuts; Shift+Ins pastes, kept 8-bit", Imm,
-        "at:ab{cd|, k:+<Del>, clip=:cd, clip:5 €, k:+<Ins>", "", "ab5 ?|");
+    row("Shift+Del cuts, Shift+Ins pastes 8-bit", Imm, "at:ab{cd|, k:+<Del>, clip=:cd, clip:5 €, k:+<Ins>",
+        "", "ab5 ?|");
     row("Ctrl+V sends SYN and pastes its own marker", Imm, "clip:PASTE, k:^V, clip=:*", "22", "**|");
-    row("edit mode: Ctrl+X cuts, Ctrl+V pastes", Imm | Edit, "clip:old, at:{ab|cd, k:^X ^V, clip=:ab", "",
+    row("edit: Ctrl+X cuts, Ctrl+V pastes", Imm | Edit, "clip:old, at:{ab|cd, k:^X ^V, clip=:ab", "",
         "ab|cd");
-    row("edit mode: Ctrl+C copies, Ctrl+A selects nothing", Buf | Edit,
-        "clip:old, at:a{bc|d, k:^C ^A, clip=:bc", "", "a{bc|d");
+    row("edit: Ctrl+C copies, Ctrl+A selects none", Buf | Edit, "clip:old, at:a{bc|d, k:^C ^A, clip=:bc", "",
+        "a{bc|d");
 
     // Received, in single-screen mode: typed keys in immediate mode would be sent back.
     const auto [all, cleaned] = everyOtherByte();
@@ -194,8 +191,7 @@ void KeyboardTest::steps_data()
         "A , r:two\r, =:, usage:2, r:\nb",
         "", " A two\nb|");
     row("log off: a caret at the end stays at the end", Buf | Rx, "log:2, at:abc|, r:de\r\n", "", "abcde\n|");
-    row("log off: a selection up to the end keeps its extent", Buf | Rx, "log:2, at:a{bc|, r:de", "",
-        "a{bc|de");
+    row("log off: a selection to the end is kept", Buf | Rx, "log:2, at:a{bc|, r:de", "", "a{bc|de");
     row("log off: after a click in the middle, text lands at the end", Buf | Rx,
         "log:2, r:first\r\nsecond\r\n, click:2, r:more", "", "fi|rst\nsecond\nmore");
     row("log on: after a click in the middle, text lands at the end", Buf | Rx,
@@ -204,8 +200,7 @@ void KeyboardTest::steps_data()
     // Typed in the receive screen; in dual-screen mode the line stays the transmit screen's.
     row("dual screen: typing, control keys, F1, BS and Tab are local only", Buf | Rx,
         "s:2, k:A ^C <F1> <BS> <Tab> B C <Enter>, kt:<Enter>", "<13>", "\tBC\n|");
-    row("single screen, buffered: one line with Ctrl+Z, no prompt", Buf | Rx, "k:A B C ^Z <Enter>",
-        "ABC<26><13>", "ABC*\n|");
+    row("single, buffered: Ctrl+Z in the line", Buf | Rx, "k:A B C ^Z <Enter>", "ABC<26><13>", "ABC*\n|");
     row("single screen, immediate: the transmit screen's edit mode has no say", Imm | Rx | Edit,
         "k:H I <BS> <Tab> <F2> ^C é <Enter>", "72 73 8 9 26 3 13", "H\t**é\n|");
     row("a line begun in the transmit screen is finished in the receive screen", Buf | Rx,
@@ -219,10 +214,9 @@ void KeyboardTest::steps_data()
         "rq:one , rq:two\r, rq:\nthree\b\bee, =:, frame", "", "one two\nthree|");
     row("waiting text goes in before a typed key and a composed character; a composed 8-bit one shown",
         Imm | Rx, "rq:ab, k:C, rq:x, m:a, m:é", "67 97", "abCxaé|");
-    row("waiting text goes in before a click", Buf | Rx, "log:2, rq:first\r\nsecond, click:0", "",
+    row("waiting text in before a click", Buf | Rx, "log:2, rq:first\r\nsecond, click:0", "",
         "|first\nsecond");
-    row("waiting text goes in before Edit > Select All", Buf | Rx, "rq:ab\r\ncd, selectall, =:ab\ncd", "",
-        "{ab\ncd|");
+    row("waiting text in before Select All", Buf | Rx, "rq:ab\r\ncd, selectall, =:ab\ncd", "", "{ab\ncd|");
     row("flushPendingReceive puts waiting text in at once", Buf | Rx, "rq:73\r, flush, =:73\n", "", "73\n|");
 }
 

@@ -84,12 +84,10 @@ void ScreenSendTest::send_data()
     row("main Cancel in single-screen mode is ignored", text, chars(Sixty), {}, "main", ScreenModeSingle);
     row("Send again: refused, the first send goes on", text, chars(Sixty), {}, "send");
     row("text cut to 4 characters: the send ends there", text, ten, {}, "cut");
-    row("text inserted before: the live character at each place", text,
-        ten + chars(("ZZ" + Sixty).mid(10, 50)), {}, "insert");
+    row("insert before: live text sent", text, ten + chars(("ZZ" + Sixty).mid(10, 50)), {}, "insert");
     row("closing: the send stops and finishes before the termination lines", text, ten, {}, "close");
     const QStringList wait{"pause 20"};
-    row("held until a second of line time is left", "a", wait + wait + wait + QStringList{"SendChar 97"}, {},
-        "held");
+    row("held to 1 s of line time", "a", wait + wait + wait + QStringList{"SendChar 97"}, {}, "held");
     row("Cancel while held: nothing of the text goes out", "a", wait, {}, "held cancel");
 }
 
