@@ -43,7 +43,7 @@ void ReceiveAlarmTest::alarm_data()
         "port, Notify ON, receive, receive, receive, receive, alarm tick, alarm tick", beep, 1);
     row("Notify OFF after arming: the armed alarm still comes",
         "port, Notify ON, receive, Notify OFF, alarm tick, receive, alarm tick", beep, 1);
-    row("Ring-in: open, play, 450, close", "port, Notify ON, Ring-in, receive, alarm tick",
+    row("Ring-in: open, play, 450 ms, close", "port, Notify ON, Ring-in, receive, alarm tick",
         ring("ringin.wav"), 1);
     row("missing wave file: one box, then silent rings even as Ring-out, Beep audible",
         "wave files unplayable, port, Notify ON, Ring-in, receive, alarm tick, receive, alarm tick, "
