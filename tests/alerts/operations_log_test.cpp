@@ -1,17 +1,17 @@
-// The operations log on a real file in the test's program folder: switched
-// on (the header), switched off and closed with the log on (the receive
-// screen with CR LF), and every way it can fail.
+// The operations log on a real file in the test's program folder: switched on (the header), switched off and
+// closed with the log on (the receive screen with CR LF), and every way it can fail.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
+#include "file_bytes.h"
 #include "screens/screen_memo.h"
 #include "window_fixture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -22,21 +22,14 @@ const QString CannotWrite = "Log File Open|Could not write the log file";
 // Folders under the program folder that make a path of more than 255 bytes.
 const QString DeepFolder = QString(120, 'd') + '/' + QString(120, 'e') + '/';
 
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : NoFile;
-}
-
 void runStep(WindowFixture& f, const QString& step)
 {
     QString arg = step.section(' ', 1);
     if (step.startsWith("screen "))
         Ferrow->ReceiveScreen->setPlainText(arg.replace('|', '\n'));
-    else if (step.startsWith("existing ")) {
-        QFile file(f.home() + arg);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("earlier content") > 0);
-    } else if (step.startsWith("Log")) {
+    else if (step.startsWith("existing "))
+        QVERIFY(writeFile(f.home() + arg, "earlier content"));
+    else if (step.startsWith("Log")) {
         if (!arg.isEmpty())
             f.query.fileAnswers << (arg == "cancel" ? std::nullopt : std::optional(f.home() + arg));
         Ferrow->LogBtn->click();
@@ -62,41 +55,36 @@ private slots:
 void OperationsLogTest::logButton_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("file"); // in the program folder
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<bool>("on");
-    const auto row = [](const char* name, const QStringList& steps, const QByteArray& content, bool on,
-                        const QString& box = {}, const QString& file = "ops.rtf") {
-        QTest::newRow(name) << steps << file << content << (box.isEmpty() ? QStringList() : QStringList{box})
-                            << on;
+    const auto row = [](const char* name, const QString& steps, const QByteArray& content, bool on,
+                        const QString& box = {}) {
+        QTest::newRow(name) << steps.split(", ") << content
+                            << (box.isEmpty() ? QStringList() : QStringList{box}) << on;
     };
-    row("on: the file holds exactly the 31 header bytes", {"screen before", "Log ops.rtf"}, Header, true);
+    row("on: an existing file emptied, then exactly the 31 header bytes",
+        "screen before, existing ops.rtf, Log ops.rtf", Header, true);
     row("on then off: the whole screen, what came before and empty lines too, every byte, CR LF ends",
-        {QString::fromLatin1("screen before the log||caf\xe9\xa0!|"), "Log ops.rtf", "Log"},
+        QString::fromLatin1("screen before the log||caf\xe9\xa0!|, Log ops.rtf, Log"),
         "before the log\r\n\r\ncaf\xe9\xa0!\r\n", false);
-    row("an existing file is emptied when the log goes on", {"existing ops.rtf", "Log ops.rtf"}, Header,
-        true);
-    row("closing with the log on writes the screen as OFF would",
-        {"screen last words", "Log ops.rtf", "close"}, "last words\r\n", true);
+    row("close with log on writes as OFF", "screen last words, Log ops.rtf, close", "last words\r\n", true);
     row("closing after the log went off leaves the file alone",
-        {"screen first", "Log ops.rtf", "Log", "screen second", "close"}, "first\r\n", false);
-    row("cancelled dialog: nothing changes", {"Log cancel"}, NoFile, false);
-    row("a file that cannot be created: the box, the log stays off", {"Log no-such-folder/ops.rtf"}, NoFile,
-        false, "Log File Open|Could not open the log file", "no-such-folder/ops.rtf");
-    row("a path over 255 characters is refused, not cut", {"Log " + DeepFolder + "ops.rtf"}, NoFile, false,
-        "Log File Open|The log file path is longer than 255 characters", DeepFolder + "ops.rtf");
+        "screen first, Log ops.rtf, Log, screen second, close", "first\r\n", false);
+    row("cancelled dialog: nothing changes", "Log cancel", NoFile, false);
+    row("a file that cannot be created: the box, the log stays off", "Log no-such-folder/ops.rtf", NoFile,
+        false, "Log File Open|Could not open the log file");
+    row("a path over 255 characters is refused, not cut", "Log " + DeepFolder + "ops.rtf", NoFile, false,
+        "Log File Open|The log file path is longer than 255 characters");
     row("a failed write at OFF: the box, the log stays ON; the next OFF writes the screen",
-        {"screen kept", "Log ops.rtf", "block ops.rtf", "Log", "unblock ops.rtf", "Log"}, "kept\r\n", false,
-        CannotWrite);
+        "screen kept, Log ops.rtf, block ops.rtf, Log, unblock ops.rtf, Log", "kept\r\n", false, CannotWrite);
     row("a failed write at close: no box holds the close up, the trace says it",
-        {"screen kept", "Log ops.rtf", "block ops.rtf", "close"}, NoFile, true);
+        "screen kept, Log ops.rtf, block ops.rtf, close", NoFile, true);
 }
 
 void OperationsLogTest::logButton()
 {
     QFETCH(QStringList, steps);
-    QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QStringList, boxes);
     QFETCH(bool, on);
@@ -111,14 +99,13 @@ void OperationsLogTest::logButton()
         if (step.startsWith("Log"))
             QCOMPARE(G.ActiveScreen, f.query.boxes.size() == boxesBefore ? 1 : 0);
     }
-    QCOMPARE(fileContent(f.home() + file), content);
+    // The file last chosen, in the program folder.
+    QCOMPARE(readFile(f.home() + steps.filter(QRegularExpression("^Log .")).last().mid(4), NoFile), content);
     QCOMPARE(f.query.boxes, boxes);
-    QCOMPARE(G.LogActive, on ? 1 : 0);
-    QCOMPARE(G.LogFileState, on ? 1 : 2);
+    QCOMPARE(QList({G.LogActive, G.LogFileState}), QList({on ? 1 : 0, on ? 1 : 2}));
     // The button keeps its look at close.
-    QCOMPARE(Ferrow->LogBtn->text(), QString(on ? "ON" : "OFF"));
-    QCOMPARE(Ferrow->LogBtn->palette().color(QPalette::ButtonText),
-             on ? QColor(255, 0, 0) : QColor(0, 0x80, 0));
+    QCOMPARE(Ferrow->LogBtn->text() + Ferrow->LogBtn->palette().color(QPalette::ButtonText).name(),
+             on ? "ON#ff0000" : "OFF#008000");
     const bool failedAtClose = steps.contains("close") && content == NoFile;
     QCOMPARE(Ferrow->LogScreen->toPlainText().contains("Could not write the log file"), failedAtClose);
     // A save dialog for rich-edit files, offering the name chosen last.

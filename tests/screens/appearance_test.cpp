@@ -1,7 +1,6 @@
-// The main window's screen stack and looks: the layout on showing, on a
-// splitter drag and when enlarged, the screen modes, the colour schemes, the
-// font commands with their dialog, the font records, and a restart on the
-// settings file.
+// The main window's screen stack and looks: the layout on showing, on a splitter drag and when enlarged, the
+// screen modes and colour schemes, also after a restart, the font commands with their dialog, and the font
+// records.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -13,8 +12,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include <cstring>
@@ -29,7 +26,20 @@ QFont pixelFont(const char* family, int pixels, bool bold = false)
     return f;
 }
 
-// ReceiveFontWhite, ReceiveFontBlack, TransmitFontWhite, TransmitFontBlack.
+// "DejaVu Serif 19 bold, #ffff00 on #000000"; the system's own colours as "text" and "base".
+QString looks(const QWidget* s)
+{
+    const auto colour = [s](QPalette::ColorRole role, const char* system) {
+        const QColor c = s->palette().color(role);
+        return c == QApplication::palette().color(role) ? QString(system) : c.name();
+    };
+    return QStringLiteral("%1 %2%3, %4 on %5")
+        .arg(s->font().family())
+        .arg(s->font().pixelSize())
+        .arg(s->font().bold() ? " bold" : "")
+        .arg(colour(QPalette::Text, "text"), colour(QPalette::Base, "base"));
+}
+
 ScreenFontRecord* const Records[] = {&G.ReceiveFontWhite, &G.ReceiveFontBlack, &G.TransmitFontWhite,
                                      &G.TransmitFontBlack};
 
@@ -47,16 +57,13 @@ private slots:
     void fontDialogKeepsItsFont();
     void fontRecords_data();
     void fontRecords();
-    void restartKeepsTheLooks();
 };
 
 void AppearanceTest::layout_data()
 {
-    QTest::addColumn<QString>(
-        "drag"); // "up N" / "down N" move events after a mouse-down; "real" press and release
-    QTest::addColumn<int>("splitterAfterDrop"); // -1: held by a bound
-    QTest::addColumn<int>("splitterAfterLayout");
-
+    QTest::addColumn<QString>("drag"); // "up N": mouse-down, N moves, mouse-up; "real": a press and a release
+    QTest::addColumn<int>("dropped");  // splitter top after the drop; -1: held by a bound
+    QTest::addColumn<int>("relaid");   // and after the next layout
     QTest::newRow("up ten pixels to 200: 127 high, 194 on the next layout") << "up 10" << 200 << 194;
     QTest::newRow("a real mouse press and release") << "real" << 210 << 204;
     QTest::newRow("up far over the control bands: held at three lines") << "up 400" << -1 << -1;
@@ -65,112 +72,123 @@ void AppearanceTest::layout_data()
 void AppearanceTest::layout()
 {
     QFETCH(QString, drag);
-    QFETCH(int, splitterAfterDrop);
-    QFETCH(int, splitterAfterLayout);
+    QFETCH(int, dropped);
+    QFETCH(int, relaid);
     WindowFixture f;
     f.show();
     TFerrow* w = Ferrow;
     QCOMPARE(G.ScreenAreaHeight, 253.0f);
-    QCOMPARE(w->ReceiveScreen->geometry(), QRect(0, 67, 622, 143));
-    QCOMPARE(w->TransmitScreen->geometry(), QRect(0, 213, 622, 143));
-
+    QCOMPARE(QList({w->ReceiveScreen->geometry(), w->TransmitScreen->geometry()}),
+             QList({QRect(0, 67, 622, 143), QRect(0, 213, 622, 143)}));
     G.ActiveScreen = 0;
-    const QStringList how = drag.split(QLatin1Char(' '));
-    if (how[0] == "real") {
+    if (drag == "real") {
         QTest::mousePress(w->SplitterPanel, Qt::LeftButton, {}, QPoint(20, 1));
         QCOMPARE(int(G.SplitDragging), 1);
         QTest::mouseRelease(w->SplitterPanel, Qt::LeftButton, {}, QPoint(20, 1));
     } else {
         w->SplitterPanelMouseDown(1);
-        for (int i = 0; i < how[1].toInt(); ++i)
+        for (int i = drag.mid(3).toInt(); i > 0; --i)
             w->SplitterPanelMouseMove(-500);
         QCOMPARE(w->ReceiveScreen->height(), 143); // not resized during the drag
         w->SplitterPanelMouseUp();
     }
-    QCOMPARE(int(G.SplitDragging), 0);
-    QCOMPARE(G.ActiveScreen, 1); // the typing screen has the keyboard again
-    const int splitter = w->SplitterPanel->y();
-    if (splitterAfterDrop >= 0)
-        QCOMPARE(splitter, splitterAfterDrop);
+    QCOMPARE(QList({int(G.SplitDragging), G.ActiveScreen}), QList({0, 1})); // the typing screen has the keys
+    const int top = w->SplitterPanel->y();
+    if (dropped >= 0)
+        QCOMPARE(top, dropped);
     else // the receive screen keeps three lines
-        QVERIFY(splitter - 73 >= 3 * w->ReceiveScreen->fontMetrics().lineSpacing() && splitter < 210);
-    QCOMPARE(w->ReceiveScreen->geometry(), QRect(0, 67, 622, splitter - 73));
-    QCOMPARE(w->TransmitScreen->geometry(), QRect(0, splitter + 3, 622, 356 - splitter - 3));
-    QCOMPARE(G.SplitRatio, float(splitter - 73) / 253.0f);
+        QVERIFY(top - 73 >= 3 * w->ReceiveScreen->fontMetrics().lineSpacing() && top < 210);
+    QCOMPARE(QList({w->ReceiveScreen->geometry(), w->TransmitScreen->geometry()}),
+             QList({QRect(0, 67, 622, top - 73), QRect(0, top + 3, 622, 356 - top - 3)}));
+    QCOMPARE(G.SplitRatio, float(top - 73) / 253.0f);
     w->FormResize();
-    if (splitterAfterLayout >= 0)
-        QCOMPARE(w->SplitterPanel->y(), splitterAfterLayout);
+    if (relaid >= 0)
+        QCOMPARE(w->SplitterPanel->y(), relaid);
 
-    // Enlarged: every band as wide as the window, the status band at the
-    // bottom, the splitter where the ratio puts it.
+    // Enlarged: every band as wide as the window, the status band at the bottom, the splitter at the ratio.
     const float ratio = G.SplitRatio;
     w->resize(1000, 800);
     QTRY_COMPARE(w->centralWidget()->width(), 1000);
     const int statusTop = w->centralWidget()->height() - 68;
-    QCOMPARE(w->StatusPanel->geometry(), QRect(0, statusTop, 1000, 68));
-    QCOMPARE(w->SplitterPanel->y(), int(double(statusTop - 103) * double(ratio)) + 67);
-    QCOMPARE(w->TransmitScreen->geometry(),
-             QRect(0, w->SplitterPanel->y() + 3, 1000, statusTop - w->SplitterPanel->y() - 3));
+    const int splitter = int(double(statusTop - 103) * double(ratio)) + 67;
+    QCOMPARE(w->SplitterPanel->y(), splitter);
+    QCOMPARE(QList({w->StatusPanel->geometry(), w->TransmitScreen->geometry()}),
+             QList({QRect(0, statusTop, 1000, 68), QRect(0, splitter + 3, 1000, statusTop - splitter - 3)}));
 }
 
 void AppearanceTest::modesAndSchemes_data()
 {
-    QTest::addColumn<QStringList>("choices"); // menu items, in order
-    QTest::addColumn<bool>("single");
-    QTest::addColumn<bool>("black");
-
+    QTest::addColumn<QStringList>("choices"); // menu items in order, "fonts" (one for each screen), "restart"
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("receive");
+    QTest::addColumn<QString>("transmit");
+    const QString single = "1 Single Screen, scheme 2, typing in 0, usage 2: ";
     QTest::newRow("Single Screen: the receive screen types; Black")
-        << QStringList{"Single Screen", "Black"} << true << true;
-    QTest::newRow("Dual and White again")
-        << QStringList{"Single Screen", "Black", "Dual Screen", "White"} << false << false;
+        << QStringList{"Single Screen", "Black"} << single + "some text"
+        << "DejaVu Serif 21 bold, #00ff00 on #000000"
+        << "MS Sans Serif 15, #0000ff on #000000";
+    QTest::newRow("Dual and White again") << QStringList{"Single Screen", "Black", "Dual Screen", "White"}
+                                          << "2 Dual Screen, scheme 1, typing in 1, usage 2: some text"
+                                          << "DejaVu Serif 21 bold, #ff0000 on base"
+                                          << "MS Sans Serif 15, text on base";
+    QTest::newRow("a restart keeps the mode, the scheme, both fonts and their colours")
+        << QStringList{"Single Screen", "Black", "fonts", "restart"}
+        << single + "Quillmar EMCOMM/ARES Program"
+        << "DejaVu Serif 19 bold, #ffff00 on #000000"
+        << "DejaVu Sans Mono 12, #00ff00 on #000000";
 }
 
 void AppearanceTest::modesAndSchemes()
 {
     QFETCH(QStringList, choices);
-    QFETCH(bool, single);
-    QFETCH(bool, black);
+    QFETCH(QString, state);
+    QFETCH(QString, receive);
+    QFETCH(QString, transmit);
     WindowFixture f;
     f.show();
-    TFerrow* w = Ferrow;
-    for (TScreenMemo* s : {w->ReceiveScreen, w->TransmitScreen}) {
+    for (TScreenMemo* s : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen}) {
         s->setPlainText(QStringLiteral("some text"));
         s->setTextCursor(QTextCursor(s->document()));
         s->setReadOnly(true);
     }
-    w->nrComm1->SetTerminalUsage(tuNone);
+    Ferrow->nrComm1->SetTerminalUsage(tuNone);
     G.ReceiveFontWhite.Color = 0x000000FF;  // red
     G.ReceiveFontBlack.Color = 0x0000FF00;  // green
     G.TransmitFontBlack.Color = 0x00FF0000; // blue; TransmitFontWhite keeps window text
-    const QFont chosen = pixelFont("DejaVu Serif", 21, true);
-    w->ReceiveScreen->setFont(chosen);
+    Ferrow->ReceiveScreen->setFont(pixelFont("DejaVu Serif", 21, true));
+    f.query.fontAnswers << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Serif", 19, true), 0x0000FFFF}}
+                        << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Sans Mono", 12), 0x0000FF00}};
 
-    for (const QString& choice : choices)
-        for (QAction* item : {w->SingleScreenBtn, w->DualScreenBtn, w->Black1, w->White1})
+    for (const QString& choice : choices) {
+        if (choice == "fonts") {
+            Ferrow->ReceiveFont1->trigger();
+            Ferrow->TransmitFont1->trigger();
+        } else if (choice == "restart") {
+            f.restart();
+        }
+        for (QAction* item : {Ferrow->SingleScreenBtn, Ferrow->DualScreenBtn, Ferrow->Black1, Ferrow->White1})
             if (item->text() == choice)
                 item->trigger();
+    }
 
+    TFerrow* w = Ferrow;
+    const bool single = G.ScreenMode == 1;
     TScreenMemo* typing = single ? w->ReceiveScreen : w->TransmitScreen;
-    QCOMPARE(G.ScreenMode, single ? 1 : 2);
-    QCOMPARE(w->ModeMemo->toPlainText(), QString(single ? "Single Screen" : "Dual Screen"));
-    QCOMPARE(QList({w->SingleScreenBtn->isChecked(), w->DualScreenBtn->isChecked()}),
-             QList({single, !single}));
-    QCOMPARE(G.ActiveScreen, single ? 0 : 1);
+    QCOMPARE(QStringLiteral("%1 %2, scheme %3, typing in %4, usage %5: %6")
+                 .arg(G.ScreenMode)
+                 .arg(w->ModeMemo->toPlainText())
+                 .arg(G.ColorScheme)
+                 .arg(G.ActiveScreen)
+                 .arg(w->nrComm1->GetTerminalUsage())
+                 .arg(w->ReceiveScreen->toPlainText().left(28)),
+             state);
+    QCOMPARE(QList({w->SingleScreenBtn->isChecked(), w->DualScreenBtn->isChecked(), w->Black1->isChecked(),
+                    w->White1->isChecked()}),
+             QList({single, !single, G.ColorScheme == 2, G.ColorScheme == 1}));
     QVERIFY(!typing->isReadOnly() && typing->textCursor().atEnd());
     QCOMPARE(w->focusWidget(), static_cast<QWidget*>(typing));
-    QCOMPARE(w->nrComm1->GetTerminalUsage(), int(tuReceive));
-
-    QCOMPARE(G.ColorScheme, black ? 2 : 1);
-    QCOMPARE(QList({w->Black1->isChecked(), w->White1->isChecked()}), QList({black, !black}));
-    const QPalette system = QApplication::palette();
-    for (TScreenMemo* s : {w->ReceiveScreen, w->TransmitScreen})
-        QCOMPARE(s->palette().color(QPalette::Base),
-                 black ? QColor(Qt::black) : system.color(QPalette::Base));
-    QCOMPARE(w->ReceiveScreen->palette().color(QPalette::Text),
-             black ? QColor(0, 255, 0) : QColor(255, 0, 0));
-    QCOMPARE(w->TransmitScreen->palette().color(QPalette::Text),
-             black ? QColor(0, 0, 255) : system.color(QPalette::Text));
-    QCOMPARE(w->ReceiveScreen->font(), chosen); // face, size and style kept
+    QCOMPARE(looks(w->ReceiveScreen), receive);
+    QCOMPARE(looks(w->TransmitScreen), transmit);
 }
 
 void AppearanceTest::fontCommands_data()
@@ -179,7 +197,6 @@ void AppearanceTest::fontCommands_data()
     QTest::addColumn<int>("scheme");
     QTest::addColumn<bool>("confirmed");
     QTest::addColumn<int>("record"); // index into Records: the one that must change
-
     QTest::newRow("receive font, White, confirmed") << false << 1 << true << 0;
     QTest::newRow("receive font, Black, cancelled: the screen's font stored") << false << 2 << false << 1;
     QTest::newRow("transmit font, scheme 0 counts as Black, confirmed") << true << 0 << true << 3;
@@ -214,9 +231,9 @@ void AppearanceTest::fontCommands()
     QCOMPARE(G.FontTarget, transmit ? 1 : 0);
     const ScreenFontRecord& r = *Records[record];
     QCOMPARE(r.Name.text().data(), confirmed ? "DejaVu Serif" : "DejaVu Sans Mono");
-    QCOMPARE(QList<int>({r.Size, r.Color, r.Style, r.Height}),
-             confirmed ? QList<int>({12, 0x0000FF00, 1, -16}) : QList<int>({13, 0x00123456, 0, -17}));
-    QCOMPARE(int(r.Reserved[1]), 0xCD);
+    QCOMPARE(QList<int>({r.Size, r.Color, r.Style, r.Height, r.Reserved[1]}),
+             confirmed ? QList<int>({12, 0x0000FF00, 1, -16, 0xCD})
+                       : QList<int>({13, 0x00123456, 0, -17, 0xCD}));
     QCOMPARE(QByteArray(r.Name.bytes + 20, 12), QByteArray(" a long name")); // after the new terminator: kept
     QCOMPARE(target->font().pixelSize(), confirmed ? 16 : 17);
     QCOMPARE(other->font(), otherFont);
@@ -243,10 +260,10 @@ void AppearanceTest::fontDialogKeepsItsFont()
     w->ReceiveFont1->trigger(); // Cancel
 
     // Never preset with a screen's font: the design font, then what it last held.
-    QCOMPARE(f.query.fontsOffered.size(), 3);
-    QCOMPARE(
-        QList({f.query.fontsOffered[0].font, f.query.fontsOffered[1].font, f.query.fontsOffered[2].font}),
-        QList({pixelFont("MS Sans Serif", 13), applied.font, pixelFont("DejaVu Sans", 14)}));
+    QList<QFont> offered;
+    for (const FontChoice& c : f.query.fontsOffered)
+        offered << c.font;
+    QCOMPARE(offered, QList({pixelFont("MS Sans Serif", 13), applied.font, pixelFont("DejaVu Sans", 14)}));
     QCOMPARE(f.query.fontsOffered[0].color, clWindowText);
     QCOMPARE(w->ReceiveScreen->font().pixelSize(), 14);
     QCOMPARE(w->TransmitScreen->font(), applied.font); // the cancelled dialog undid nothing
@@ -256,79 +273,30 @@ void AppearanceTest::fontRecords_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QList<int>>("sizeStylePitchHeight");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("pixels");
-
+    QTest::addColumn<QString>("font"); // face, pixel size, fixed pitch
     QTest::newRow("all four styles, fixed pitch")
-        << QByteArray("DejaVu Sans Mono") << QList<int>{11, 15, 2, -15} << "DejaVu Sans Mono" << 15;
+        << QByteArray("DejaVu Sans Mono") << QList<int>{11, 15, 2, -15} << "DejaVu Sans Mono 15 fixed";
     QTest::newRow("empty name keeps the face; damaged height cut to 400")
-        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me" << 400;
+        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me 400";
 }
 
 void AppearanceTest::fontRecords()
 {
     QFETCH(QByteArray, name);
     QFETCH(QList<int>, sizeStylePitchHeight);
-    QFETCH(QString, family);
-    QFETCH(int, pixels);
+    QFETCH(QString, font);
     ScreenFontRecord r;
     r.Name.store(name.toStdString());
     r.Size = sizeStylePitchHeight[0];
     r.Style = quint8(sizeStylePitchHeight[1]);
     r.Pitch = quint8(sizeStylePitchHeight[2]);
     r.Height = sizeStylePitchHeight[3];
-
-    const QFont font = fontFromRecord(r, pixelFont("Keep Me", 9), 96);
-
-    QCOMPARE(font.family(), family);
-    QCOMPARE(font.pixelSize(), pixels);
-    QCOMPARE(font.fixedPitch(), r.Pitch == 2);
+    const QFont f = fontFromRecord(r, pixelFont("Keep Me", 9), 96);
+    QCOMPARE(QStringLiteral("%1 %2%3").arg(f.family()).arg(f.pixelSize()).arg(f.fixedPitch() ? " fixed" : ""),
+             font);
     // Read back, the record holds what it was applied with.
-    const ScreenFontRecord back = fontRecordOf(font, clWindowText, 96);
-    QCOMPARE(back.Height, -pixels);
-    QCOMPARE(back.Style, r.Style);
-}
-
-void AppearanceTest::restartKeepsTheLooks()
-{
-    // A run that finds a settings file (empty: every default stays), where
-    // the operator picks single screen, Black and a font for each screen;
-    // then a restart on the file that run left.
-    WindowFixture f;
-    const auto restart = [&] {
-        DestroyForms();
-        G = ProcessState{};
-        CreateForms();
-        f.show();
-    };
-    QFile file(f.home() + QStringLiteral("Quillmar.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    restart();
-    Ferrow->SingleScreenBtn->trigger();
-    Ferrow->Black1->trigger();
-    f.query.fontAnswers << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Serif", 19, true), 0x0000FFFF}}
-                        << FontAnswer{{}, {}, FontChoice{pixelFont("DejaVu Sans Mono", 12), 0x0000FF00}};
-    Ferrow->ReceiveFont1->trigger();
-    Ferrow->TransmitFont1->trigger();
-    Ferrow->close();
-    QCOMPARE(file.size(), 313985);
-
-    restart();
-
-    QCOMPARE(G.ScreenMode, 1);
-    QCOMPARE(Ferrow->ModeMemo->toPlainText(), QString("Single Screen"));
-    QVERIFY(Ferrow->SingleScreenBtn->isChecked() && Ferrow->Black1->isChecked());
-    QVERIFY(Ferrow->ReceiveScreen->toPlainText().startsWith("Quillmar EMCOMM/ARES Program"));
-    const QFont receive = Ferrow->ReceiveScreen->font();
-    const QFont transmit = Ferrow->TransmitScreen->font();
-    QCOMPARE(QList<QVariant>({receive.family(), receive.pixelSize(), receive.bold()}),
-             QList<QVariant>({"DejaVu Serif", 19, true}));
-    QCOMPARE(QList<QVariant>({transmit.family(), transmit.pixelSize(), transmit.bold()}),
-             QList<QVariant>({"DejaVu Sans Mono", 12, false}));
-    QCOMPARE(Ferrow->ReceiveScreen->palette().color(QPalette::Text), QColor(255, 255, 0));
-    QCOMPARE(Ferrow->TransmitScreen->palette().color(QPalette::Text), QColor(0, 255, 0));
-    QCOMPARE(Ferrow->TransmitScreen->palette().color(QPalette::Base), QColor(Qt::black));
+    const ScreenFontRecord back = fontRecordOf(f, clWindowText, 96);
+    QCOMPARE(QList<int>({back.Height, back.Style}), QList<int>({-f.pixelSize(), r.Style}));
 }
 
 QTEST_MAIN(AppearanceTest)

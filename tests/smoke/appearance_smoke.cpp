@@ -1,8 +1,6 @@
-// The real main window on a real X display, in both colour schemes and both
-// screen modes, with a screenshot of each for a person to look at. The
-// screens' backgrounds are checked on the screenshots themselves, and the
-// real font dialog must offer its Apply and Color buttons.
-//   appearance_smoke OUTPUT_FOLDER
+// The real main window on a real X display in both colour schemes and screen modes, a screenshot of each
+// for a person to look at, the backgrounds checked on the screenshots; the real font dialog offers its
+// Apply and Color buttons.   appearance_smoke OUTPUT_FOLDER
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -15,9 +13,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QImage>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 
