@@ -36,7 +36,6 @@ struct Station : Listener, ByteSink {
     QStringList refused, declined;      // our files the other side refused; offers we turned down
     QStringList turnDown;               // names fileOffered() says no to
     int starts = 0, finishes = 0, strayEnds = 0;
-    std::uint64_t lastDone = 0;
     std::function<void()> onProgress; // lets a test act mid-transfer
 
     void write(const std::uint8_t* data, std::size_t size) override
@@ -58,9 +57,8 @@ struct Station : Listener, ByteSink {
     void strayStartEnded() override { ++strayEnds; }
     void finished() override { ++finishes; }
     void aborted(const std::string& reason) override { aborts << QString::fromStdString(reason); }
-    void progress(std::uint64_t done, std::uint64_t) override
+    void progress(std::uint64_t, std::uint64_t) override
     {
-        lastDone = done;
         if (onProgress)
             onProgress();
     }

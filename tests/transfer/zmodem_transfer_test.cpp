@@ -1,4 +1,4 @@
-// Whole transfers between two engines in memory: sizes, several files, damage, cancel, time-outs.
+// Whole transfers between two engines in memory: sizes, several files, damage, time-outs.
 #include <QtTest>
 
 #include "zmodem_test_link.h"
@@ -65,8 +65,6 @@ private slots:
     void deliversFilesIntact();
     void damagedLinkNeverReportsWrongBytes_data();
     void damagedLinkNeverReportsWrongBytes();
-    void cancelFromEitherSide_data();
-    void cancelFromEitherSide();
     void silenceIsRepeatedThenGivenUp();
     void unreadableFileAbortsAtOnce();
 };
@@ -174,44 +172,6 @@ void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes()
         QCOMPARE(link.sender.aborts.size(), 1);
     if (mustRecover)
         QVERIFY(senderOk && receiverOk && link.sender.aborts.isEmpty() && link.receiver.aborts.isEmpty());
-}
-
-void ZmodemTransferTest::cancelFromEitherSide_data()
-{
-    QTest::addColumn<bool>("receiverCancels");
-    QTest::addColumn<int>("atByte");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("sender cancels at the first data") << false << 1 << "operator cancelled";
-    QTest::newRow("sender cancels half way") << false << 100000 << "operator cancelled";
-    QTest::newRow("receiver cancels half way") << true << 100000 << "operator cancelled";
-    QTest::newRow("receiver switched off half way") << true << 100000 << "transfers switched off";
-}
-
-void ZmodemTransferTest::cancelFromEitherSide()
-{
-    QFETCH(bool, receiverCancels);
-    QFETCH(int, atByte);
-    QFETCH(QString, reason);
-    TestLink link;
-    Station& canceller = receiverCancels ? link.receiver : link.sender;
-    Station& other = receiverCancels ? link.sender : link.receiver;
-    canceller.onProgress = [&] {
-        if (canceller.lastDone < std::uint64_t(atByte) || !canceller.engine.transferring())
-            return;
-        if (reason == "transfers switched off")
-            canceller.engine.setActive(false);
-        else
-            canceller.engine.abort(reason.toStdString());
-    };
-    startSending(link, {{200000, 500}});
-    QVERIFY(link.run());
-
-    QCOMPARE(canceller.aborts, QStringList{reason});
-    QCOMPARE(other.aborts, QStringList{"cancelled by the other side"});
-    QCOMPARE(link.sender.finishes + link.receiver.finishes, 0);
-    QCOMPARE(link.receiver.received + link.sender.sent, QStringList());
-    verifyReceived(link);
-    QCOMPARE(canceller.engine.currentFileName(), std::string());
 }
 
 // With the window's 2000 and 3, sender and receiver alike: asked again after 2 s, each wait twice the
