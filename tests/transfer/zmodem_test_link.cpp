@@ -35,12 +35,6 @@ namespace {
 
 } // namespace
 
-bool hasAbortSequence(const Bytes& out)
-{
-    const Bytes cans(8, 0x18);
-    return std::search(out.begin(), out.end(), cans.begin(), cans.end()) != out.end();
-}
-
 Config receiveInto(const std::string& directory)
 {
     Config config;

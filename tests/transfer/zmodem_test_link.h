@@ -90,7 +90,10 @@ inline Bytes patternBytes(std::size_t size, std::uint32_t seed)
 {
     return bytesOf(pattern(int(size), seed));
 }
-bool hasAbortSequence(const Bytes& out);
+inline bool hasAbortSequence(const Bytes& out)
+{
+    return textOf(out).contains(QByteArray(8, '\x18'));
+}
 // A sender's whole session for one file on the wire: "rz", ZRQINIT, ZFILE `offers` times (a repeat is what a
 // sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and "OO". `announced` kNoLength
 // offers the name alone; `mode` is the octal mode it announces.
