@@ -1,8 +1,8 @@
-// The real program and its settings file, end to end: it opens the stored
-// tnc-sim port, sends TNC2's initialization lines, and on SIGTERM sends the
-// termination line and writes the file anew, byte for byte. The line settings
-// are ones a pty cannot apply (odd parity, 7 bits): they come back unchanged.
+// The real program and its settings file: it opens the stored port, sends TNC2's initialization lines, and on
+// SIGTERM sends the termination line and writes the file anew, byte for byte, with line settings a pty
+// cannot apply (odd parity, 7 bits) unchanged.
 
+#include "file_bytes.h"
 #include "settings_sample.h"
 #include "tnc_sim.h"
 
@@ -23,14 +23,7 @@ ino_t inodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The sample settings on COM1 at 19200 baud, odd parity, 7 bits, with TNC2
-// chosen: lines 1 and 3 to initialize, line 2 to terminate.
+// The sample settings on COM1, odd parity, 7 bits, with TNC2 chosen: lines 1 and 3 to initialize, 2 to end.
 QByteArray storedSettings()
 {
     ProcessState s = distinctiveSettings();
@@ -62,9 +55,7 @@ void SettingsRestartTest::startAndStopKeepTheFile()
     const QString cfg = home.filePath(QStringLiteral("Quillmar.cfg"));
     const QString heard = home.filePath(QStringLiteral("tnc-sim.log"));
     const QByteArray stored = storedSettings();
-    QFile file(cfg);
-    QVERIFY(home.isValid() && file.open(QIODevice::WriteOnly) && file.write(stored) == stored.size());
-    file.close();
+    QVERIFY(home.isValid() && writeFile(cfg, stored));
     const ino_t written = inodeOf(cfg);
     TncSim sim(home.filePath(QStringLiteral("COM1")), heard);
     QVERIFY2(sim.start(), qPrintable(sim.error()));
@@ -87,8 +78,7 @@ void SettingsRestartTest::startAndStopKeepTheFile()
     QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
     QCOMPARE(quillmar.exitCode(), 0);
 
-    // Close sent the termination line and wrote the file anew (a new file
-    // renamed over the old), with the same bytes.
+    // Close sent the termination line and wrote the same bytes to a new file renamed over the old.
     QCOMPARE(readFile(heard), initLines + "MYCALL N0CALL\r");
     QVERIFY(inodeOf(cfg) != written);
     QCOMPARE(readFile(cfg), stored);

@@ -1,6 +1,5 @@
 // The ZModem panel and menu on the main window, with a remote station running ZModem at the far end of a
-// fake serial line: the refusals and their boxes, the connected-mode bytes, the status lines, the queries,
-// and the safety of breaking, disabling, closing and narrow lines.
+// fake serial line: refusals and their boxes, connected-mode bytes, status lines, queries, interruptions.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -8,10 +7,8 @@
 #include "link/nr_comm.h"
 #include "screens/screen_memo.h"
 #include "transfer/nr_zmodem.h"
-#include "transfer/zmodem/engine.h"
-#include "transfer/zmodem/memory_file_store.h"
-#include "file_bytes.h"
 #include "window_fixture.h"
+#include "zmodem_test_link.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -24,39 +21,25 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers" // rows name only what they change
 
 namespace {
 
-namespace zm = quillmar::zmodem;
 constexpr int WaitMs = 20000;
 
-// A remote station on the fake line: an engine on in-memory files in /remote, fed what the program sends
-// and answering after the current event, as over a real line.
-struct RemoteStation : zm::Listener, zm::ByteSink {
+// A remote station on the fake line: an engine on in-memory files, fed what the program sends and answering
+// after the current event, as over a real line.
+struct RemoteStation : zmodemtest::Station {
     explicit RemoteStation(FakeTransport* line)
-        : engine(*this, files, *this, zm::Config{})
-        , line_(line)
+        : line_(line)
     {
-        files.addDirectory("/remote");
-        zm::Config config = engine.config();
-        config.receiveDirectory = "/remote";
-        engine.setConfig(config);
         line_->peer = [this](const QByteArray& bytes) {
-            std::vector<std::uint8_t> passed;
             engine.feed(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size()),
-                        passed);
-            terminal.append(reinterpret_cast<const char*>(passed.data()), qsizetype(passed.size()));
+                        terminal);
             pumpAll();
         };
     }
     ~RemoteStation() { line_->peer = nullptr; }
-    bool send(const std::string& path)
-    {
-        const bool ok = engine.send({path});
-        pumpAll();
-        return ok;
-    }
     // A slice at a time, so the program's events interleave with the transfer as on a line.
     void pumpAll()
     {
@@ -78,27 +61,12 @@ struct RemoteStation : zm::Listener, zm::ByteSink {
                 line_->inject(bytes);
         });
     }
-    void aborted(const std::string& reason) override { aborts.push_back(reason); }
-    bool fileOffered(const std::string&, std::uint64_t) override { return !refuseFiles; }
-
-    zm::MemoryFileStore files;
-    zm::Engine engine;
-    QByteArray terminal; // what it saw outside transfers
-    std::vector<std::string> aborts;
-    bool refuseFiles = false; // turns every offered file down (ZSKIP)
 
 private:
     FakeTransport* line_;
     QObject alive_; // what is still queued for the line goes with the station
     bool pumpPending_ = false;
 };
-
-// A file on disk for the program to send.
-QString writeFile(const QString& dir, const QString& name, const QByteArray& content)
-{
-    const QString path = QDir(dir).filePath(name);
-    return writeFile(path, content) ? path : QString();
-}
 
 QString statusText()
 {
@@ -115,29 +83,34 @@ void openLine(WindowFixture& f)
     Ferrow->LogScreen->clear();
 }
 
-// Runs `action` once, from the event loop, when the transfer has come `percent` of the way.
-void whenProgressReaches(int percent, std::function<void()> action)
-{
-    auto done = std::make_shared<bool>(false);
-    QObject::connect(Ferrow->ZProgressBar, &QProgressBar::valueChanged, Ferrow, [=](int value) {
-        if (value >= percent && !*done) {
-            *done = true;
-            QTimer::singleShot(0, Ferrow, action);
-        }
-    });
-}
-
-void chooseFile(WindowFixture& f, const QString& path)
-{
-    f.query.fileAnswers << path;
-    Ferrow->ZFileOpenBtn->click();
-}
-
 // What a sender's start looks like on the line; another station's, heard while monitoring, is the same.
 const QByteArray StartHeader("rz\r**\x18"
                              "B00000000000000\r\x8a\x11");
 
+// A Z-Send the program turns down, and what it set up first.
+struct Refusal {
+    bool enabled = true, converse = false;
+    int byteSize = 8;
+    QList<std::optional<QString>> fileChoices{QStringLiteral("/etc/hostname")};
+    bool sessionRunning = false; // a start was heard on the line just before
+    QStringList transcript, boxes;
+    QString status; // a reason in the status memo; empty: none
+};
+
+// A transfer with the remote station, left to end or interrupted a tenth of the way in.
+struct Transfer {
+    bool receiving = false; // the remote station sends; or the operator uses Z-Send
+    bool converse = false;
+    bool refused = false; // the remote station turns the file down
+    QString action;       // "break", "disable" or "close" a tenth of the way in; empty: none
+    QString status;       // the status memo at the end of an uninterrupted transfer
+    QStringList transcript;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Refusal)
+Q_DECLARE_METATYPE(Transfer)
 
 class ZModemControlsTest : public QObject {
     Q_OBJECT
@@ -146,68 +119,48 @@ private slots:
     void zSendRefusals();
     void strayStartHeard_data();
     void strayStartHeard();
-    void cancelledQueriesStoreNothing();
     void transferWithRemote_data();
     void transferWithRemote();
-    void interruptedTransfer_data();
-    void interruptedTransfer();
 };
 
 void ZModemControlsTest::zSendRefusals_data()
 {
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("converse");
-    QTest::addColumn<int>("byteSize");
-    QTest::addColumn<QList<std::optional<QString>>>("fileChoices");
-    QTest::addColumn<QStringList>("transcript");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("status");      // a reason in the status memo; empty: none
-    QTest::addColumn<bool>("sessionRunning"); // a start was heard on the line just before
-
-    const QString rcv = QStringLiteral("ZModem Error|ZModem Rcv Active must be checked");
-    const QString noFile = QStringLiteral("ZModem Error| A file must be specified");
-    const QStringList none, connect{"SendString C W1AW", "SendChar 13", "pause 750"};
-    const QList<std::optional<QString>> hostname{QStringLiteral("/etc/hostname")}, noChoice;
-    QTest::newRow("Enable unchecked: only that box, not even the connect command")
-        << false << true << 8 << hostname << none << QStringList{rcv} << QString() << false;
-    QTest::newRow("no file chosen") << true << false << 8 << noChoice << none << QStringList{noFile}
-                                    << QString() << false;
-    QTest::newRow("connected mode without a file: connect command first, then the box")
-        << true << true << 8 << noChoice << connect << QStringList{noFile} << QString() << false;
-    QTest::newRow("Z-File cancelled after a choice")
-        << true << false << 8 << hostname + QList<std::optional<QString>>{std::nullopt} << none
-        << QStringList{noFile} << QString() << false;
-    QTest::newRow("a session runs: refused before the connect command, no disconnect after")
-        << true << true << 8 << hostname << none << QStringList{} << "Z-Send refused: a transfer is running"
-        << true;
-    QTest::newRow("7 data bits: not a byte of ZModem goes out")
-        << true << false << 7 << hostname << none << QStringList{} << "needs 8" << false;
+    QTest::addColumn<Refusal>("r");
+    const QStringList rcv{"ZModem Error|ZModem Rcv Active must be checked"};
+    const QStringList noFile{"ZModem Error| A file must be specified"};
+    const QStringList connect{"SendString C W1AW", "SendChar 13", "pause 750"};
+    const auto row = [](const char* name, Refusal r) { QTest::newRow(name) << r; };
+    row("Enable unchecked: only that box, not even the connect command",
+        {.enabled = false, .converse = true, .boxes = rcv});
+    row("no file chosen", {.fileChoices = {}, .boxes = noFile});
+    row("connected mode without a file: connect command first, then the box",
+        {.converse = true, .fileChoices = {}, .transcript = connect, .boxes = noFile});
+    row("Z-File cancelled after a choice", {.fileChoices = {"/etc/hostname", std::nullopt}, .boxes = noFile});
+    row("a session runs: refused before the connect command, no disconnect after",
+        {.converse = true, .sessionRunning = true, .status = "Z-Send refused: a transfer is running"});
+    row("7 data bits: not a byte of ZModem goes out", {.byteSize = 7, .status = "needs 8"});
 }
 
 void ZModemControlsTest::zSendRefusals()
 {
-    QFETCH(bool, enabled);
-    QFETCH(bool, converse);
-    QFETCH(int, byteSize);
-    QFETCH(QList<std::optional<QString>>, fileChoices);
-    QFETCH(QStringList, transcript);
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, status);
-    QFETCH(bool, sessionRunning);
-
+    QFETCH(Refusal, r);
     WindowFixture f;
     openLine(f);
-    Ferrow->nrComm1->SetByteSize(byteSize);
+    Ferrow->nrComm1->SetByteSize(r.byteSize);
     G.ZModemConnectCommand.store("C W1AW");
-    if (!enabled)
+    G.ZModemReceiveDir.store("/srv/inbox");
+    f.query.textAnswers << std::nullopt << std::nullopt; // cancelled queries store nothing
+    Ferrow->ModemConnect->trigger();
+    Ferrow->RcvDir->trigger();
+    if (!r.enabled)
         Ferrow->ZDisable->trigger();
-    if (converse)
+    if (r.converse)
         Ferrow->ConverseOn->trigger();
-    for (const std::optional<QString>& choice : fileChoices) {
+    for (const std::optional<QString>& choice : r.fileChoices) {
         f.query.fileAnswers << choice;
         Ferrow->ZFileOpenBtn->click();
     }
-    if (sessionRunning) {
+    if (r.sessionRunning) {
         Ferrow->nrZModem1->SetClock([] { return quint64(1000); }); // no time-out meanwhile, however slow
         f.device()->inject(StartHeader);
     }
@@ -218,117 +171,15 @@ void ZModemControlsTest::zSendRefusals()
     Ferrow->ZSendBtn->click();
     QTRY_VERIFY_WITH_TIMEOUT(Ferrow->ZSendBtn->isEnabled(), WaitMs); // an abort's events come first
 
-    QCOMPARE(f.transcript.entries, transcript);
-    QCOMPARE(f.query.boxes, boxes);
-    QVERIFY2(status.isEmpty() ? statusText().isEmpty() : statusText().contains(status),
+    QCOMPARE(f.transcript.entries, r.transcript);
+    QCOMPARE(f.query.boxes, r.boxes);
+    QVERIFY2(r.status.isEmpty() ? statusText().isEmpty() : statusText().contains(r.status),
              qPrintable(statusText()));
-    QCOMPARE(Ferrow->nrZModem1->GetTransferring(), sessionRunning);
-    QTRY_COMPARE_WITH_TIMEOUT(Ferrow->ZBreakBtn->isEnabled(), sessionRunning, WaitMs);
-    // A cancelled choice keeps the old name in the field.
-    if (!fileChoices.isEmpty())
+    QCOMPARE(Ferrow->nrZModem1->GetTransferring(), r.sessionRunning);
+    QTRY_COMPARE_WITH_TIMEOUT(Ferrow->ZBreakBtn->isEnabled(), r.sessionRunning, WaitMs);
+    if (!r.fileChoices.isEmpty()) // a cancelled choice keeps the old name
         QCOMPARE(Ferrow->ZModemEdit->text(), QStringLiteral("/etc/hostname"));
-}
-
-// A cancelled query stores nothing (the answered ones are used by transferWithRemote).
-void ZModemControlsTest::cancelledQueriesStoreNothing()
-{
-    WindowFixture f;
-    f.show();
-    G.ZModemConnectCommand.store("C W1AW");
-    G.ZModemReceiveDir.store("/srv/inbox");
-    f.query.textAnswers << std::nullopt << std::nullopt;
-    Ferrow->ModemConnect->trigger();
-    Ferrow->RcvDir->trigger();
-    QCOMPARE(slotBytes(G.ZModemConnectCommand), QByteArray("C W1AW"));
     QCOMPARE(slotBytes(G.ZModemReceiveDir), QByteArray("/srv/inbox"));
-    QCOMPARE(f.query.queries.size(), 2);
-}
-
-void ZModemControlsTest::transferWithRemote_data()
-{
-    QTest::addColumn<bool>("receiving"); // the remote station sends; or the operator uses Z-Send
-    QTest::addColumn<bool>("converse");
-    QTest::addColumn<bool>("refused"); // the remote station turns the file down
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<QStringList>("transcript");
-
-    const QStringList none,
-        wrapped{"SendString C W1AW", "SendChar 13", "pause 750", "SendString <3>",
-                "SendString DISCONNECT<13>"};
-    QTest::newRow("Z-Send, converse off")
-        << false << false << false << "Sending...\nnet report.txt\nFile Sent\nEnd of Transfers\n"
-        << none;
-    QTest::newRow("Z-Send in converse mode: connect before, ETX and disconnect after")
-        << false << true << false << "Sending...\nnet report.txt\nFile Sent\nEnd of Transfers\n"
-        << wrapped;
-    QTest::newRow("Z-Send refused by the far end: an abort, disconnect included")
-        << false << true << true << "Sending...\nnet report.txt\nZModem: the far end refused net report.txt"
-        << wrapped;
-    QTest::newRow("the remote sends: the file lands beside the one already there")
-        << true << false << false
-        << "ZModem: a remote station is starting a transfer\nReceiving...\nnet report.txt\n"
-           "ZModem: received <inbox>/net report.txt.1\nFile Received\nEnd of Transfers\n"
-        << none;
-}
-
-void ZModemControlsTest::transferWithRemote()
-{
-    QFETCH(bool, receiving);
-    QFETCH(bool, converse);
-    QFETCH(bool, refused);
-    QFETCH(QString, status);
-    QFETCH(QStringList, transcript);
-    WindowFixture f;
-    openLine(f);
-    RemoteStation remote(f.device());
-    remote.refuseFiles = refused;
-    const QString inbox = f.home() + QStringLiteral("inbox");
-    QDir().mkpath(inbox);
-    writeFile(inbox, QStringLiteral("net report.txt"), "already here"); // never overwritten
-    f.query.textAnswers << inbox.toLocal8Bit() << "C W1AW";
-    Ferrow->RcvDir->trigger();
-    Ferrow->ModemConnect->trigger();
-    // Each query starts from the working copy.
-    const QString home = QFile::decodeName(QFile::encodeName(QDir::homePath()));
-    QCOMPARE(f.query.queries,
-             (QStringList{"Default Directory|ZModem File Transfer|" + home,
-                          "Connect Command|ZModem File Transfer|Default String"}));
-    if (converse)
-        Ferrow->ConverseOn->trigger();
-    const QByteArray content = pattern(100 * 1024);
-    Ferrow->LogScreen->clear();
-    f.transcript.clear();
-    if (receiving) {
-        remote.files.putFile("/remote/net report.txt", {content.begin(), content.end()});
-        QVERIFY(remote.send("/remote/net report.txt"));
-    } else {
-        f.query.fileAnswers << writeFile(f.home(), QStringLiteral("net report.txt"), content);
-        Ferrow->ZFileOpenBtn->click();
-        f.transcript.clear();
-        Ferrow->ZSendBtn->click();
-        QVERIFY(!Ferrow->ZSendBtn->isEnabled());
-        QVERIFY(Ferrow->ZBreakBtn->isEnabled());
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(statusText(), QString(status).replace("<inbox>", inbox), WaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->ZBreakBtn->isEnabled(), WaitMs);
-
-    QVERIFY(remote.aborts.empty());
-    QCOMPARE(f.transcript.entries, transcript);
-    const auto* got = remote.files.file("/remote/net report.txt");
-    if (!receiving)
-        QCOMPARE(got ? QByteArray(reinterpret_cast<const char*>(got->data()), qsizetype(got->size()))
-                     : "<none>",
-                 refused ? "<none>" : content);
-    // Received under a new name, nothing else left in the folder.
-    QCOMPARE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).size(), receiving ? 2 : 1);
-    QCOMPARE(readFile(inbox + QStringLiteral("/net report.txt")), QByteArray("already here"));
-    if (receiving)
-        QCOMPARE(readFile(inbox + QStringLiteral("/net report.txt.1")), content);
-    QVERIFY(Ferrow->ZSendBtn->isEnabled());
-    QCOMPARE(Ferrow->ZProgressBar->value(), 0);
-    // Every status line went through the clipboard; the last one is there.
-    QVERIFY(QGuiApplication::clipboard()->text().contains(refused ? "net report.txt" : "End of Transfers"));
-    QCOMPARE(G.ActiveScreen, 1);
 }
 
 void ZModemControlsTest::strayStartHeard_data()
@@ -352,8 +203,7 @@ void ZModemControlsTest::strayStartHeard()
 
     f.device()->inject(StartHeader + "de N0CALL: QSL? K\r");
     QCoreApplication::processEvents();
-    QVERIFY(Ferrow->ZBreakBtn->isEnabled());
-    QVERIFY(Ferrow->ZSendBtn->isEnabled()); // no file announced yet
+    QVERIFY(Ferrow->ZBreakBtn->isEnabled() && Ferrow->ZSendBtn->isEnabled()); // no file announced yet
     QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("QSL?")));
     if (operatorBreaks)
         Ferrow->ZBreakBtn->click();
@@ -363,85 +213,138 @@ void ZModemControlsTest::strayStartHeard()
     }
     QCoreApplication::processEvents();
 
-    QVERIFY(!Ferrow->nrZModem1->GetTransferring());
-    QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
-    QVERIFY(Ferrow->ZSendBtn->isEnabled());
+    QVERIFY(!Ferrow->nrZModem1->GetTransferring() && !Ferrow->ZBreakBtn->isEnabled() &&
+            Ferrow->ZSendBtn->isEnabled());
     // The held text reaches the screen after the start, in order, either way.
     Ferrow->flushPendingReceive();
     const QString screen = Ferrow->ReceiveScreen->toPlainText();
     const qsizetype start = screen.indexOf(QStringLiteral("B00000000000000"));
     QVERIFY2(start >= 0 && start < screen.indexOf(QStringLiteral("de N0CALL: QSL? K")), qPrintable(screen));
-    // Left to itself it says why in the status memo and tells the line nothing: no abort sequence, no
-    // "DISCONNECT" (no OnAbort). The operator's Break is an abort like any other.
+    // Left to itself it says why and tells the line nothing (no abort sequence, no OnAbort's "DISCONNECT");
+    // the operator's Break is an abort like any other.
     QCOMPARE(statusText().contains(QStringLiteral("no transfer followed")), !operatorBreaks);
     const QString sent = f.transcript.entries.join('\n');
     QCOMPARE(sent.contains(QStringLiteral("<24><24><24><24><24><24><24><24>")), operatorBreaks);
     QCOMPARE(sent.contains(QStringLiteral("DISCONNECT")), operatorBreaks);
 }
 
-void ZModemControlsTest::interruptedTransfer_data()
+void ZModemControlsTest::transferWithRemote_data()
 {
-    QTest::addColumn<QString>("action"); // what the operator does a tenth of the way in
-    QTest::addColumn<bool>("receiving");
-    QTest::newRow("Break while sending") << "break" << false;
-    QTest::newRow("Break while receiving") << "break" << true;
-    QTest::newRow("Disable while receiving") << "disable" << true;
-    QTest::newRow("closing the window while sending") << "close" << false;
+    QTest::addColumn<Transfer>("t");
+    const QStringList wrapped{"SendString C W1AW", "SendChar 13", "pause 750", "SendString <3>",
+                              "SendString DISCONNECT<13>"};
+    const QString sent = "Sending...\nnet report.txt\nFile Sent\nEnd of Transfers\n";
+    const auto row = [](const char* name, Transfer t) { QTest::newRow(name) << t; };
+    row("Z-Send, converse off", {.status = sent});
+    row("Z-Send in converse mode: connect before, ETX and disconnect after",
+        {.converse = true, .status = sent, .transcript = wrapped});
+    row("Z-Send refused by the far end: an abort, disconnect included",
+        {.converse = true,
+         .refused = true,
+         .status = "Sending...\nnet report.txt\nZModem: the far end refused net report.txt",
+         .transcript = wrapped});
+    row("the remote sends: the file lands beside the one already there",
+        {.receiving = true,
+         .status = "ZModem: a remote station is starting a transfer\nReceiving...\nnet report.txt\n"
+                   "ZModem: received <inbox>/net report.txt.1\nFile Received\nEnd of Transfers\n"});
+    row("Break while sending", {.action = "break"});
+    row("Break while receiving", {.receiving = true, .action = "break"});
+    row("Disable while receiving", {.receiving = true, .action = "disable"});
+    row("closing the window while sending", {.action = "close"});
 }
 
-void ZModemControlsTest::interruptedTransfer()
+void ZModemControlsTest::transferWithRemote()
 {
-    QFETCH(QString, action);
-    QFETCH(bool, receiving);
+    QFETCH(Transfer, t);
     WindowFixture f;
     openLine(f);
+    const QString name = QStringLiteral("net report.txt"), inbox = f.home() + QStringLiteral("inbox");
     RemoteStation remote(f.device());
-    const QString inbox = f.home() + QStringLiteral("inbox");
+    if (t.refused)
+        remote.turnDown << name;
     QDir().mkpath(inbox);
-    Ferrow->nrZModem1->SetDefaultPath(inbox);
-    const QByteArray content = pattern(4 * 1024 * 1024);
+    writeFile(inbox + "/" + name, "already here"); // never overwritten
+    f.query.textAnswers << inbox.toLocal8Bit() << "C W1AW";
+    Ferrow->RcvDir->trigger();
+    Ferrow->ModemConnect->trigger();
+    // Each query starts from the working copy.
+    const QString home = QFile::decodeName(QFile::encodeName(QDir::homePath()));
+    QCOMPARE(f.query.queries,
+             (QStringList{"Default Directory|ZModem File Transfer|" + home,
+                          "Connect Command|ZModem File Transfer|Default String"}));
+    if (t.converse)
+        Ferrow->ConverseOn->trigger();
+    const QByteArray content = pattern(t.action.isEmpty() ? 100 * 1024 : 4 * 1024 * 1024);
     bool acted = false, sendEnabled = true, breakStillEnabled = true;
-    whenProgressReaches(10, [&] {
-        sendEnabled = Ferrow->ZSendBtn->isEnabled();
-        if (action == "break") {
-            Ferrow->ZBreakBtn->click();
-            breakStillEnabled = Ferrow->ZBreakBtn->isEnabled();
-        } else if (action == "disable") {
-            Ferrow->ZDisable->trigger();
-        } else {
-            Ferrow->close();
-            // The abort sequence was queued before the port closed.
-            QVERIFY(!Ferrow->nrComm1->GetActive());
-            QVERIFY(!Ferrow->nrZModem1->GetTransferring());
-        }
-        acted = true;
+    auto done = std::make_shared<bool>(false);
+    QObject::connect(Ferrow->ZProgressBar, &QProgressBar::valueChanged, Ferrow, [&, done](int value) {
+        if (value < 10 || t.action.isEmpty() || std::exchange(*done, true))
+            return;
+        QTimer::singleShot(0, Ferrow, [&] {
+            sendEnabled = Ferrow->ZSendBtn->isEnabled();
+            if (t.action == "break") {
+                Ferrow->ZBreakBtn->click();
+                breakStillEnabled = Ferrow->ZBreakBtn->isEnabled();
+            } else if (t.action == "disable") {
+                Ferrow->ZDisable->trigger();
+            } else {
+                Ferrow->close();
+                // The abort sequence was queued before the port closed.
+                QVERIFY(!Ferrow->nrComm1->GetActive() && !Ferrow->nrZModem1->GetTransferring());
+            }
+            acted = true;
+        });
     });
-    if (receiving) {
-        remote.files.putFile("/remote/long.bin", {content.begin(), content.end()});
-        QVERIFY(remote.send("/remote/long.bin"));
+    Ferrow->LogScreen->clear();
+    f.transcript.clear();
+    const std::string remotePath = "/in/" + name.toStdString();
+    if (t.receiving) {
+        remote.files.putFile(remotePath, {content.begin(), content.end()});
+        QVERIFY(remote.engine.send({remotePath}));
+        remote.pumpAll();
     } else {
-        chooseFile(f, writeFile(f.home(), QStringLiteral("long.bin"), content));
+        f.query.fileAnswers << f.home() + name;
+        QVERIFY(writeFile(f.home() + name, content));
+        Ferrow->ZFileOpenBtn->click();
+        f.transcript.clear();
         Ferrow->ZSendBtn->click();
+        QVERIFY(!Ferrow->ZSendBtn->isEnabled() && Ferrow->ZBreakBtn->isEnabled());
     }
-
-    QTRY_VERIFY_WITH_TIMEOUT(acted && Ferrow->ZSendBtn->isEnabled(), WaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!remote.aborts.empty(), WaitMs);
-    QVERIFY(!sendEnabled); // Z-Send is off while any transfer runs, Break on (it was clicked above)
+    if (t.action.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(), QString(t.status).replace("<inbox>", inbox), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->ZBreakBtn->isEnabled(), WaitMs);
+        QVERIFY(remote.aborts.isEmpty());
+        QCOMPARE(f.transcript.entries, t.transcript);
+        const auto* got = remote.files.file(remotePath);
+        if (!t.receiving)
+            QCOMPARE(got ? zmodemtest::textOf(*got) : "<none>", t.refused ? "<none>" : content);
+        // Every status line went through the clipboard; the last one is there.
+        QVERIFY(QGuiApplication::clipboard()->text().contains(t.refused ? name : "End of Transfers"));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(acted && Ferrow->ZSendBtn->isEnabled(), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(remote.aborts, QStringList{"cancelled by the other side"}, WaitMs);
+        QVERIFY(!sendEnabled); // Z-Send is off while any transfer runs
+        QVERIFY(!statusText().contains(QStringLiteral("File Sent")) &&
+                !statusText().contains("File Received"));
+        // Neither end keeps a file that looks complete, nor a partial one.
+        QVERIFY(remote.files.file(remotePath) == nullptr || t.receiving);
+        if (t.action == "break") {
+            QVERIFY(!breakStillEnabled);
+            // "Aborted" is written before the component is told to stop.
+            const qsizetype aborted = statusText().indexOf(QStringLiteral("Aborted\n"));
+            QVERIFY(aborted >= 0 && aborted < statusText().indexOf(QStringLiteral("transfer aborted")));
+        }
+        QCOMPARE(G.ZModemEnabled, t.action == "disable" ? 0 : 1);
+    }
+    // Received under a new name beside the old file, nothing else left in the folder.
+    const bool landed = t.receiving && t.action.isEmpty();
+    QCOMPARE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).size(), landed ? 2 : 1);
+    QCOMPARE(readFile(inbox + "/" + name), QByteArray("already here"));
+    if (landed)
+        QCOMPARE(readFile(inbox + "/" + name + ".1"), content);
+    QVERIFY(Ferrow->ZSendBtn->isEnabled());
     QCOMPARE(Ferrow->ZProgressBar->value(), 0);
-    QVERIFY(!statusText().contains(QStringLiteral("File Sent")));
-    QVERIFY(!statusText().contains(QStringLiteral("File Received")));
-    // Neither end keeps a file that looks complete, nor a partial one.
-    QVERIFY(remote.files.file("/remote/long.bin") == nullptr || receiving);
-    QCOMPARE(QDir(inbox).entryList(QDir::Files | QDir::Hidden), QStringList{});
-    if (action == "break") {
-        QVERIFY(!breakStillEnabled);
-        // "Aborted" is written before the component is told to stop.
-        const QString text = statusText();
-        QVERIFY(text.indexOf(QStringLiteral("Aborted\n")) >= 0);
-        QVERIFY(text.indexOf(QStringLiteral("Aborted\n")) < text.indexOf(QStringLiteral("transfer aborted")));
-    }
-    if (action == "disable")
-        QCOMPARE(G.ZModemEnabled, 0);
+    QCOMPARE(G.ActiveScreen, 1);
 }
 
 QTEST_MAIN(ZModemControlsTest)

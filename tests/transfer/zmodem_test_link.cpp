@@ -35,21 +35,6 @@ namespace {
 
 } // namespace
 
-Bytes patternBytes(std::size_t size, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    Bytes bytes(size);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    return bytes;
-}
-
-bool hasAbortSequence(const Bytes& out)
-{
-    const Bytes cans(8, 0x18);
-    return std::search(out.begin(), out.end(), cans.begin(), cans.end()) != out.end();
-}
-
 Config receiveInto(const std::string& directory)
 {
     Config config;
@@ -58,7 +43,7 @@ Config receiveInto(const std::string& directory)
 }
 
 Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers,
-                     bool endWithOO, const std::string& mode)
+                     const std::string& mode)
 {
     FrameWriter writer;
     Bytes wire = {'r', 'z', '\r'};
@@ -76,8 +61,7 @@ Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Byt
     writer.subpacket(wire, data.data(), data.size(), Terminator::EndFrame, true);
     writer.binaryHeader(wire, Header::at(FrameType::Eof, static_cast<std::uint32_t>(data.size())), true);
     writer.hexHeader(wire, Header::at(FrameType::Fin, 0));
-    if (endWithOO)
-        wire.insert(wire.end(), {'O', 'O'});
+    wire.insert(wire.end(), {'O', 'O'});
     return wire;
 }
 

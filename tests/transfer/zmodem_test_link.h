@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "engine.h"
+#include "file_bytes.h"
 #include "memory_file_store.h"
 
 namespace zmodemtest {
@@ -20,8 +21,7 @@ using namespace quillmar::zmodem;
 inline const std::string kInbox = "/in";
 Config receiveInto(const std::string& directory);
 
-// One end of the link: an engine with its files (kInbox among them), and everything it told its owner,
-// wrote and passed through.
+// One end of the link: an engine on its files (kInbox among them), and all it reported, wrote and passed on.
 struct Station : Listener, ByteSink {
     explicit Station(Config config = receiveInto(kInbox))
         : engine(*this, files, *this, std::move(config))
@@ -36,7 +36,6 @@ struct Station : Listener, ByteSink {
     QStringList refused, declined;      // our files the other side refused; offers we turned down
     QStringList turnDown;               // names fileOffered() says no to
     int starts = 0, finishes = 0, strayEnds = 0;
-    std::uint64_t lastDone = 0;
     std::function<void()> onProgress; // lets a test act mid-transfer
 
     void write(const std::uint8_t* data, std::size_t size) override
@@ -58,9 +57,8 @@ struct Station : Listener, ByteSink {
     void strayStartEnded() override { ++strayEnds; }
     void finished() override { ++finishes; }
     void aborted(const std::string& reason) override { aborts << QString::fromStdString(reason); }
-    void progress(std::uint64_t done, std::uint64_t) override
+    void progress(std::uint64_t, std::uint64_t) override
     {
-        lastDone = done;
         if (onProgress)
             onProgress();
     }
@@ -83,15 +81,25 @@ inline Bytes bytesOf(const QByteArray& text)
 {
     return Bytes(text.begin(), text.end());
 }
+inline QByteArray textOf(const Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
 
-Bytes patternBytes(std::size_t size, std::uint32_t seed);
-bool hasAbortSequence(const Bytes& out);
+inline Bytes patternBytes(std::size_t size, std::uint32_t seed)
+{
+    return bytesOf(pattern(int(size), seed));
+}
+inline bool hasAbortSequence(const Bytes& out)
+{
+    return textOf(out).contains(QByteArray(8, '\x18'));
+}
 // A sender's whole session for one file on the wire: "rz", ZRQINIT, ZFILE `offers` times (a repeat is what a
-// sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and, if asked, "OO". `announced` kNoLength
+// sender whose ZRPOS got lost does), ZDATA with `data`, ZEOF, ZFIN and "OO". `announced` kNoLength
 // offers the name alone; `mode` is the octal mode it announces.
 inline constexpr std::uint64_t kNoLength = UINT64_MAX;
 Bytes scriptedSender(const std::string& name, std::uint64_t announced, const Bytes& data, int offers = 1,
-                     bool endWithOO = true, const std::string& mode = "100644");
+                     const std::string& mode = "100644");
 
 // The link goes silent both ways once this many bytes reached the receiver, for this long (simulated
 // time); the bytes sent meanwhile are lost, or held and delivered when it ends, as a TNC would.

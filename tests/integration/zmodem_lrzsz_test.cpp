@@ -1,0 +1,187 @@
+// ZModem against lrzsz's sz and rz over pseudo-terminal lines: the quillmar-zmodem tool, and the window's
+// component on the real serial layer on a clean line and one silent for 45 s mid-file (sz gives up at 60 s).
+#include "app/ferrow.h"
+#include "app/forms.h"
+#include "app/state.h"
+#include "file_bytes.h"
+#include "link/nr_comm.h"
+#include "pty_relay.h"
+#include "transfer/nr_zmodem.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int kTransferMs = 60000;
+
+// Runs `command` in `folder` with stdin and stdout on the pty link, as one would type `cmd <B >B`.
+void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command)
+{
+    process.setWorkingDirectory(folder);
+    process.start("/bin/sh",
+                  QStringList{"-c", "link=$1; shift; exec \"$@\" <\"$link\" >\"$link\"", "sh", link} +
+                      command);
+}
+
+QString tool()
+{
+    return qEnvironmentVariable("QUILLMAR_BUILD_DIR", ".") + "/quillmar-zmodem";
+}
+
+QString statusText()
+{
+    return Ferrow->LogScreen->toPlainText();
+}
+
+} // namespace
+
+class ZmodemLrzszTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void transfersAgainstLrzsz_data();
+    void transfersAgainstLrzsz();
+    void transfersBothWays_data();
+    void transfersBothWays();
+};
+
+void ZmodemLrzszTest::initTestCase()
+{
+    for (const char* program : {"sz", "rz"})
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(QString(program) + " is not installed"));
+    QVERIFY2(QFile::exists(tool()), qPrintable(tool() + " is missing"));
+}
+
+void ZmodemLrzszTest::transfersAgainstLrzsz_data()
+{
+    QTest::addColumn<bool>("oursSends");
+    QTest::addColumn<QStringList>("names"); // sizes 0, 1, 1023, 1024, 1025, 3 MiB, 5000, ... in turn
+    QTest::addColumn<QString>("alreadyThere");
+    QTest::addColumn<QString>("refused"); // what our sender reports rz refused; it then exits 1
+
+    const QStringList names{"empty", "one", "k-1", "k", "k+1", "three-mib", "net log 3.txt"};
+    QTest::newRow("sz to ours: sizes 0 to 3 MiB in one session") << false << names << QString() << QString();
+    QTest::newRow("ours to rz: sizes 0 to 3 MiB in one session") << true << names << QString() << QString();
+    // rz refuses to replace a file: our sender takes the ZSKIP, carries on, and says it was refused.
+    QTest::newRow("ours to rz: existing name is refused")
+        << true << QStringList{"next.txt", "report.txt", "last.txt"} << "report.txt"
+        << "the far end refused report.txt";
+}
+
+void ZmodemLrzszTest::transfersAgainstLrzsz()
+{
+    QFETCH(bool, oursSends);
+    QFETCH(QStringList, names);
+    QFETCH(QString, alreadyThere);
+    QFETCH(QString, refused);
+
+    QTemporaryDir folder;
+    const QString outDir = folder.filePath("out/sub"), inDir = folder.filePath("in");
+    QVERIFY(folder.isValid() && QDir().mkpath(outDir) && QDir().mkpath(inDir));
+    const QList<int> sizes{0, 1, 1023, 1024, 1025, 3 << 20, 5000};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        QVERIFY(writeFile(QDir(outDir).filePath(names[i]), pattern(sizes[i], quint32(i + 1))));
+    const QByteArray oldContent("already here\n");
+    if (!alreadyThere.isEmpty())
+        QVERIFY(writeFile(inDir + "/" + alreadyThere, oldContent));
+
+    PtyRelay line;
+    const QString a = QString::fromStdString(line.path(PtyRelay::A)),
+                  b = QString::fromStdString(line.path(PtyRelay::B));
+    QVERIFY2(!a.isEmpty(), "no pseudo-terminals");
+    QProcess receiver, sender;
+    startOnLink(receiver, inDir, b,
+                oursSends ? QStringList{"rz", "-vv"} : QStringList{tool(), "receive", "."});
+    startOnLink(sender, outDir, a,
+                (oursSends ? QStringList{tool(), "send"} : QStringList{"sz", "-vv"}) + names);
+    QVERIFY2(sender.waitForFinished(kTransferMs), "sender did not finish");
+    QVERIFY2(receiver.waitForFinished(kTransferMs), "receiver did not finish");
+    const QByteArray log =
+        "sender: " + sender.readAllStandardError() + "\nreceiver: " + receiver.readAllStandardError();
+    QVERIFY2(sender.exitStatus() == QProcess::NormalExit && sender.exitCode() == (refused.isEmpty() ? 0 : 1),
+             log.constData());
+    QVERIFY2(log.contains(refused.toUtf8()), log.constData());
+    QVERIFY2(receiver.exitStatus() == QProcess::NormalExit && receiver.exitCode() == 0, log.constData());
+
+    for (qsizetype i = 0; i < names.size(); ++i)
+        QCOMPARE(readFile(inDir + "/" + names[i]),
+                 names[i] == alreadyThere ? oldContent : pattern(sizes[i], quint32(i + 1)));
+    names.sort(); // nothing else: no temporary files, nothing under another name
+    QCOMPARE(QDir(inDir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), names);
+}
+
+void ZmodemLrzszTest::transfersBothWays_data()
+{
+    QTest::addColumn<int>("silenceMs"); // once a third of the file is across, both ways
+    QTest::newRow("clean line") << 0;
+    QTest::newRow("45 s silence mid-file") << 45000;
+}
+
+// The remote station sends with sz and the program takes the file by itself; then the operator sends one
+// with Z-Send to rz, on a fresh line.
+void ZmodemLrzszTest::transfersBothWays()
+{
+    QFETCH(int, silenceMs);
+    WindowFixture f(true);
+    f.show();
+    Ferrow->nrComm1->SetBaudRate(115200);
+    Ferrow->nrComm1->SetByteSize(8);
+    Ferrow->nrComm1->SetParity(0);
+    const QString outbox = f.home() + QStringLiteral("outbox/"),
+                  remote = f.home() + QStringLiteral("remote/");
+    QVERIFY(QDir().mkpath(outbox) && QDir().mkpath(remote));
+    Ferrow->nrZModem1->SetDefaultPath(f.home());
+    for (bool programSends : {false, true}) {
+        const int size = programSends ? 200 * 1024 + 17 : 300 * 1024;
+        const QString name = programSends ? QStringLiteral("report.bin") : QStringLiteral("net log.txt");
+        const QByteArray bytes = pattern(size, quint32(size));
+        QVERIFY(writeFile((programSends ? f.home() : outbox) + name, bytes));
+        // A line silent for `silenceMs` once a third of the file came from the sender's end (B for sz);
+        // COM1 leads to its end A.
+        PtyRelay line(programSends ? PtyRelay::A : PtyRelay::B, size / 3, silenceMs);
+        QFile::remove(f.home() + QStringLiteral("COM1"));
+        QVERIFY(
+            QFile::link(QString::fromStdString(line.path(PtyRelay::A)), f.home() + QStringLiteral("COM1")));
+        if (programSends)
+            Ferrow->nrComm1->SetActive(true);
+        else
+            Ferrow->Comm11->trigger();
+        QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
+        Ferrow->LogScreen->clear();
+        QProcess peer;
+        startOnLink(peer, programSends ? remote : outbox, QString::fromStdString(line.path(PtyRelay::B)),
+                    programSends ? QStringList{"rz", "-q"} : QStringList{"sz", "-q", name});
+        QVERIFY(peer.waitForStarted(kTransferMs));
+        if (programSends) {
+            f.query.fileAnswers << f.home() + name;
+            Ferrow->ZFileOpenBtn->click();
+            Ferrow->ZSendBtn->click();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")),
+                                 kTransferMs + silenceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, kTransferMs + silenceMs);
+        QCOMPARE(peer.exitCode(), 0);
+        QCOMPARE(line.silenceBegan(), silenceMs > 0);
+        const QString text = statusText();
+        QVERIFY2(programSends ? text.startsWith("Sending...\n" + name + "\nFile Sent\n")
+                              : text.contains("Receiving...\n" + name + "\n"),
+                 qPrintable(text));
+        QCOMPARE(readFile((programSends ? remote : f.home()) + name), bytes);
+        QVERIFY(Ferrow->ZSendBtn->isEnabled());
+        QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
+        Ferrow->nrComm1->SetActive(false); // before its line goes
+    }
+}
+
+QTEST_MAIN(ZmodemLrzszTest)
+#include "zmodem_lrzsz_test.moc"
