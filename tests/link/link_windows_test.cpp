@@ -288,7 +288,7 @@ private slots:
         const QByteArrayList both{"MYCALL N0CALL", "BTEXT Net control"};
         // No TNC: None (8), the empty selector row (9), an unmatched typed name (-1).
         for (const int none : {8, 9, -1})
-            for (const char* sequence : {"Initialize TNC", "Terminate TNC", "start-up", "close"})
+            for (const char* sequence : {"Initialize TNC", "Terminate TNC", "start-up"})
                 QTest::addRow("%s: no TNC (%d)", sequence, none)
                     << sequence << none << oneAndThree << QByteArrayList{};
         const auto row = [](const char* name, const char* sequence, int tnc, const Lines& lines,
@@ -302,8 +302,6 @@ private slots:
         row("Terminate: 32 empty lines send exactly one ETX", "Terminate TNC", 5, {}, {});
         row("start-up: lines 1, 2 and 5, after the banner", "start-up", 2, {{0, "A"}, {1, "B"}, {4, "E"}},
             {"A", "B", "E"});
-        row("close: lines 1 and 3, before the port closes", "close", 2, oneAndThree, both);
-        row("close: line 32 goes out, slot 32 never", "close", 6, last, {"L32"});
     }
     void tncSets()
     {
@@ -329,8 +327,6 @@ private slots:
         f.transcript.clear();
         if (sequence == "start-up")
             f.show();
-        else if (sequence == "close")
-            Ferrow->close();
         else
             (sequence == "Initialize TNC" ? Ferrow->InitializeTNC1 : Ferrow->Terminate1)->trigger();
         // Each sequence's own pauses and line ends; start-up's banner pause comes first and Terminate's ETX
@@ -340,8 +336,7 @@ private slots:
                                                       : QStringList{};
         const QString each = sequence == "Initialize TNC" ? "SendString %1|SendString <13>|pause 250"
             : sequence == "Terminate TNC"                 ? "SendString %1|pause 100|SendString <13>"
-            : sequence == "start-up"                      ? "SendString %1|pause 35|SendChar 13|pause 150"
-                                                          : "SendString %1|pause 25|SendChar 13|pause 150";
+                                                          : "SendString %1|pause 35|SendChar 13|pause 150";
         for (const QByteArray& line : sent)
             expected << each.arg(QString::fromLatin1(line)).split('|');
         QCOMPARE(f.transcript.entries, expected);
