@@ -1,30 +1,9 @@
 // The settings file's layout and codec without any window: where each field
-// lies, how its units are written, and what a short or damaged file gives.
+// lies and how its units are written.
 
-#include "../support/file_bytes.h"
 #include "../support/settings_sample.h"
 
 #include <QTest>
-
-namespace {
-
-std::vector<std::uint8_t> bytesOf(const QByteArray& b)
-{
-    return {b.begin(), b.end()};
-}
-
-// The end of the unit that holds byte p.
-int unitEnd(int p)
-{
-    for (const SettingsFieldLayout& f : SettingsLayout)
-        if (p < f.end()) {
-            const int size = settingsUnitSize(f.unit);
-            return f.offset + ((p - f.offset) / size + 1) * size;
-        }
-    return SettingsFileSize;
-}
-
-} // namespace
 
 class SettingsCodecTest : public QObject {
     Q_OBJECT
@@ -84,40 +63,6 @@ private slots:
         QFETCH(QByteArray, actual);
         QFETCH(QByteArray, expected);
         QCOMPARE(actual.toHex(' '), expected.toHex(' '));
-    }
-
-    void shortFile_data()
-    {
-        // Every field boundary, one byte either side, cuts inside a slot, an int and a font record, and
-        // whole files: every byte of those is carried (text after terminators, reserved font bytes).
-        QTest::addColumn<int>("length");
-        QList<int> lengths{0, 1, 2, 30, 294, 16414, 177044, 178036, SettingsFileSize, SettingsFileSize + 50};
-        for (const SettingsFieldLayout& f : SettingsLayout)
-            lengths << f.offset - 1 << f.offset << f.offset + 1 << f.end() - 1;
-        std::sort(lengths.begin(), lengths.end());
-        lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-        for (int n : lengths)
-            if (n >= 0)
-                QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(n))) << n;
-    }
-
-    void shortFile()
-    {
-        // A value wholly inside the file is read; a value cut by the end, and every one beyond it, keeps
-        // what it was. A station list cut in the middle keeps the slots after the cut.
-        QFETCH(int, length);
-        const QByteArray source = pattern(length, 1);
-        ProcessState s;
-        decodeSettings(bytesOf(pattern(SettingsFileSize, 2)), s); // any 313985 bytes are a valid file
-        const QByteArray old = settingsBytes(s);
-        decodeSettings(bytesOf(source), s);
-        const QByteArray now = settingsBytes(s);
-        for (int p = 0; p < SettingsFileSize; ++p) {
-            const bool inside = unitEnd(p) <= length;
-            if (now[p] != (inside ? source[p] : old[p]))
-                QFAIL(qPrintable(
-                    QStringLiteral("byte %1 is not the %2 file's").arg(p).arg(inside ? "new" : "old")));
-        }
     }
 };
 

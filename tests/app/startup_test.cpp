@@ -1,5 +1,5 @@
 // Start-up and shut-down of the main window with no settings file: the defaults, the banner, the close
-// sequence, on a termination signal too, and the status memo.
+// sequence, the termination signal handler and the status memo.
 
 #include "app/combo_box.h"
 #include "app/ferrow.h"
@@ -15,7 +15,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTest>
 
 #include <cerrno>
@@ -28,32 +27,19 @@ int signalsSeen = 0;
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void firstShow_data()
-    {
-        QTest::addColumn<int>("screenMode");
-        QTest::addColumn<QString>("transmitText");
-        QTest::addColumn<QString>("receiveText");
-        const QString banner = QStringLiteral("Quillmar EMCOMM/ARES Program \n");
-        QTest::newRow("dual screen: banner and prompt in the transmit screen")
-            << 2 << banner + "< " << QString();
-        QTest::newRow("single screen: banner in the receive screen") << 1 << QString() << banner;
-    }
-
     void firstShow()
     {
-        QFETCH(int, screenMode);
-        QFETCH(QString, transmitText);
-        QFETCH(QString, receiveText);
+        // Dual screen: the banner and the prompt in the transmit screen, where the typing goes.
         WindowFixture f;
-        G.ScreenMode = screenMode;
+        G.ScreenMode = 2;
         Ferrow->ReceiveScreen->setPlainText(QStringLiteral("left over"));
         QGuiApplication::clipboard()->setText(QStringLiteral("operator's text"));
         f.show();
 
-        QCOMPARE(Ferrow->TransmitScreen->toPlainText(), transmitText);
-        QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), receiveText);
-        QCOMPARE(G.ActiveScreen, screenMode == 2 ? 1 : 0);
-        const QPlainTextEdit* typing = screenMode == 2 ? Ferrow->TransmitScreen : Ferrow->ReceiveScreen;
+        QCOMPARE(Ferrow->TransmitScreen->toPlainText(), QStringLiteral("Quillmar EMCOMM/ARES Program \n< "));
+        QCOMPARE(Ferrow->ReceiveScreen->toPlainText(), QString());
+        QCOMPARE(G.ActiveScreen, 1);
+        const QPlainTextEdit* typing = Ferrow->TransmitScreen;
         QCOMPARE(typing->textCursor().position(),
                  typing->document()->characterCount() - 1); // caret at the end
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
@@ -126,40 +112,6 @@ private slots:
         QCOMPARE(finished, 2);
         // Without a settings file at start nothing is created at close.
         QCOMPARE(QFile::exists(settingsFile), !failing.isEmpty());
-    }
-
-    void closeOnSignal_data()
-    {
-        QTest::addColumn<QStringList>("failing");
-        QTest::addColumn<QStringList>("printed");
-        QTest::newRow("SIGTERM with a send that throws: the port still closes")
-            << QStringList{"write"} << QStringList{"closing: termination lines failed", "port closed"};
-        QTest::newRow("SIGTERM with a port that will not close: the program still ends")
-            << QStringList{"close"} << QStringList{"closing: the port failed", "port open"};
-    }
-
-    // The real program loop on the fakes, ended by a real signal: the close sequence runs, a step that
-    // throws is traced, and the process ends with 0.
-    void closeOnSignal()
-    {
-        QFETCH(QStringList, failing);
-        QFETCH(QStringList, printed);
-        QProcess child;
-        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/close_on_signal_child"),
-                    failing);
-        QVERIFY2(child.waitForStarted(20000), qPrintable(child.errorString()));
-        QByteArray out;
-        while (!out.contains("ready\n")) {
-            QVERIFY2(child.waitForReadyRead(20000), out.constData());
-            out += child.readAllStandardOutput();
-        }
-        QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
-        QVERIFY2(child.waitForFinished(20000), "still running after SIGTERM");
-        out += child.readAllStandardOutput();
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
-        for (const QString& line : printed)
-            QVERIFY2(out.contains(line.toLatin1()), out.constData());
     }
 
     // The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
