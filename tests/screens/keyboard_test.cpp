@@ -129,7 +129,7 @@ void KeyboardTest::steps_data()
     QTest::addColumn<int>("mode");
     // On the screen the row looks at: "k:<keys>" typed ("kt:" into the transmit screen), "at:<marked
     // text>" set, "r:<bytes>" received (Latin-1) and shown at the next frame, "rq:<bytes>" received and
-    // still waiting for it, "frame", "flush", "selectall", "m:<text>" composed by the input method,
+    // still waiting for it, "frame", "selectall", "m:<text>" composed by the input method,
     // "click:<n>" at position n, "=:<text>" held now, "menu:<send mode>", "clip:" and "clip=:" the
     // clipboard set and checked; "s:", "log:", "usage:" set the screen mode, log state, terminal usage.
     QTest::addColumn<QStringList>("steps");
@@ -217,7 +217,6 @@ void KeyboardTest::steps_data()
     row("waiting text in before a click", Buf | Rx, "log:2, rq:first\r\nsecond, click:0", "",
         "|first\nsecond");
     row("waiting text in before Select All", Buf | Rx, "rq:ab\r\ncd, selectall, =:ab\ncd", "", "{ab\ncd|");
-    row("flushPendingReceive puts waiting text in at once", Buf | Rx, "rq:73\r, flush, =:73\n", "", "73\n|");
 }
 
 void KeyboardTest::steps()
@@ -246,7 +245,6 @@ void KeyboardTest::steps()
         {"rq", [&](const QString& a) { f.device()->inject(a.toLatin1()); }},
         {"r", [&](const QString& a) { f.device()->inject(a.toLatin1()); }},
         {"frame", [&](const QString&) { QVERIFY(screen->hasPendingReceive()); }},
-        {"flush", [&](const QString&) { Ferrow->flushPendingReceive(); }},
         {"selectall",
          [&](const QString&) {
              G.ActiveScreen = 0;
