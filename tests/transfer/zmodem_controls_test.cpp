@@ -139,6 +139,11 @@ void ZModemControlsTest::zSendRefusals_data()
     row("a session runs: refused before the connect command, no disconnect after",
         {.converse = true, .sessionRunning = true, .status = "Z-Send refused: a transfer is running"});
     row("7 data bits: not a byte of ZModem goes out", {.byteSize = 7, .status = "needs 8"});
+    row("connected mode, the chosen file gone: one disconnect after the abort",
+        {.converse = true,
+         .fileChoices = {"/nonexistent/report.txt"},
+         .transcript = connect + QStringList{"SendString <3>", "SendString DISCONNECT<13>"},
+         .status = "cannot open /nonexistent/report.txt"});
 }
 
 void ZModemControlsTest::zSendRefusals()
@@ -178,7 +183,7 @@ void ZModemControlsTest::zSendRefusals()
     QCOMPARE(Ferrow->nrZModem1->GetTransferring(), r.sessionRunning);
     QTRY_COMPARE_WITH_TIMEOUT(Ferrow->ZBreakBtn->isEnabled(), r.sessionRunning, WaitMs);
     if (!r.fileChoices.isEmpty()) // a cancelled choice keeps the old name
-        QCOMPARE(Ferrow->ZModemEdit->text(), QStringLiteral("/etc/hostname"));
+        QCOMPARE(Ferrow->ZModemEdit->text(), *r.fileChoices.first());
     QCOMPARE(slotBytes(G.ZModemReceiveDir), QByteArray("/srv/inbox"));
 }
 
