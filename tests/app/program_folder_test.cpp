@@ -2,7 +2,7 @@
 // the installed one, else the own folder's name so the failure names it.
 
 #include "app/program_folder.h"
-#include "../support/file_bytes.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // root the writes are made as "nobody".
 
 #include "app/safe_file.h"
-#include "../support/file_bytes.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QTemporaryDir>

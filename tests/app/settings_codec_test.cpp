@@ -1,7 +1,7 @@
 // The settings file's layout and codec without any window: where each field
 // lies and how its units are written.
 
-#include "../support/settings_sample.h"
+#include "settings_sample.h"
 
 #include <QTest>
 
