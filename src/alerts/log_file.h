@@ -3,7 +3,9 @@
 // header line.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -13,3 +15,11 @@ QByteArray logFileHeader();
 // Creates or empties the file at `path` (encoded file name) and writes the
 // header; the open handle on success, null (with `error` set) otherwise.
 std::FILE* createLogFile(const QByteArray& path, QString* error);
+
+// A log that could not be written at close is not lost: its bytes go to a
+// new file "Quillmar-log-rescue-YYYYMMDD-HHMMSS.txt" (the time `at`) in the
+// first of `folders` that takes it whole; an existing file of that name is
+// never touched. Returns the path written, or empty when no folder took it;
+// `problems` then says why each refused.
+QString writeRescueLog(const QByteArray& bytes, const QStringList& folders, const QDateTime& at,
+                       QString* problems);

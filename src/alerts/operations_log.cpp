@@ -12,6 +12,8 @@
 #include "link/nr_log_file.h"
 #include "screens/screen_memo.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,25 +35,23 @@ void closeLogHandle()
     }
 }
 
-// The receive screen's lines as the file keeps them, every byte as it
-// stands. A line break at the very end starts no line of its own.
-QByteArray receiveScreenBytes(const TScreenMemo* screen)
+QString logFilePath()
 {
-    QStringList lines = screenLines(*screen->document());
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return screenFileBytes(lines);
+    return QFile::decodeName(slotBytes(G.LogFilePath));
 }
 
-// Through a temporary file: a failed write leaves the file as it was.
-bool writeReceiveScreen(const TScreenMemo* screen, QString* error)
+// Through a temporary file: a failed write leaves the file as it was. The
+// reason, in the system's words, on failure.
+std::optional<QString> writeReceiveScreen(const TScreenMemo* screen)
 {
     closeLogHandle();
-    const std::optional<QString> failure =
-        replaceFile(QFile::decodeName(slotBytes(G.LogFilePath)), receiveScreenBytes(screen));
-    if (failure)
-        *error = *failure;
-    return !failure;
+    return replaceFile(logFilePath(), screenFileOf(*screen->document()));
+}
+
+// Where a log that cannot be written at close is kept instead.
+QStringList rescueFolders()
+{
+    return {QFile::decodeName(slotBytes(G.ProgramFolder)), QDir::homePath(), QDir::tempPath()};
 }
 
 } // namespace
@@ -92,12 +92,11 @@ void TFerrow::LogBtnClick()
             TmpRcvBuf->clear();
         }
     } else {
-        QString error;
-        if (!writeReceiveScreen(ReceiveScreen, &error)) {
+        if (const std::optional<QString> failure = writeReceiveScreen(ReceiveScreen)) {
             // The log stays on with its file, so the next "OFF" tries again.
-            nrLogFile1->Log(
-                QStringLiteral("log file %1: %2").arg(QFile::decodeName(slotBytes(G.LogFilePath)), error));
-            Query().messageBox(this, QStringLiteral("Could not write the log file"), LogBoxCaption);
+            nrLogFile1->Log(QStringLiteral("log file %1: %2").arg(logFilePath(), *failure));
+            Query().messageBox(this, QStringLiteral("Could not write the log file: %1").arg(*failure),
+                               LogBoxCaption);
             return;
         }
         G.LogActive = 0;
@@ -113,12 +112,17 @@ void TFerrow::CloseLogAtExit()
     if (G.LogFileState != LogFileOpen)
         return;
     flushPendingReceive();
-    QString error;
-    if (!writeReceiveScreen(ReceiveScreen, &error)) {
-        // Nothing may hold up the close: the trace and standard error say it.
-        const QString line = QStringLiteral("Could not write the log file %1: %2")
-                                 .arg(QFile::decodeName(slotBytes(G.LogFilePath)), error);
-        nrLogFile1->Log(line);
-        std::fprintf(stderr, "quillmar: %s\n", qPrintable(line));
-    }
+    const std::optional<QString> failure = writeReceiveScreen(ReceiveScreen);
+    if (!failure)
+        return;
+    // Nothing may hold up the close: the text goes to a rescue file, and the
+    // trace and standard error say where.
+    QString line = QStringLiteral("Could not write the log file %1: %2").arg(logFilePath(), *failure);
+    QString problems;
+    const QString rescue = writeRescueLog(screenFileOf(*ReceiveScreen->document()), rescueFolders(),
+                                          QDateTime::currentDateTime(), &problems);
+    line += rescue.isEmpty() ? QStringLiteral("; the log text is lost (%1)").arg(problems)
+                             : QStringLiteral("; its text is in %1").arg(rescue);
+    nrLogFile1->Log(line);
+    std::fprintf(stderr, "quillmar: %s\n", qPrintable(line));
 }

@@ -19,6 +19,7 @@
 
 #include <QFile>
 
+#include <cstdio>
 #include <span>
 
 namespace {
@@ -217,8 +218,13 @@ void TFerrow::SaveSettings(const TextSlot& path)
     takeTablesFromWindows();
     const std::vector<std::uint8_t> file = encodeSettings(G);
     const SafeWriteResult written = replaceFileSafely(std::string(path.text()), file);
-    // Nothing is shown (the window is going away); the trace says why the
-    // settings of this run were not kept. The old file is as it was.
-    if (!written.ok)
-        nrLogFile1->Log(QStringLiteral("settings not saved: %1").arg(QString::fromLocal8Bit(written.error)));
+    // Nothing is shown (the window is going away); the trace and standard
+    // error say why the settings of this run were not kept. The old file is
+    // as it was.
+    if (!written.ok) {
+        const QString line =
+            QStringLiteral("settings not saved: %1").arg(QString::fromLocal8Bit(written.error));
+        nrLogFile1->Log(line);
+        std::fprintf(stderr, "quillmar: %s\n", qPrintable(line));
+    }
 }

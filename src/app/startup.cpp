@@ -39,12 +39,25 @@ QByteArray pathBytes(const QString& path)
     return QFile::encodeName(path);
 }
 
-// A path is kept only if the file can be opened for reading right now.
-void keepIfReadable(TextSlot& slot, const QString& path)
+// Too long a path is not kept at all: cut to the slot it would name
+// another file.
+bool storeWhole(TextSlot& slot, const QString& path)
 {
+    const QByteArray bytes = pathBytes(path);
+    if (bytes.size() > qsizetype(TextSlot::MaxText))
+        return false;
+    storeBytes(slot, bytes);
+    return true;
+}
+
+// A path is kept only if the file can be opened for reading right now, and
+// only whole. False when the path is too long to keep.
+bool keepIfReadable(TextSlot& slot, const QString& path)
+{
+    if (pathBytes(path).size() > qsizetype(TextSlot::MaxText))
+        return false;
     QFile probe(path);
-    if (probe.open(QIODevice::ReadOnly))
-        slot.store(pathBytes(path).toStdString());
+    return !probe.open(QIODevice::ReadOnly) || storeWhole(slot, path);
 }
 
 int screenDpi(const QWidget* w)
@@ -94,11 +107,16 @@ void TFerrow::FormCreate()
 
     const QString folder = programFolderPath();
     keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
-    keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
-    G.ProgramFolder.store(pathBytes(folder).toStdString());
-    G.RingInWavePath.store(pathBytes(programDataFile(QStringLiteral("ringin.wav"))).toStdString());
-    G.RingOutWavePath.store(pathBytes(programDataFile(QStringLiteral("ringout.wav"))).toStdString());
+    const QString settingsPath = folder + QStringLiteral("Quillmar.cfg");
+    const bool settingsPathFits = keepIfReadable(G.SettingsFilePath, settingsPath);
+    storeWhole(G.ProgramFolder, folder);
+    storeWhole(G.RingInWavePath, programDataFile(QStringLiteral("ringin.wav")));
+    storeWhole(G.RingOutWavePath, programDataFile(QStringLiteral("ringout.wav")));
     nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
+    if (!settingsPathFits)
+        nrLogFile1->Log(QStringLiteral("settings not kept: the path %1 is longer than %2 bytes")
+                            .arg(settingsPath)
+                            .arg(TextSlot::MaxText));
 
     G.ApplyingSettings = 0;
     const char* const names[] = {"TNC1", "TNC2", "TNC3", "TNC4", "TNC5", "TNC6", "TNC7", "TNC8", "None"};
@@ -106,6 +124,10 @@ void TFerrow::FormCreate()
         G.TncNames[i].store(names[i]);
     G.SelectedTnc = NoTnc;
     G.ResetCommand.store("RESTART");
+    // The names the function rows are designed with, so a settings file too
+    // short to hold the function table leaves them as they are.
+    for (int i = 0; i < 12; ++i)
+        G.FunctionNames[i].store(QByteArray("F" + QByteArray::number(i + 1)).toStdString());
 
     const int dpi = screenDpi(this);
     G.ReceiveFontWhite = fontRecordOf(ReceiveScreen->font(), ReceiveScreen->FontColor, dpi);

@@ -53,11 +53,10 @@ void appendChar(QByteArray& out, char16_t c)
         out += "\\u";
         out += QByteArray::number(c > 32767 ? int(c) - 65536 : int(c));
         // Latin-1 from 160 on is the same in the 1252 code page the header
-        // names; 128..159 are control characters there, so they fall back to '?'.
-        if (c >= 160 && c <= 255)
-            appendHex(out, c);
-        else
-            out += '?';
+        // names; 128..159 are control characters there, so they fall back to
+        // '?', written as a hex escape too: after a literal '?' some readers
+        // drop the character that follows.
+        appendHex(out, c >= 160 && c <= 255 ? c : '?');
     }
 }
 

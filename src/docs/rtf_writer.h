@@ -37,6 +37,6 @@ struct RtfDocument {
 
 // The document as RTF: 7-bit bytes only. Every character above 127 is written
 // as \uN followed by its Latin-1 byte as a fallback for readers that do not
-// know \u (or '?' where Latin-1 has no printable form); backslash and braces
+// know \u (or \'3f, a '?', where Latin-1 has no printable form); backslash and braces
 // are escaped, tabs and line breaks become \tab and \line.
 QByteArray writeRtf(const RtfDocument& document);

@@ -1,8 +1,9 @@
 #include "screen_file.h"
 
+#include "app/safe_file.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -22,7 +23,7 @@ QStringList screenLinesOf(const QByteArray& bytes)
             line += QChar(uchar(c));
         }
     }
-    if (!line.isEmpty())
+    if (n > 0)
         lines << line;
     return lines;
 }
@@ -49,6 +50,14 @@ QStringList screenLines(const QTextDocument& screen)
     return lines;
 }
 
+QByteArray screenFileOf(const QTextDocument& screen)
+{
+    QStringList lines = screenLines(screen);
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return screenFileBytes(lines);
+}
+
 std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes)
 {
     const QFileInfo info(path);
@@ -70,16 +79,10 @@ std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes)
 
 std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    const SafeWriteResult written = replaceFileSafely(
+        QFile::encodeName(path).toStdString(),
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    if (written.ok)
+        return std::nullopt;
+    return QString::fromLocal8Bit(written.reason);
 }

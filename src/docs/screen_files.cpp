@@ -17,8 +17,7 @@ namespace {
 // Writes the screen's lines; false (after telling the operator) on failure.
 bool saveScreen(TFerrow& window, const TScreenMemo& screen, const QString& path)
 {
-    const QByteArray bytes = screenFileBytes(screenLines(*screen.document()));
-    if (const auto problem = replaceFile(path, bytes)) {
+    if (const auto problem = replaceFile(path, screenFileOf(*screen.document()))) {
         reportFileProblem(&window, QStringLiteral("save"), path, *problem);
         return false;
     }

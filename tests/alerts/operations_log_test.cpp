@@ -3,22 +3,25 @@
 
 #include "app/ferrow.h"
 #include "app/forms.h"
+#include "alerts/log_file.h"
 #include "app/state.h"
 #include "file_bytes.h"
 #include "screens/screen_memo.h"
 #include "window_fixture.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 const QByteArray NoFile = "<no file>";
 const QByteArray Header("Quillmar Operations Log File\r\r\0", 31);
-const QString CannotWrite = "Log File Open|Could not write the log file";
+const QString CannotWrite = "Log File Open|Could not write the log file: it is not a plain file";
 // Folders under the program folder that make a path of more than 255 bytes.
 const QString DeepFolder = QString(120, 'd') + '/' + QString(120, 'e') + '/';
 
@@ -50,6 +53,8 @@ class OperationsLogTest : public QObject {
 private slots:
     void logButton_data();
     void logButton();
+    void rescueFolder_data();
+    void rescueFolder();
 };
 
 void OperationsLogTest::logButton_data()
@@ -108,6 +113,14 @@ void OperationsLogTest::logButton()
              on ? "ON#ff0000" : "OFF#008000");
     const bool failedAtClose = steps.contains("close") && content == NoFile;
     QCOMPARE(Ferrow->LogScreen->toPlainText().contains("Could not write the log file"), failedAtClose);
+    // A log that could not be written at close is rescued into the program folder, and the trace says where.
+    const QStringList rescued = QDir(f.home()).entryList({"Quillmar-log-rescue-*.txt"});
+    QCOMPARE(rescued.size(), failedAtClose ? 1 : 0);
+    if (failedAtClose) {
+        QVERIFY(QRegularExpression("^Quillmar-log-rescue-\\d{8}-\\d{6}\\.txt$").match(rescued[0]).hasMatch());
+        QCOMPARE(readFile(f.home() + rescued[0]), QByteArray("kept\r\n"));
+        QVERIFY(Ferrow->LogScreen->toPlainText().contains("its text is in " + f.home() + rescued[0]));
+    }
     // A save dialog for rich-edit files, offering the name chosen last.
     for (const FileDialogOptions& dialog : f.query.fileDialogs) {
         QCOMPARE(dialog.filter + "|" + dialog.defaultSuffix, QString("Rich Edit Files (*.rtf)|rtf"));
@@ -119,3 +132,45 @@ void OperationsLogTest::logButton()
 
 QTEST_MAIN(OperationsLogTest)
 #include "operations_log_test.moc"
+
+void OperationsLogTest::rescueFolder_data()
+{
+    // Three folders in order: the program folder, home, temporary; "taken": holds a rescue file of the
+    // same second, "missing": does not exist.
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<int>("chosen"); // -1: none
+    QTest::newRow("the program folder first") << QStringList{"", "", ""} << 0;
+    QTest::newRow("an existing file of that name is never replaced: home")
+        << QStringList{"taken", "", ""} << 1;
+    QTest::newRow("no program folder, home taken: the temporary folder")
+        << QStringList{"missing", "taken", ""} << 2;
+    QTest::newRow("nowhere: nothing written, each reason given")
+        << QStringList{"missing", "taken", "missing"} << -1;
+}
+
+void OperationsLogTest::rescueFolder()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(int, chosen);
+    QTemporaryDir top;
+    const QDateTime at(QDate(2026, 12, 7), QTime(13, 5, 9));
+    const QString name = "Quillmar-log-rescue-20261207-130509.txt";
+    QStringList paths;
+    for (int i = 0; i < folders.size(); ++i) {
+        paths << top.filePath(QString::number(i));
+        if (folders[i] != "missing")
+            QVERIFY(QDir().mkpath(paths[i]));
+        if (folders[i] == "taken")
+            QVERIFY(writeFile(paths[i] + '/' + name, "earlier rescue"));
+    }
+    QString problems;
+    const QString written = writeRescueLog("log text\r\n", paths, at, &problems);
+    QCOMPARE(written, chosen < 0 ? QString() : paths[chosen] + '/' + name);
+    for (int i = 0; i < folders.size(); ++i)
+        QCOMPARE(readFile(paths[i] + '/' + name, NoFile),
+                 i == chosen                 ? QByteArray("log text\r\n")
+                     : folders[i] == "taken" ? QByteArray("earlier rescue")
+                                             : NoFile);
+    QCOMPARE(problems.contains("File exists"), chosen < 0);
+    QCOMPARE(problems.contains("No such file or directory"), chosen < 0);
+}

@@ -154,6 +154,14 @@ private slots:
         const QByteArray distinctive = settingsBytes(distinctiveSettings());
         QTest::newRow("distinctive values, junk after every terminator")
             << distinctive << distinctive << 1 << 46;
+        {
+            // The launcher's first start: an empty file gives exactly the file window creation would
+            // write, function names "F1".."F12" included.
+            WindowFixture f;
+            const QString path = f.home() + QStringLiteral("Quillmar.cfg");
+            Ferrow->LoadSettings(slotOf(path));
+            QTest::newRow("empty file: the default file") << QByteArray() << readFile(path) << 0 << 0;
+        }
 
         ProcessState damaged = distinctiveSettings();
         damaged.TransmitFontWhite.Height = 0;

@@ -9,11 +9,13 @@
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
 #include "screens/screen_memo.h"
+#include "file_bytes.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -115,6 +117,29 @@ private slots:
     }
 
     // The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
+    void programFolderTooLongForTheSettingsPath()
+    {
+        // A program folder of 250 bytes: the settings path does not fit its 255-byte slot. No settings are
+        // kept (nothing written at a path cut short), and the trace says why.
+        WindowFixture f;
+        const qsizetype pad = 250 - f.home().toUtf8().size() - 2;
+        const QString folder = f.home() + QString(pad / 2, u'd') + '/' + QString(pad - pad / 2, u'e') + '/';
+        QCOMPARE(folder.toUtf8().size(), 250);
+        QVERIFY(QDir().mkpath(folder) && writeFile(folder + "Quillmar.cfg", {}));
+        DestroyForms();
+        G = ProcessState{};
+        qputenv("QUILLMAR_HOME", folder.toUtf8());
+        CreateForms();
+        f.show();
+        Ferrow->close();
+        QVERIFY(G.SettingsFilePath.empty());
+        QVERIFY(Ferrow->LogScreen->toPlainText().contains("settings not kept"));
+        QStringList files = QDir(folder).entryList(QDir::Files);
+        files.removeAll("nrcommlib.log"); // the trace
+        QCOMPARE(files, QStringList{"Quillmar.cfg"});
+        QCOMPARE(readFile(folder + "Quillmar.cfg"), QByteArray());
+    }
+
     void signalHandlerKeepsErrno()
     {
         closeOnTerminationSignals([] { ++signalsSeen; });

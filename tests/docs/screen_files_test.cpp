@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
@@ -33,16 +34,16 @@ private slots:
         QByteArray everyByte;
         for (int c = 1; c < 256; ++c)
             everyByte += c == '\r' || c == '\n' ? QByteArray("\r\n") : QByteArray(1, char(c));
-        row("open CR LF lines", "Open1", "one\ntwo", "m.txt", "one\r\ntwo\r\n");
-        row("open LF lines", "Open1", "one\ntwo", "m.txt", "one\ntwo\n");
+        row("open CR LF lines: the final break kept", "Open1", "one\ntwo\n", "m.txt", "one\r\ntwo\r\n");
+        row("open LF lines", "Open1", "one\ntwo\n", "m.txt", "one\ntwo\n");
         row("open CR lines, no final break", "Open1", "one\ntwo", "m.txt", "one\rtwo");
-        row("open: blank lines stay", "Open1", "\none\n\ntwo\n", "m.txt", "\r\none\r\n\r\ntwo\r\n\r\n");
-        row("open every byte but NUL", "Open1", QString::fromLatin1(everyByte).replace("\r\n", "\n"), "m.txt",
-            everyByte + "\r\n");
-        row("open no-break spaces and tabs", "Open1", QString::fromLatin1("\xa0\tx\xa0 \n \t"), "m.txt",
+        row("open: blank lines stay", "Open1", "\none\n\ntwo\n\n", "m.txt", "\r\none\r\n\r\ntwo\r\n\r\n");
+        row("open every byte but NUL", "Open1", QString::fromLatin1(everyByte + "\n").replace("\r\n", "\n"),
+            "m.txt", everyByte + "\r\n");
+        row("open no-break spaces and tabs", "Open1", QString::fromLatin1("\xa0\tx\xa0 \n \t\n"), "m.txt",
             "\xa0\tx\xa0 \r\n \t\r\n");
         row("open an empty file", "Open1", "", "m.txt", "");
-        row("open 8-bit text, NUL left out", "Open1", QString::fromLatin1("caf\xe9!"), "m.txt",
+        row("open 8-bit text, NUL left out", "Open1", QString::fromLatin1("caf\xe9!\n"), "m.txt",
             QByteArray("caf\xe9\0!\r\n", 7));
         row("open cancelled: text kept, screen focused", "Open1", "old", "", "<none>");
         row("open a missing file", "Open1", "old", "m.txt", "<none>", "open|No such file or directory");
@@ -50,6 +51,8 @@ private slots:
         row("open a file too large", "Open1", "old", "m.txt", "<big>", "open|it is larger than 16 MB");
         row("Save Receive to x.rtf: plain text, CR LF", "Save1", "cmd:\n*** CONNECTED to N0TEST\npartial",
             "x.rtf", "cmd:\r\n*** CONNECTED to N0TEST\r\npartial\r\n");
+        row("Save Receive of a screen ending in a break: no extra line", "Save1", "cmd:\n\nlast\n", "x.rtf",
+            "cmd:\r\n\r\nlast\r\n");
         row("Save Transmit: outside Latin-1 as ?", "SaveAs1",
             QString::fromUtf8("Gr\u00fc\u00dfe \u20ac5\n\u0141\u00f3d\u017a"), "t.txt",
             "Gr\xfc\xdf"
@@ -111,10 +114,14 @@ private slots:
                 QTRY_VERIFY(screen->hasFocus());
             if (!loaded)
                 return;
-            Ferrow->SaveAs1Click(); // CR LF lines, so a CR LF file is saved unchanged
-            const QString lines = text.isEmpty() ? text : text + QLatin1Char('\n');
-            QCOMPARE(readFile(f.home() + QStringLiteral("saved.txt")),
-                     lines.toLatin1().replace("\n", "\r\n"));
+            Ferrow->SaveAs1Click(); // CR LF lines, so a CR LF file without NUL is saved unchanged
+            const QString lines = text.isEmpty() || text.endsWith(u'\n') ? text : text + QLatin1Char('\n');
+            const QByteArray saved = readFile(f.home() + QStringLiteral("saved.txt"));
+            QCOMPARE(saved, lines.toLatin1().replace("\n", "\r\n"));
+            const QByteArray bare = QByteArray(bytes).replace("\r\n", "");
+            if (bytes.endsWith("\r\n") && !bare.contains('\0') && !bare.contains('\r') &&
+                !bare.contains('\n'))
+                QCOMPARE(saved, bytes);
             return;
         }
         const QByteArray written = readFile(path);
@@ -135,6 +142,88 @@ private slots:
         QCOMPARE(
             QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\n').mid(0, screen->blockCount()),
             text.split(u'\n'));
+    }
+
+    void printedPages()
+    {
+        // Over 3000 lines, and one too long for the page, through Print Xmit to a high-resolution PDF: every
+        // line printed once, whole, on one page, and every word at least 10 mm from the paper's edge.
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        constexpr int Lines = 3300;
+        QStringList text;
+        for (int i = 0; i < Lines; ++i)
+            text << QStringLiteral("L%1 the quick brown fox %2").arg(i, 4, 10, QLatin1Char('0')).arg(i * 7);
+        text[1500] += QStringLiteral(" ") + QString(400, u'W');
+        WindowFixture f;
+        f.show();
+        Ferrow->TransmitScreen->setPlainText(text.join(u'\n'));
+        const QString pdf = f.home() + QStringLiteral("pages.pdf");
+        f.query.printAnswers << pdf;
+        Ferrow->Ex1Click();
+        QCOMPARE(f.query.boxes, QStringList());
+
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(120000));
+        static const QRegularExpression item(
+            R"re(<page width="([\d.]+)" height="([\d.]+)">|<word xMin="([\d.]+)" yMin="([\d.]+)" )re"
+            R"re(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+        const qreal margin = 10 / 25.4 * 72; // in points, as pdftotext measures
+        qreal width = 0, height = 0;
+        int pages = 0;
+        QHash<QString, int> seen; // line number -> times printed
+        for (auto it = item.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput()));
+             it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            if (m.capturedLength(1)) {
+                width = m.captured(1).toDouble();
+                height = m.captured(2).toDouble();
+                ++pages;
+                continue;
+            }
+            const QRectF box(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                             QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()));
+            QVERIFY2(box.left() >= margin && box.top() >= margin && box.right() <= width - margin &&
+                         box.bottom() <= height - margin,
+                     qPrintable(QStringLiteral("\"%1\" on page %2 at %3,%4-%5,%6 of %7 x %8")
+                                    .arg(m.captured(7))
+                                    .arg(pages)
+                                    .arg(box.left())
+                                    .arg(box.top())
+                                    .arg(box.right())
+                                    .arg(box.bottom())
+                                    .arg(width)
+                                    .arg(height)));
+            if (m.captured(7).startsWith(u'L'))
+                ++seen[m.captured(7)];
+        }
+        QVERIFY(pages > 40);
+        QCOMPARE(seen.size(), Lines);
+        for (auto it = seen.cbegin(); it != seen.cend(); ++it)
+            QVERIFY2(it.value() == 1,
+                     qPrintable(QStringLiteral("%1 printed %2 times").arg(it.key()).arg(it.value())));
+    }
+
+    void openAndSend()
+    {
+        // A prepared message sent whole: its last line goes out with its line end before the ETX that
+        // leaves converse mode.
+        WindowFixture f;
+        f.show();
+        openFakePort(1);
+        const QString path = f.home() + QStringLiteral("message.txt");
+        QVERIFY(writeFile(path, "one\r\ntwo\r\n"));
+        f.query.fileAnswers << path;
+        Ferrow->Open1Click();
+        f.transcript.clear();
+        Ferrow->SendScreenBtnClick();
+        const QStringList sent = f.transcript.entries.filter(QStringLiteral("Send"));
+        QStringList expected{QStringLiteral("SendString CONVERS<13>")};
+        for (const char c : QByteArray("one\r\ntwo\r\n"))
+            expected << QStringLiteral("SendChar %1").arg(int(c));
+        expected << QStringLiteral("SendString <3>");
+        QCOMPARE(sent, expected);
     }
 };
 

@@ -27,8 +27,9 @@ for file in share/quillmar/QuillmarHelp.chm share/quillmar/ringin.wav share/quil
             share/applications/org.quillmar.Quillmar.desktop \
             share/icons/hicolor/scalable/apps/org.quillmar.Quillmar.svg \
             share/metainfo/org.quillmar.Quillmar.metainfo.xml \
-            share/man/man1/quillmar.1 share/man/man1/quillmar-start.1 \
-            share/man/man1/quillmar-zmodem.1 share/man/man1/tnc-sim.1; do
+            share/man/man1/quillmar.1.gz share/man/man1/quillmar-start.1.gz \
+            share/man/man1/quillmar-zmodem.1.gz share/man/man1/tnc-sim.1.gz \
+            share/doc/quillmar/copyright share/doc/quillmar/changelog.gz; do
   [ -s "$usr/$file" ] || fail "not installed: $file"
 done
 desktop-file-validate "$usr/share/applications/org.quillmar.Quillmar.desktop" || fail "desktop entry"

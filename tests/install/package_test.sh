@@ -19,4 +19,14 @@ for need in libqt6core6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins xdg-uti
   grep -q "$need" <<<"$depends" || fail "Depends lacks $need"
 done
 [ -f "$work/root/usr/share/applications/org.quillmar.Quillmar.desktop" ] || fail "package has no menu entry"
+# Debian's own checks: no error tag. A description line starting with ';',
+# uncompressed manual pages, no copyright file or change log, a maintainer
+# on localhost are all errors here.
+command -v lintian >/dev/null || fail "lintian is not installed"
+rc=0
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || rc=$?
+cat "$work/lintian.log"
+! grep -q '^E: ' "$work/lintian.log" || fail "lintian reports errors"
+[ "$rc" -eq 0 ] || fail "lintian failed (exit $rc)"
+! dpkg-deb -f "$deb" Description | grep -q '^ *;' || fail "a description line starts with ';'"
 echo "package test passed: $(basename "$deb"), $(stat -c %s "$deb") bytes"
