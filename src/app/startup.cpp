@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QTextEdit>
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -51,6 +52,17 @@ int screenDpi(const QWidget* w)
 {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return s ? qRound(s->logicalDotsPerInchY()) : 96;
+}
+
+// Said once, in the status area and to whoever started the program.
+void reportFolderInUse(TnrLogFile* trace, const QString& folder)
+{
+    const QString text =
+        QStringLiteral("Another Quillmar is using %1: this one keeps no settings. "
+                       "A second station needs a program folder of its own (set QUILLMAR_HOME).")
+            .arg(folder);
+    std::fprintf(stderr, "quillmar: %s\n", text.toLocal8Bit().constData());
+    trace->Log(text);
 }
 
 } // namespace
@@ -94,11 +106,15 @@ void TFerrow::FormCreate()
 
     const QString folder = programFolderPath();
     keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
-    keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
+    const bool settingsKept = holdProgramFolder(folder);
+    if (settingsKept)
+        keepIfReadable(G.SettingsFilePath, folder + QStringLiteral("Quillmar.cfg"));
     G.ProgramFolder.store(pathBytes(folder).toStdString());
     G.RingInWavePath.store(pathBytes(programDataFile(QStringLiteral("ringin.wav"))).toStdString());
     G.RingOutWavePath.store(pathBytes(programDataFile(QStringLiteral("ringout.wav"))).toStdString());
     nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
+    if (!settingsKept)
+        reportFolderInUse(nrLogFile1, folder);
 
     G.ApplyingSettings = 0;
     const char* const names[] = {"TNC1", "TNC2", "TNC3", "TNC4", "TNC5", "TNC6", "TNC7", "TNC8", "None"};
