@@ -107,6 +107,8 @@ public:
     void SplitterPanelMouseDown(int Y);
     void SplitterPanelMouseMove(int Y);
     void SplitterPanelMouseUp();
+    // After a screen's font changed: both screens keep a line of their font.
+    void FitScreensToFonts();
     void SingleScreenBtnClick();
     void DualScreenBtnClick();
     void White1Click();

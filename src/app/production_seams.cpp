@@ -1,6 +1,8 @@
 #include "production_seams.h"
 
 #include "alerts/wave_sound.h"
+#include "app/single_line_field.h"
+#include "app/termination_signals.h"
 #include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
 #include "screens/font_apply_dialog.h"
@@ -22,7 +24,7 @@ void BlockingPause::pause(int ms)
 void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-    box.exec();
+    execModalBox(box);
 }
 
 bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
@@ -32,9 +34,12 @@ bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByte
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString::fromLatin1(text));
     // The answer goes into a fixed slot: the caller says how much of it is left.
-    if (auto* edit = dialog.findChild<QLineEdit*>())
+    // Every answer asked for this way is one line for the TNC or names a place.
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
         edit->setMaxLength(maxLength);
-    if (dialog.exec() != QDialog::Accepted)
+        keepOnOneLine(edit);
+    }
+    if (execModalBox(dialog) != QDialog::Accepted)
         return false;
     text = dialog.textValue().toLatin1();
     return true;
@@ -47,7 +52,7 @@ std::optional<QString> DialogQuery::openFile(const FileDialogOptions& options)
     dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.selectedFilter.isEmpty())
         dialog.selectNameFilter(options.selectedFilter);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (execModalBox(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -59,7 +64,7 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
     dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.selectedFilter.isEmpty())
         dialog.selectNameFilter(options.selectedFilter);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (execModalBox(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -67,7 +72,7 @@ std::optional<QString> DialogQuery::saveFile(const FileDialogOptions& options)
 bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply)
 {
     FontApplyDialog dialog(choice, apply, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    if (execModalBox(dialog) != QDialog::Accepted)
         return false;
     choice = dialog.choice();
     return true;
@@ -77,7 +82,7 @@ bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const 
 bool DialogQuery::printDialog(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
-    return dialog.exec() == QDialog::Accepted;
+    return execModalBox(dialog) == QDialog::Accepted;
 }
 
 seams::Set productionSeams()

@@ -17,3 +17,10 @@ QString chooseDataFile(const QString& name, const QString& programFolder, const 
 // Where the installed data files are: <prefix>/share/quillmar/ for this
 // executable in <prefix>/bin/; ends in '/'.
 QString installedDataFolder();
+
+// Only one running program keeps the settings of a program folder: the first
+// holds it (a lock on "Quillmar.lock" beside the settings file, gone with the
+// process); a later one on the same folder gets false and keeps none, so two
+// windows never write the file over each other. A folder where no lock can be
+// made (none there, read-only) counts as held: there is nothing to share.
+bool holdProgramFolder(const QString& folder);

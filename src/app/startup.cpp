@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QTextEdit>
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -64,6 +65,17 @@ int screenDpi(const QWidget* w)
 {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return s ? qRound(s->logicalDotsPerInchY()) : 96;
+}
+
+// Said once, in the status area and to whoever started the program.
+void reportFolderInUse(TnrLogFile* trace, const QString& folder)
+{
+    const QString text =
+        QStringLiteral("Another Quillmar is using %1: this one keeps no settings. "
+                       "A second station needs a program folder of its own (set QUILLMAR_HOME).")
+            .arg(folder);
+    std::fprintf(stderr, "quillmar: %s\n", text.toLocal8Bit().constData());
+    trace->Log(text);
 }
 
 } // namespace
@@ -108,11 +120,14 @@ void TFerrow::FormCreate()
     const QString folder = programFolderPath();
     keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
     const QString settingsPath = folder + QStringLiteral("Quillmar.cfg");
-    const bool settingsPathFits = keepIfReadable(G.SettingsFilePath, settingsPath);
+    const bool settingsKept = holdProgramFolder(folder);
+    const bool settingsPathFits = !settingsKept || keepIfReadable(G.SettingsFilePath, settingsPath);
     storeWhole(G.ProgramFolder, folder);
     storeWhole(G.RingInWavePath, programDataFile(QStringLiteral("ringin.wav")));
     storeWhole(G.RingOutWavePath, programDataFile(QStringLiteral("ringout.wav")));
     nrLogFile1->SetFileName(QDir(folder).exists() ? folder + QStringLiteral("nrcommlib.log") : QString());
+    if (!settingsKept)
+        reportFolderInUse(nrLogFile1, folder);
     if (!settingsPathFits)
         nrLogFile1->Log(QStringLiteral("settings not kept: the path %1 is longer than %2 bytes")
                             .arg(settingsPath)

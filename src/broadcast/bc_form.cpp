@@ -3,6 +3,7 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/seams.h"
+#include "app/single_line_field.h"
 #include "app/state.h"
 #include "broadcast/beacon_commands.h"
 #include "link/nr_comm.h"
@@ -26,6 +27,7 @@ TBCForm::TBCForm(QWidget* parent)
     BroadcastEdit = new QLineEdit(this);
     // Longer text would not fit the BTEXT command.
     BroadcastEdit->setMaxLength(MaxBeaconText);
+    keepOnOneLine(BroadcastEdit);
     BroadcastEdit->setMinimumWidth(420);
     BCAcceptBtn = new QPushButton(QStringLiteral("Accept"), this);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);

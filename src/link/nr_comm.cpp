@@ -131,13 +131,34 @@ void TnrComm::SendString(const QByteArray& text)
 
 void TnrComm::SendChar(quint8 c)
 {
+    sendOne(c, false);
+}
+
+void TnrComm::SendRevocableChar(quint8 c)
+{
+    sendOne(c, true);
+}
+
+void TnrComm::sendOne(quint8 c, bool revocable)
+{
     if (!transport_->isOpen()) {
         log_->Log(QStringLiteral("no port open: character %1 not sent").arg(c));
         return;
     }
     QString reason;
-    if (!transport_->write(QByteArray(1, static_cast<char>(c)), true, &reason))
+    const QByteArray byte(1, static_cast<char>(c));
+    const bool ok =
+        revocable ? transport_->writeRevocable(byte, true, &reason) : transport_->write(byte, true, &reason);
+    if (!ok)
         log_->Log(QStringLiteral("%1: write failed: %2").arg(portLabel(), reason));
+}
+
+qint64 TnrComm::DropRevocable()
+{
+    const qint64 dropped = transport_->isOpen() ? transport_->dropRevocable() : 0;
+    if (dropped > 0)
+        log_->Log(QStringLiteral("%1: %2 queued byte(s) taken back").arg(portLabel()).arg(dropped));
+    return dropped;
 }
 
 qint64 TnrComm::PendingLineTimeMs() const

@@ -54,6 +54,10 @@ public:
     // when it is released.
     void SendString(const QByteArray& text);
     void SendChar(quint8 c);
+    // A character the caller may take back with DropRevocable as long as it
+    // waits in this layer (it has not reached the operating system).
+    void SendRevocableChar(quint8 c);
+    qint64 DropRevocable();
     // Bulk data behind what was already sent, without blocking.
     void QueueBytes(const QByteArray& bytes);
     qint64 QueuedBytes() const { return transport_->queuedBytes(); }
@@ -83,6 +87,7 @@ signals:
 private:
     template <typename T, typename V> void setLine(T SerialLineSettings::*field, V value);
     void applyLineToOpenPort();
+    void sendOne(quint8 c, bool revocable);
     void onReceived(const QByteArray& bytes);
     void onFailed(const QString& reason);
     void tryReopen();

@@ -104,6 +104,8 @@ bool QtSerialTransport::open(const QString& device, const SerialLineSettings& se
     }
     failing_ = false;
     held_ = false;
+    lineClock_.start();
+    lineFreeAtUs_ = 0;
     writeNotifier_ = new QSocketNotifier(port_.handle(), QSocketNotifier::Write, this);
     writeNotifier_->setEnabled(false);
     connect(writeNotifier_, &QSocketNotifier::activated, this, &QtSerialTransport::onWritable);
@@ -152,7 +154,7 @@ void QtSerialTransport::close()
         drainOutput();
     delete writeNotifier_;
     writeNotifier_ = nullptr;
-    queue_.clear();
+    clearQueue();
     port_.close();
 }
 
@@ -186,6 +188,7 @@ QtSerialTransport::WriteOutcome QtSerialTransport::writeNow(const char* data, qi
         const ssize_t n = ::write(fd, data + *written, static_cast<size_t>(size - *written));
         if (n > 0) {
             *written += n;
+            noteHandedOver(n);
             sinceProgress.restart();
             continue;
         }
@@ -215,6 +218,16 @@ QtSerialTransport::WriteOutcome QtSerialTransport::writeNow(const char* data, qi
 
 bool QtSerialTransport::write(const QByteArray& bytes, bool, QString* reason)
 {
+    return writeMarked(bytes, false, reason);
+}
+
+bool QtSerialTransport::writeRevocable(const QByteArray& bytes, bool, QString* reason)
+{
+    return writeMarked(bytes, true, reason);
+}
+
+bool QtSerialTransport::writeMarked(const QByteArray& bytes, bool revocable, QString* reason)
+{
     if (!port_.isOpen() || failing_) {
         *reason = QStringLiteral("the port is not open");
         return false;
@@ -222,22 +235,21 @@ bool QtSerialTransport::write(const QByteArray& bytes, bool, QString* reason)
     // While flow control holds the line nothing gets through: the bytes wait
     // behind the others, in order, and the window goes on.
     if (held_) {
-        queue_ += bytes;
+        enqueue(bytes, revocable);
         return true;
     }
     // Bytes leave in call order: whatever bulk data still waits goes first.
-    QByteArray all = queue_ + bytes;
-    queue_.clear();
+    enqueue(bytes, revocable);
     qint64 written = 0;
-    const WriteOutcome outcome = writeNow(all.constData(), all.size(), stallMs(), &written, reason);
+    const WriteOutcome outcome = writeNow(queue_.constData(), queue_.size(), stallMs(), &written, reason);
+    dequeue(written);
     if (outcome == WriteOutcome::Done) {
         if (writeNotifier_)
             writeNotifier_->setEnabled(false);
         emit queueDrained();
         return true;
     }
-    // Keep what the device did not take; it goes out when it can.
-    queue_ = all.mid(written);
+    // What the device did not take stays queued; it goes out when it can.
     if (writeNotifier_)
         writeNotifier_->setEnabled(true);
     if (outcome == WriteOutcome::Failed)
@@ -251,7 +263,7 @@ void QtSerialTransport::queue(const QByteArray& bytes)
 {
     if (!port_.isOpen() || failing_)
         return;
-    queue_ += bytes;
+    enqueue(bytes, false);
     if (writeNotifier_)
         writeNotifier_->setEnabled(true);
 }
@@ -266,7 +278,52 @@ qint64 QtSerialTransport::pendingOutputBytes() const
     int inDriver = 0;
     if (!port_.isOpen() || ::ioctl(port_.handle(), TIOCOUTQ, &inDriver) != 0 || inDriver < 0)
         inDriver = 0;
-    return queue_.size() + inDriver;
+    return queue_.size() + qMax<qint64>(inDriver, estimatedInDevice());
+}
+
+qint64 QtSerialTransport::dropRevocable()
+{
+    QByteArray kept;
+    kept.reserve(queue_.size());
+    for (qsizetype i = 0; i < queue_.size(); ++i)
+        if (!revocable_[i])
+            kept += queue_[i];
+    const qint64 dropped = queue_.size() - kept.size();
+    queue_ = kept;
+    revocable_ = QByteArray(kept.size(), '\0');
+    return dropped;
+}
+
+void QtSerialTransport::enqueue(const QByteArray& bytes, bool revocable)
+{
+    queue_ += bytes;
+    revocable_ += QByteArray(bytes.size(), revocable ? '\1' : '\0');
+}
+
+void QtSerialTransport::dequeue(qint64 count)
+{
+    queue_.remove(0, count);
+    revocable_.remove(0, count);
+}
+
+void QtSerialTransport::clearQueue()
+{
+    queue_.clear();
+    revocable_.clear();
+}
+
+void QtSerialTransport::noteHandedOver(qint64 count)
+{
+    const qint64 baud = settings_.baudRate ? settings_.baudRate : 9600;
+    const qint64 now = lineClock_.nsecsElapsed() / 1000;
+    lineFreeAtUs_ = qMax(lineFreeAtUs_, now) + count * 10 * 1000000 / baud;
+}
+
+qint64 QtSerialTransport::estimatedInDevice() const
+{
+    const qint64 baud = settings_.baudRate ? settings_.baudRate : 9600;
+    const qint64 leftUs = lineFreeAtUs_ - lineClock_.nsecsElapsed() / 1000;
+    return leftUs > 0 ? leftUs * baud / (10 * 1000000) : 0;
 }
 
 void QtSerialTransport::onWritable()
@@ -277,7 +334,8 @@ void QtSerialTransport::onWritable()
     }
     const ssize_t n = ::write(port_.handle(), queue_.constData(), static_cast<size_t>(queue_.size()));
     if (n > 0) {
-        queue_.remove(0, n);
+        dequeue(n);
+        noteHandedOver(n);
     } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         fail(systemReason(errno));
         return;
@@ -299,7 +357,7 @@ void QtSerialTransport::drainOutput()
         qint64 written = 0;
         QString reason;
         writeNow(queue_.constData(), queue_.size(), 2000, &written, &reason);
-        queue_.clear();
+        clearQueue();
     }
     held_ = false;
     const int fd = port_.handle();
@@ -344,7 +402,7 @@ void QtSerialTransport::fail(const QString& reason)
     // A device that vanished cannot drain; close without waiting.
     delete writeNotifier_;
     writeNotifier_ = nullptr;
-    queue_.clear();
+    clearQueue();
     held_ = false;
     port_.clearError();
     port_.close();

@@ -8,6 +8,7 @@
 
 #include "serial_transport.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -25,6 +26,8 @@ public:
     void close() override;
     bool isOpen() const override;
     bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    bool writeRevocable(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    qint64 dropRevocable() override;
     void queue(const QByteArray& bytes) override;
     qint64 queuedBytes() const override;
     qint64 pendingOutputBytes() const override;
@@ -42,11 +45,23 @@ private:
     qint64 lineTimeMs(qint64 bytes) const;
     QString refusedOpenReason(const QString& device) const;
     void drainOutput();
+    bool writeMarked(const QByteArray& bytes, bool revocable, QString* reason);
+    void enqueue(const QByteArray& bytes, bool revocable);
+    void dequeue(qint64 count);
+    void clearQueue();
+    // Bytes handed to the device go out at the set baud rate from whenever
+    // the line is free: the estimate a pseudo-terminal or a bridge needs,
+    // since they report nothing waiting while they hold kilobytes.
+    void noteHandedOver(qint64 count);
+    qint64 estimatedInDevice() const;
     void fail(const QString& reason);
 
     QSerialPort port_;
     QSocketNotifier* writeNotifier_ = nullptr;
     QByteArray queue_;
+    QByteArray revocable_; // one flag per byte of queue_: 1 where the sender may take it back
+    QElapsedTimer lineClock_;
+    qint64 lineFreeAtUs_ = 0; // on lineClock_: when what the device holds is on the line
     SerialLineSettings settings_;
     bool failing_ = false;
     bool held_ = false;             // flow control holds the line; writes are queued

@@ -49,13 +49,23 @@ public:
     // in order and the call returns true at once (`lineHeld`).
     // `singleChar` only labels the call (one byte sent as a character).
     virtual bool write(const QByteArray& bytes, bool singleChar, QString* reason) = 0;
+    // The same for bytes the sender may take back while they still wait in
+    // this layer's own queue (a screen send that is cancelled).
+    virtual bool writeRevocable(const QByteArray& bytes, bool singleChar, QString* reason)
+    {
+        return write(bytes, singleChar, reason);
+    }
+    // Takes back the revocable bytes not yet handed to the operating system;
+    // everything else keeps its place. Returns how many were dropped.
+    virtual qint64 dropRevocable() { return 0; }
 
     // Non-blocking write for bulk data (file transfers): queued behind
     // anything not yet written, in order; `queuedBytes` tells what still waits.
     virtual void queue(const QByteArray& bytes) = 0;
     virtual qint64 queuedBytes() const = 0;
     // Bytes handed over but not yet on the line: the queue above and what
-    // the operating system still holds for the device.
+    // the operating system still holds for the device (counted from the line
+    // time since where the device cannot tell).
     virtual qint64 pendingOutputBytes() const { return queuedBytes(); }
 
     virtual ModemLines modemLines() const = 0;

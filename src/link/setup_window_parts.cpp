@@ -1,5 +1,6 @@
 #include "setup_window_parts.h"
 
+#include "app/single_line_field.h"
 #include "app/text_slot.h"
 
 #include <QComboBox>
@@ -54,6 +55,8 @@ void copyRowsInto(QComboBox* dropDown, const QListWidget* list, int selected)
 void limitToSlot(QLineEdit* edit)
 {
     edit->setMaxLength(int(TextSlot::MaxText));
+    // Every slot these windows edit goes to the TNC as one line, or names one.
+    keepOnOneLine(edit);
 }
 
 QByteArray editText(const QLineEdit* edit)

@@ -28,10 +28,11 @@ ScreenFontRecord& recordOfScheme(ScreenFontRecord& white, ScreenFontRecord& blac
     return G.ColorScheme == ColorSchemeWhite ? white : black;
 }
 
-void giveDialogFont(TScreenMemo* screen, const TFontDialog& dialog)
+void giveDialogFont(TFerrow& w, TScreenMemo* screen, const TFontDialog& dialog)
 {
-    screen->setFont(dialog.Font);
+    screen->setFont(withinFontLimits(dialog.Font, logicalDpi(screen)));
     screen->setFontColor(dialog.Color);
+    w.FitScreensToFonts();
 }
 
 void storeScreenFont(const TScreenMemo* screen, ScreenFontRecord& record)
@@ -93,7 +94,7 @@ void TFerrow::ReceiveFont1Click()
 {
     G.FontTarget = FontTargetReceive;
     if (FontDialog1->Execute())
-        giveDialogFont(ReceiveScreen, *FontDialog1);
+        giveDialogFont(*this, ReceiveScreen, *FontDialog1);
     // Stored whether confirmed or not.
     storeScreenFont(ReceiveScreen, recordOfScheme(G.ReceiveFontWhite, G.ReceiveFontBlack));
 }
@@ -102,14 +103,14 @@ void TFerrow::TransmitFont1Click()
 {
     G.FontTarget = FontTargetTransmit;
     if (FontDialog1->Execute())
-        giveDialogFont(TransmitScreen, *FontDialog1);
+        giveDialogFont(*this, TransmitScreen, *FontDialog1);
     storeScreenFont(TransmitScreen, recordOfScheme(G.TransmitFontWhite, G.TransmitFontBlack));
 }
 
 void TFerrow::FontDialog1Apply()
 {
     if (G.FontTarget == FontTargetReceive)
-        giveDialogFont(ReceiveScreen, *FontDialog1);
+        giveDialogFont(*this, ReceiveScreen, *FontDialog1);
     else if (G.FontTarget == FontTargetTransmit)
-        giveDialogFont(TransmitScreen, *FontDialog1);
+        giveDialogFont(*this, TransmitScreen, *FontDialog1);
 }

@@ -20,7 +20,7 @@ int pixelsOfPoints(double points, int dpi)
 
 int boundedPixels(long long pixels)
 {
-    return static_cast<int>(std::clamp<long long>(pixels, 1, MaxFontPixels));
+    return static_cast<int>(std::clamp<long long>(pixels, MinFontPixels, MaxFontPixels));
 }
 
 // A positive height counts the whole character cell, internal leading
@@ -103,5 +103,19 @@ QFont fontFromRecord(const ScreenFontRecord& record, const QFont& current, int d
         f.setPixelSize(boundedPixels(-static_cast<long long>(record.Height)));
     else if (record.Height > 0)
         f.setPixelSize(emPixelsOfCellHeight(f, boundedPixels(record.Height)));
+    return f;
+}
+
+QFont withinFontLimits(const QFont& font, int dpi)
+{
+    if (dpi <= 0)
+        dpi = 96;
+    const long long pixels =
+        font.pixelSize() > 0 ? font.pixelSize() : std::llround(font.pointSizeF() * dpi / 72.0);
+    const int bounded = boundedPixels(pixels);
+    if (bounded == pixels)
+        return font;
+    QFont f = font;
+    f.setPixelSize(bounded);
     return f;
 }

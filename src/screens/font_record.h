@@ -40,6 +40,12 @@ void storeFontFields(ScreenFontRecord& record, const ScreenFontRecord& from);
 // `current` changed by a stored record, set in the order name, size, pitch,
 // style, height; the height, set last, decides the size when it is not 0.
 // Safe cuts for damaged records: an empty name keeps the current face, and a
-// size or height is held within 1 to MaxFontPixels pixels.
-constexpr int MaxFontPixels = 400;
+// size or height is held within MinFontPixels to MaxFontPixels pixels, so
+// both screens still show a line of text in the smallest window.
+constexpr int MinFontPixels = 6;
+constexpr int MaxFontPixels = 96;
 QFont fontFromRecord(const ScreenFontRecord& record, const QFont& current, int dpi);
+
+// `font` with its character size held within the same limits (a font chosen
+// in the dialog).
+QFont withinFontLimits(const QFont& font, int dpi);

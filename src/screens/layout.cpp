@@ -26,17 +26,21 @@ StackGeometry geometryOf(const TFerrow& w)
     return g;
 }
 
-// Three text lines of a screen's font, inside its frame and margins.
-int threeLines(const TScreenMemo* screen)
+// One text line of a screen's font, inside its frame and margins: the least
+// a screen shows, so that even the largest fonts leave the splitter room.
+int oneLine(const TScreenMemo* screen)
 {
     const int margins = 2 * screen->frameWidth() + 2 * qCeil(screen->document()->documentMargin());
-    return 3 * screen->fontMetrics().lineSpacing() + margins;
+    return screen->fontMetrics().lineSpacing() + margins;
 }
 
 SplitterRange splitterRangeOf(const TFerrow& w, const StackGeometry& g)
 {
-    return splitterRange(g, SplitterBounds{threeLines(w.ReceiveScreen), threeLines(w.TransmitScreen)});
+    return splitterRange(g, SplitterBounds{oneLine(w.ReceiveScreen), oneLine(w.TransmitScreen)});
 }
+
+// The least travel the splitter keeps when both screens hold their line.
+constexpr int MinSplitterTravel = 16;
 
 void place(QWidget* w, int top, int width, int height)
 {
@@ -73,16 +77,43 @@ void TFerrow::SplitterPanelMouseMove(int Y)
         splitterTopAfterMove(SplitterPanel->y(), Y, G.SplitDragStartY, splitterRangeOf(*this, g)));
 }
 
+namespace {
+
+// Lets the splitter go where it is, within the range that leaves both
+// screens their line.
+void dropSplitterHere(TFerrow& w)
+{
+    const StackGeometry g = geometryOf(w);
+    const SplitterDrop d =
+        dropSplitter(w.SplitterPanel->y(), g, G.ScreenAreaHeight, G.SplitRatio, splitterRangeOf(w, g));
+    w.SplitterPanel->move(w.SplitterPanel->x(), d.splitterTop);
+    // The receive screen keeps its top.
+    place(w.ReceiveScreen, w.ReceiveScreen->y(), w.ReceiveScreen->width(), d.receiveHeight);
+    place(w.TransmitScreen, d.transmitTop, w.TransmitScreen->width(), d.transmitHeight);
+    G.SplitRatio = d.splitRatio;
+}
+
+} // namespace
+
 void TFerrow::SplitterPanelMouseUp()
 {
     G.SplitDragging = 0;
-    const StackGeometry g = geometryOf(*this);
-    const SplitterDrop d =
-        dropSplitter(SplitterPanel->y(), g, G.ScreenAreaHeight, G.SplitRatio, splitterRangeOf(*this, g));
-    SplitterPanel->move(SplitterPanel->x(), d.splitterTop);
-    // The receive screen keeps its top.
-    place(ReceiveScreen, ReceiveScreen->y(), ReceiveScreen->width(), d.receiveHeight);
-    place(TransmitScreen, d.transmitTop, TransmitScreen->width(), d.transmitHeight);
-    G.SplitRatio = d.splitRatio;
+    dropSplitterHere(*this);
     FocusTypingScreen();
+}
+
+void TFerrow::FitScreensToFonts()
+{
+    const StackGeometry g = geometryOf(*this);
+    const SplitterRange r = splitterRangeOf(*this, g);
+    // Fonts too tall for the window as it is: it grows until both lines fit
+    // with room to move the splitter; the next layout places the stack.
+    const int missing = r.lowest + MinSplitterTravel - r.highest;
+    if (missing > 0) {
+        centralWidget()->setMinimumHeight(centralWidget()->height() + missing);
+        resize(width(), height() + missing);
+    }
+    if (ReceiveScreen->height() < oneLine(ReceiveScreen) ||
+        TransmitScreen->height() < oneLine(TransmitScreen))
+        dropSplitterHere(*this);
 }

@@ -14,8 +14,10 @@
 #include "send_progress.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QWindow>
 
 namespace {
 
@@ -51,7 +53,9 @@ void sendText(TFerrow& w, ScreenTextReader& text, int length)
         const std::optional<char> c = text.at(i - 1);
         if (!c)
             break;
-        w.nrComm1->SendChar(quint8(*c));
+        // Taken back on a Cancel while it still waits in the serial layer;
+        // what the operator types meanwhile is not.
+        w.nrComm1->SendRevocableChar(quint8(*c));
         bar->setValue(progressPosition(i, step, bar->minimum(), bar->maximum()));
         QCoreApplication::processEvents();
     }
@@ -64,6 +68,8 @@ void finishSend(TFerrow& w)
     if (!w.screenSendRunning)
         return;
     w.screenSendRunning = false;
+    if (G.SendPermitted != 1)
+        w.nrComm1->DropRevocable();
     w.nrComm1->SendString(QByteArray(1, char(G.CommandChar)));
     Pause(1250);
     w.nrComm1->SetTerminalUsage(tuReceive);
@@ -73,6 +79,18 @@ void finishSend(TFerrow& w)
     w.TransmitScreen->moveCaretToEnd();
     w.TransmitScreen->setFocus();
     w.FocusTypingScreen();
+}
+
+// Lets the window system show a freshly shown window and paints it, waiting
+// a little at most for it to be exposed.
+void paintNow(QWidget* window)
+{
+    QElapsedTimer waited;
+    waited.start();
+    do
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 100);
+    window->repaint();
 }
 
 } // namespace
@@ -85,6 +103,8 @@ void TFerrow::SendScreenBtnClick()
     screenSendRunning = true;
     G.SendPermitted = 1;
     SendDataDialog->showCentredOn(this);
+    // On screen before the wait below blocks the window for 750 ms.
+    paintNow(SendDataDialog);
     // What was received before the send is on the screen before the serial
     // layer starts holding what comes in during it.
     flushPendingReceive();

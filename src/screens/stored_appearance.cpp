@@ -11,10 +11,13 @@
 namespace {
 
 // Name, colour, size, pitch, style, then height, which decides the size.
-void applyFontRecord(TScreenMemo* screen, const ScreenFontRecord& record)
+// The record itself stays as it was read: a damaged height is only held
+// within bounds on the screen, and the file gets back what it held.
+void applyFontRecord(TFerrow& w, TScreenMemo* screen, const ScreenFontRecord& record)
 {
     screen->setFontColor(record.Color);
     screen->setFont(fontFromRecord(record, screen->font(), logicalDpi(screen)));
+    w.FitScreensToFonts();
 }
 
 } // namespace
@@ -37,12 +40,12 @@ void TFerrow::applyStoredColorScheme()
 
 void TFerrow::applyStoredTransmitFont()
 {
-    applyFontRecord(TransmitScreen,
+    applyFontRecord(*this, TransmitScreen,
                     G.ColorScheme == ColorSchemeWhite ? G.TransmitFontWhite : G.TransmitFontBlack);
 }
 
 void TFerrow::applyStoredReceiveFont()
 {
-    applyFontRecord(ReceiveScreen,
+    applyFontRecord(*this, ReceiveScreen,
                     G.ColorScheme == ColorSchemeWhite ? G.ReceiveFontWhite : G.ReceiveFontBlack);
 }

@@ -1,6 +1,6 @@
 // The real program and its settings file: it opens the stored port, sends TNC2's initialization lines, and on
 // SIGTERM writes the file anew, byte for byte, with line settings a pty cannot apply (odd parity, 7 bits)
-// unchanged.
+// unchanged; SIGTERM while a box is up; two programs on one program folder.
 
 #include "file_bytes.h"
 #include "settings_sample.h"
@@ -13,7 +13,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +27,7 @@ ino_t inodeOf(const QString& path)
 }
 
 // The sample settings on COM1, odd parity, 7 bits, with TNC2 chosen: lines 1 and 3 to initialize.
-QByteArray storedSettings()
+ProcessState storedState()
 {
     ProcessState s = distinctiveSettings();
     setCommPortName(s, "COM1");
@@ -36,7 +39,44 @@ QByteArray storedSettings()
     s.SelectedTnc = 1;
     for (int k = 0; k < 32; ++k)
         s.TncInitCommands[1][k].store(k == 0 ? "MYCALL N0TEST" : k == 2 ? "BTEXT settings kept" : "");
-    return settingsBytes(s);
+    return s;
+}
+
+QByteArray storedSettings()
+{
+    return settingsBytes(storedState());
+}
+
+// The program on the program folder `home`, drawn offscreen.
+void startProgram(QProcess& quillmar, const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUILLMAR_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    quillmar.setProcessEnvironment(env);
+    quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
+    QVERIFY2(quillmar.waitForStarted(kSimWaitMs), qPrintable(quillmar.errorString()));
+}
+
+// SIGTERM, and the program ends by itself with status 0.
+void terminate(QProcess& quillmar)
+{
+    ::kill(pid_t(quillmar.processId()), SIGTERM);
+    QVERIFY2(quillmar.waitForFinished(kSimWaitMs), "still running after SIGTERM");
+    QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quillmar.exitCode(), 0);
+}
+
+// True once some process holds the program folder.
+bool folderHeld(const QString& home)
+{
+    const int fd =
+        ::open(QFile::encodeName(home + QStringLiteral("/Quillmar.lock")).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
 }
 
 } // namespace
@@ -45,6 +85,8 @@ class SettingsRestartTest : public QObject {
     Q_OBJECT
 private slots:
     void startAndStopKeepTheFile();
+    void signalWhileTheStartUpBoxIsUp();
+    void secondInstanceOnOneFolder();
 };
 
 void SettingsRestartTest::startAndStopKeepTheFile()
@@ -59,27 +101,78 @@ void SettingsRestartTest::startAndStopKeepTheFile()
     QVERIFY2(sim.start(), qPrintable(sim.error()));
 
     QProcess quillmar;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLMAR_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    quillmar.setProcessEnvironment(env);
     quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
-    QVERIFY2(quillmar.waitForStarted(kSimWaitMs), qPrintable(quillmar.errorString()));
+    startProgram(quillmar, home.path());
 
     // The stored port opens and TNC2's filled lines go out, in order.
     const QByteArray initLines = "MYCALL N0TEST\rBTEXT settings kept\r";
     QTRY_VERIFY_WITH_TIMEOUT(readFile(heard).contains(initLines), kSimWaitMs);
 
-    ::kill(pid_t(quillmar.processId()), SIGTERM);
-    QVERIFY(quillmar.waitForFinished(kSimWaitMs));
-    QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quillmar.exitCode(), 0);
+    terminate(quillmar);
 
     // Close wrote the same bytes to a new file renamed over the old.
     QVERIFY(inodeOf(cfg) != written);
     QCOMPARE(readFile(cfg), stored);
     QVERIFY(sim.stop());
+}
+
+// The stored port is missing: its box comes up during the first showing, and SIGTERM arrives meanwhile. The
+// box closes as if OK, the port falls back to none, and the program closes once and saves that.
+void SettingsRestartTest::signalWhileTheStartUpBoxIsUp()
+{
+    QTemporaryDir home;
+    const QString cfg = home.filePath(QStringLiteral("Quillmar.cfg"));
+    QVERIFY(home.isValid() && writeFile(cfg, storedSettings()));
+    QVERIFY(QFile::link(home.filePath(QStringLiteral("gone")), home.filePath(QStringLiteral("COM1"))));
+    QProcess quillmar;
+    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    startProgram(quillmar, home.path());
+    // The probe's failure is traced just before its box comes up.
+    const QString trace = home.filePath(QStringLiteral("nrcommlib.log"));
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(trace).contains("cannot open"), kSimWaitMs);
+
+    terminate(quillmar);
+
+    ProcessState expected = storedState();
+    setCommPortName(expected, "NONE");
+    expected.CommPortSelected = 0;
+    QCOMPARE(readFile(cfg), settingsBytes(expected));
+}
+
+// A second program on the same folder keeps no settings and says so; the first one's file is what stays. Once
+// the first has ended, the next program keeps settings again.
+void SettingsRestartTest::secondInstanceOnOneFolder()
+{
+    QTemporaryDir home;
+    const QString cfg = home.filePath(QStringLiteral("Quillmar.cfg"));
+    ProcessState state = storedState();
+    setCommPortName(state, "NONE");
+    state.CommPortSelected = 0;
+    const QByteArray stored = settingsBytes(state);
+    QVERIFY(home.isValid() && writeFile(cfg, stored));
+    QProcess first, second, third;
+    startProgram(first, home.path());
+    QTRY_VERIFY_WITH_TIMEOUT(folderHeld(home.path()), kSimWaitMs);
+    startProgram(second, home.path());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += second.readAllStandardError()).contains("QUILLMAR_HOME"), kSimWaitMs);
+    const ino_t untouched = inodeOf(cfg);
+    // Said once in the status area, which the trace file follows.
+    QCOMPARE(readFile(home.filePath(QStringLiteral("nrcommlib.log"))).count("keeps no settings"), 1);
+
+    terminate(second);
+    QCOMPARE(inodeOf(cfg), untouched);
+    terminate(first);
+    QVERIFY(inodeOf(cfg) != untouched);
+    QCOMPARE(readFile(cfg), stored);
+
+    const ino_t firstWrote = inodeOf(cfg);
+    startProgram(third, home.path());
+    QTRY_VERIFY_WITH_TIMEOUT(folderHeld(home.path()), kSimWaitMs);
+    terminate(third);
+    QVERIFY(!third.readAllStandardError().contains("QUILLMAR_HOME"));
+    QVERIFY(inodeOf(cfg) != firstWrote);
+    QCOMPARE(readFile(cfg), stored);
 }
 
 QTEST_GUILESS_MAIN(SettingsRestartTest)

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -57,6 +58,8 @@ private slots:
     void fontDialogKeepsItsFont();
     void fontRecords_data();
     void fontRecords();
+    void largestFonts_data();
+    void largestFonts();
 };
 
 void AppearanceTest::layout_data()
@@ -66,7 +69,7 @@ void AppearanceTest::layout_data()
     QTest::addColumn<int>("relaid");   // and after the next layout
     QTest::newRow("up ten pixels to 200: 127 high, 194 on the next layout") << "up 10" << 200 << 194;
     QTest::newRow("a real mouse press and release") << "real" << 210 << 204;
-    QTest::newRow("up far over the control bands: held at three lines") << "up 400" << -1 << -1;
+    QTest::newRow("up far over the control bands: held at one line") << "up 400" << -1 << -1;
 }
 
 void AppearanceTest::layout()
@@ -96,8 +99,8 @@ void AppearanceTest::layout()
     const int top = w->SplitterPanel->y();
     if (dropped >= 0)
         QCOMPARE(top, dropped);
-    else // the receive screen keeps three lines
-        QVERIFY(top - 73 >= 3 * w->ReceiveScreen->fontMetrics().lineSpacing() && top < 210);
+    else // the receive screen keeps a line
+        QVERIFY(top - 73 >= w->ReceiveScreen->fontMetrics().lineSpacing() && top < 210);
     QCOMPARE(QList({w->ReceiveScreen->geometry(), w->TransmitScreen->geometry()}),
              QList({QRect(0, 67, 622, top - 73), QRect(0, top + 3, 622, 356 - top - 3)}));
     QCOMPARE(G.SplitRatio, float(top - 73) / 253.0f);
@@ -276,8 +279,8 @@ void AppearanceTest::fontRecords_data()
     QTest::addColumn<QString>("font"); // face, pixel size, fixed pitch
     QTest::newRow("all four styles, fixed pitch")
         << QByteArray("DejaVu Sans Mono") << QList<int>{11, 15, 2, -15} << "DejaVu Sans Mono 15 fixed";
-    QTest::newRow("empty name keeps the face; damaged height cut to 400")
-        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me 400";
+    QTest::newRow("empty name keeps the face; damaged height cut to 96")
+        << QByteArray() << QList<int>{11, 9, 0, -2000000000} << "Keep Me 96";
 }
 
 void AppearanceTest::fontRecords()
@@ -297,6 +300,61 @@ void AppearanceTest::fontRecords()
     // Read back, the record holds what it was applied with.
     const ScreenFontRecord back = fontRecordOf(f, clWindowText, 96);
     QCOMPARE(QList<int>({back.Height, back.Style}), QList<int>({-f.pixelSize(), r.Style}));
+}
+
+void AppearanceTest::largestFonts_data()
+{
+    QTest::addColumn<int>("storedHeight"); // in all four records; 0: 400-pixel fonts chosen in the dialog
+    QTest::newRow("400 pixels chosen for both screens") << 0;
+    QTest::newRow("stored height -667") << -667;
+    QTest::newRow("stored height 100000") << 100000;
+    QTest::newRow("stored height INT_MIN") << std::numeric_limits<int>::min();
+}
+
+// Both screens show a line of their font, the splitter moves both ways, and stored records go back unchanged.
+void AppearanceTest::largestFonts()
+{
+    QFETCH(int, storedHeight);
+    WindowFixture f;
+    f.show();
+    TFerrow* w = Ferrow;
+    ScreenFontRecord stored[4];
+    if (storedHeight == 0) {
+        for (QAction* font : {w->ReceiveFont1, w->TransmitFont1}) {
+            f.query.fontAnswers << FontAnswer{
+                {}, {}, FontChoice{pixelFont("DejaVu Serif", 400), clWindowText}};
+            font->trigger();
+        }
+        QCOMPARE(QList({G.ReceiveFontWhite.Height, G.TransmitFontWhite.Height}), QList({-96, -96}));
+    } else {
+        for (int i = 0; i < 4; ++i) {
+            Records[i]->Height = storedHeight;
+            Records[i]->Size = 300;
+            stored[i] = *Records[i];
+        }
+        w->applyStoredTransmitFont();
+        w->applyStoredReceiveFont();
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(std::memcmp(Records[i], &stored[i], sizeof stored[i]) == 0);
+    }
+    const auto showsALine = [](const TScreenMemo* s) {
+        return s->font().pixelSize() >= 6 && s->font().pixelSize() <= 96 &&
+            s->viewport()->height() >= s->fontMetrics().lineSpacing();
+    };
+    for (const char* way : {"up", "down", "up"}) {
+        const int before = w->SplitterPanel->y();
+        w->SplitterPanelMouseDown(1);
+        for (int i = 0; i < 8; ++i)
+            w->SplitterPanelMouseMove(way == QByteArray("up") ? -50 : 50);
+        w->SplitterPanelMouseUp();
+        QVERIFY2(way == QByteArray("up") ? w->SplitterPanel->y() < before : w->SplitterPanel->y() > before,
+                 way);
+        QVERIFY(showsALine(w->ReceiveScreen));
+        QVERIFY(showsALine(w->TransmitScreen));
+        w->FormResize();
+        QVERIFY(showsALine(w->ReceiveScreen));
+        QVERIFY(showsALine(w->TransmitScreen));
+    }
 }
 
 QTEST_MAIN(AppearanceTest)

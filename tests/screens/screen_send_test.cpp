@@ -49,6 +49,7 @@ private slots:
     void send_data();
     void send();
     void stateAfterwards();
+    void dialogShownBeforeTheWait();
 };
 
 void ScreenSendTest::send_data()
@@ -180,6 +181,32 @@ void ScreenSendTest::stateAfterwards()
     f.transcript.clear();
     QTest::keyClicks(Ferrow->TransmitScreen, "ab\r");
     QCOMPARE(f.transcript.entries, QStringList{"SendString ab<13>"}); // the line began afresh
+}
+
+// The Sending Data dialog is painted before the 750 ms wait blocks the window.
+void ScreenSendTest::dialogShownBeforeTheWait()
+{
+    WindowFixture f;
+    start(f, ScreenModeDual);
+    int paints = 0;
+    struct PaintCounter : QObject {
+        int* count;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            *count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    counter.count = &paints;
+    SendDataDialog->installEventFilter(&counter);
+    int paintsAtWait = -1;
+    f.pause.onPause = [&](int ms) {
+        if (ms == 750)
+            paintsAtWait = paints;
+    };
+    clickSend();
+    SendDataDialog->removeEventFilter(&counter);
+    QVERIFY(paintsAtWait > 0);
 }
 
 QTEST_MAIN(ScreenSendTest)
