@@ -21,7 +21,8 @@ QStringList screenLinesOf(const QByteArray& bytes);
 // The file bytes of these lines; a character with no Latin-1 form becomes '?'.
 QByteArray screenFileBytes(const QStringList& lines);
 
-// The lines of a screen as written to a file: one per paragraph. A screen
+// The lines of a screen as written to a file: one per paragraph, a line held
+// in pieces as one. A screen
 // that holds nothing at all has no lines.
 QStringList screenLines(const QTextDocument& screen);
 
