@@ -10,6 +10,7 @@
 #include "app/forms.h"
 #include "app/production_seams.h"
 #include "common/bench_window.h"
+#include "common/process_clock.h"
 #include "common/tnc_traffic.h"
 #include "link/nr_comm.h"
 #include "link/serial_transport.h"
@@ -43,21 +44,6 @@ struct Pace {
     int bytesPerSecond;
     int chunk;
 };
-
-qint64 nowNs()
-{
-    timespec t;
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
-double cpuSeconds()
-{
-    rusage u;
-    ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-        double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 // The writer process: `traffic` in `chunk`-byte writes on a schedule fixed
 // from the start, so one late write does not slow the rest down.

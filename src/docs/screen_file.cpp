@@ -1,6 +1,7 @@
 #include "screen_file.h"
 
 #include "app/safe_file.h"
+#include "screens/line_pieces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,8 +46,13 @@ QStringList screenLines(const QTextDocument& screen)
         return lines;
     // Each paragraph's own characters: the document's plain-text export would
     // turn a no-break space (byte 160) into a plain one.
-    for (QTextBlock block = screen.begin(); block.isValid(); block = block.next())
-        lines << block.text();
+    // A long received line held in several paragraphs is one line.
+    for (QTextBlock block = screen.begin(); block.isValid(); block = block.next()) {
+        if (continuesLine(block) && !lines.isEmpty())
+            lines.last() += block.text();
+        else
+            lines << block.text();
+    }
     return lines;
 }
 

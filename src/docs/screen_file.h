@@ -25,7 +25,8 @@ QStringList screenLinesOf(const QByteArray& bytes);
 // The file bytes of these lines; a character with no Latin-1 form becomes '?'.
 QByteArray screenFileBytes(const QStringList& lines);
 
-// The screen's paragraphs, as printed. A screen that holds nothing has none.
+// The screen's paragraphs, as printed, a line held in pieces as one. A screen
+// that holds nothing has none.
 QStringList screenLines(const QTextDocument& screen);
 
 // The screen as a file: one CR LF line per paragraph, the empty paragraph

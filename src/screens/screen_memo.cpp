@@ -2,6 +2,7 @@
 
 #include "font_record.h"
 #include "key_translation.h"
+#include "line_pieces.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -61,6 +63,39 @@ TScreenMemo::TScreenMemo(QWidget* parent)
     setUndoRedoEnabled(false);
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &TScreenMemo::flushReceived);
+    connect(document(), &QTextDocument::contentsChange, this, &TScreenMemo::keepPiecesAfterEdit);
+}
+
+QString TScreenMemo::toPlainText() const
+{
+    if (!madePieces_)
+        return QPlainTextEdit::toPlainText();
+    return lineTextBetween(*document(), 0, endPosition());
+}
+
+QMimeData* TScreenMemo::createMimeDataFromSelection() const
+{
+    if (!madePieces_)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    const QTextCursor selection = textCursor();
+    auto* data = new QMimeData;
+    data->setText(lineTextBetween(*document(), selection.selectionStart(), selection.selectionEnd()));
+    return data;
+}
+
+void TScreenMemo::keepPiecesAfterEdit(int from, int, int added)
+{
+    // Line breaks the operator types or pastes end a line for good, even
+    // inside a piece, whose mark a new paragraph would otherwise inherit.
+    if (receiving_ || markingPieces_ || !madePieces_)
+        return;
+    markingPieces_ = true;
+    const QTextBlock first = document()->findBlock(from);
+    for (QTextBlock b = first.next(); b.isValid() && b.position() <= from + added; b = b.next()) {
+        QTextCursor c(b);
+        markContinuing(c, false);
+    }
+    markingPieces_ = false;
 }
 
 void TScreenMemo::setFontColor(qint32 encoded)
@@ -117,9 +152,25 @@ void TScreenMemo::keyPressEvent(QKeyEvent* event)
     for (const char c : typed)
         typeCharacter(c);
     const bool keyKept = key != 0 || virtualKey == 0;
-    if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift))
+    if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift) && !deletedAcrossPieces(event))
         QPlainTextEdit::keyPressEvent(event);
     event->accept();
+}
+
+bool TScreenMemo::deletedAcrossPieces(const QKeyEvent* event)
+{
+    // Delete at the end of a piece takes the next character, not the mark.
+    QTextCursor caret = textCursor();
+    if (event->key() != Qt::Key_Delete || event->modifiers() != Qt::NoModifier || caret.hasSelection() ||
+        !caret.atBlockEnd() || !continuesLine(caret.block().next()))
+        return false;
+    caret.movePosition(QTextCursor::NextCharacter);
+    if (caret.atBlockEnd())
+        return false;
+    caret.movePosition(QTextCursor::NextCharacter);
+    deletePreviousCharacter(caret);
+    setTextCursor(caret);
+    return true;
 }
 
 void TScreenMemo::keyReleaseEvent(QKeyEvent* event)
@@ -171,7 +222,10 @@ void TScreenMemo::applyTypedCharacter(char c)
     case 24: cut(); return;
     case 8: {
         QTextCursor caret = textCursor();
-        caret.deletePreviousChar();
+        if (caret.hasSelection())
+            caret.removeSelectedText();
+        else
+            deletePreviousCharacter(caret);
         setTextCursor(caret);
         return;
     }

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QSet>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <functional>
@@ -60,7 +61,12 @@ public:
     void setFontColor(qint32 encoded);
     void setBackColor(qint32 encoded);
 
+    // The whole text as received and typed. A received line too long for
+    // one paragraph is held in pieces (line_pieces.h); it reads as one line.
+    QString toPlainText() const;
+
 protected:
+    QMimeData* createMimeDataFromSelection() const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -73,13 +79,23 @@ protected:
 
 private:
     void showColors();
+    void keepPiecesAfterEdit(int from, int removed, int added);
     void typeCharacter(char c);
+    bool deletedAcrossPieces(const QKeyEvent* event);
     void applyTypedCharacter(char c);
     int endPosition() const;
 
     // The received path (screen_memo_receive.cpp).
+    struct ReceivedRun {
+        QTextCursor& at; // at the end of the text
+        QString text;    // characters still to insert at `at`
+        int lineChars;   // characters of the paragraph `text` ends in
+        bool inPiece;    // that paragraph continues the line before it
+        void flush();
+        void breakLine(bool continued);
+    };
     void applyReceivedBytes(const QByteArray& bytes);
-    void applyReceived(char c, QString& run, QTextCursor& at);
+    void applyReceived(char c, ReceivedRun& run);
     void placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore);
 
     bool pressed_ = false;
@@ -87,6 +103,8 @@ private:
     bool receiving_ = false;
     bool caretToEndAsked_ = false;
     bool lastReceivedWasCr_ = false;
+    bool madePieces_ = false; // some received line was held in pieces
+    bool markingPieces_ = false;
     QByteArray pending_; // received, waiting for the next frame
     QTimer frame_;
     QElapsedTimer sinceApplied_;

@@ -10,6 +10,8 @@
 
 #include "screen_memo.h"
 
+#include "line_pieces.h"
+
 #include <QTextCursor>
 
 #include <utility>
@@ -52,38 +54,71 @@ void TScreenMemo::applyReceivedBytes(const QByteArray& bytes)
     at.movePosition(QTextCursor::End);
     receiving_ = true;
     caretToEndAsked_ = false;
-    QString run;
-    run.reserve(bytes.size());
+    ReceivedRun run{at, {}, at.positionInBlock(), continuesLine(at.block())};
+    run.text.reserve(bytes.size());
     for (const char byte : bytes) {
         char c = byte;
         if (OnReceiveChar)
             OnReceiveChar(c);
-        applyReceived(c, run, at);
+        applyReceived(c, run);
     }
-    at.insertText(run);
+    run.flush();
     at.endEditBlock();
     receiving_ = false;
     placeCaretAfterReceiving(anchorBefore, positionBefore, endBefore);
 }
 
-void TScreenMemo::applyReceived(char c, QString& run, QTextCursor& at)
+void TScreenMemo::ReceivedRun::flush()
 {
+    at.insertText(text);
+    text.clear();
+}
+
+void TScreenMemo::ReceivedRun::breakLine(bool continued)
+{
+    flush();
+    QTextBlockFormat format;
+    if (continued)
+        format.setProperty(ContinuedLineProperty, true);
+    at.insertBlock(format);
+    lineChars = 0;
+    inPiece = continued;
+}
+
+void TScreenMemo::applyReceived(char c, ReceivedRun& run)
+{
+    if (c == 0)
+        return; // discarded by the character stage
     const bool afterCr = lastReceivedWasCr_;
-    switch (quint8(c)) {
-    case 0: return; // discarded by the character stage
-    case 8:
-        at.insertText(run);
-        run.clear();
-        at.deletePreviousChar();
-        break;
-    case 10:
-        if (!afterCr)
-            run += QLatin1Char('\n');
-        break;
-    case 13: run += QLatin1Char('\n'); break;
-    default: run += QChar(quint8(c));
-    }
     lastReceivedWasCr_ = quint8(c) == 13;
+    switch (quint8(c)) {
+    case 8:
+        run.flush();
+        deletePreviousCharacter(run.at);
+        run.lineChars = run.at.positionInBlock();
+        run.inPiece = continuesLine(run.at.block());
+        return;
+    case 10:
+        if (afterCr)
+            return;
+        [[fallthrough]];
+    case 13:
+        // A paragraph made after a piece would take the piece's mark.
+        if (run.inPiece) {
+            run.breakLine(false);
+        } else {
+            run.text += QLatin1Char('\n');
+            run.lineChars = 0;
+        }
+        return;
+    default:
+        if (run.lineChars >= MaxLinePieceChars) {
+            run.breakLine(true);
+            madePieces_ = true;
+        }
+        run.text += QChar(quint8(c));
+        ++run.lineChars;
+    }
 }
 
 void TScreenMemo::placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore)
