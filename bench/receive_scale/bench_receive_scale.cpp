@@ -38,11 +38,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -145,8 +143,8 @@ int runWindow(int argc, char** argv)
             Ferrow->flushPendingReceive();
             cpu[3] = cpuSeconds();
             const double tenth = double(expected) / 10 / MB;
-            std::printf("RESULT %.3f %.3f %lld %lld %lld\n", (cpu[1] - cpu[0]) / tenth, (cpu[3] - cpu[2]) / tenth,
-                        static_cast<long long>(residentBytes() - rssBefore),
+            std::printf("RESULT %.3f %.3f %lld %lld %lld\n", (cpu[1] - cpu[0]) / tenth,
+                        (cpu[3] - cpu[2]) / tenth, static_cast<long long>(residentBytes() - rssBefore),
                         static_cast<long long>(residentBytes()), static_cast<long long>(received));
             std::fflush(stdout);
         }
@@ -320,7 +318,8 @@ int main(int argc, char** argv)
     std::vector<Case> cases;
     for (const qint64 mb : heldMb)
         cases.push_back({QByteArray::number(mb) + " MB of lines, full speed", Kind::Lines, mb * MB, 0});
-    cases.push_back({QByteArray::number(lineMb) + " MB unbroken line, full speed", Kind::Unbroken, lineMb * MB, 0});
+    cases.push_back(
+        {QByteArray::number(lineMb) + " MB unbroken line, full speed", Kind::Unbroken, lineMb * MB, 0});
     const qint64 atRate = qint64(LineRate) * rateSeconds;
     const QByteArray rate = " at 115200 baud, " + QByteArray::number(rateSeconds) + " s";
     cases.push_back({"lines" + rate, Kind::Lines, atRate, LineRate});
@@ -338,8 +337,8 @@ int main(int argc, char** argv)
         const double worst = o.keyMs.empty() ? -1 : o.keyMs.back();
         std::printf("%s: %s; keys %zu, delay median %.1f ms, worst %.1f ms; CPU %.3f s/MB first 10 %%, %.3f "
                     "s/MB last 10 %%; RSS %.0f MB, %.2f bytes per received byte; SIGTERM to exit %.2f s%s\n",
-                    c.name.constData(), o.done ? "all shown" : "NOT all shown in time", o.keyMs.size(), median,
-                    worst, o.cpuFirst, o.cpuLast, o.rssMb, o.rssPerByte, o.exitSeconds,
+                    c.name.constData(), o.done ? "all shown" : "NOT all shown in time", o.keyMs.size(),
+                    median, worst, o.cpuFirst, o.cpuLast, o.rssMb, o.rssPerByte, o.exitSeconds,
                     o.killed ? " (killed)" : "");
         std::fflush(stdout);
         if (c.kind == Kind::Lines && c.bytesPerSecond == 0 && c.bytes > largest) {

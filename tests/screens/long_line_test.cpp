@@ -106,7 +106,8 @@ void LongLineTest::layoutStaysBounded()
     for (qsizetype at = 0; at < bytes.size(); at += 64) {
         receive(screen, bytes.mid(at, 64), 64);
         if (layout->mostPerChange > 5000)
-            QFAIL(qPrintable(QStringLiteral("%1 characters laid out again at %2").arg(layout->mostPerChange).arg(at)));
+            QFAIL(qPrintable(
+                QStringLiteral("%1 characters laid out again at %2").arg(layout->mostPerChange).arg(at)));
     }
     QString shown;
     for (const char c : bytes)
@@ -130,13 +131,16 @@ void LongLineTest::readsBackAsReceived_data()
     QTest::newRow("received Backspaces across two piece marks")
         << line + QByteArray(piece + 150, '\b') << "" << 0 << text.left(2 * piece - 50);
     QTest::newRow("received Backspaces to an empty line, then letters")
-        << line + QByteArray(4 * piece, '\b') + "xyz" << "" << 0 << QStringLiteral("xyz");
-    QTest::newRow("received CR LF after the line, then a short line")
-        << line + "\r\nDE N0CALL" << "" << 0 << text + "\nDE N0CALL";
+        << line + QByteArray(4 * piece, '\b') + "xyz"
+        << "" << 0 << QStringLiteral("xyz");
+    QTest::newRow("received CR LF after the line, then a short line") << line + "\r\nDE N0CALL"
+                                                                      << "" << 0 << text + "\nDE N0CALL";
     QTest::newRow("typed Enter inside a piece") << line << "enter" << piece + 10 << with(piece + 10, "\n");
-    QTest::newRow("typed Backspace at a piece's start") << line << "backspace" << piece << without(piece - 1, 1);
+    QTest::newRow("typed Backspace at a piece's start")
+        << line << "backspace" << piece << without(piece - 1, 1);
     QTest::newRow("Delete at a piece's end") << line << "delete" << 2 * piece << without(2 * piece, 1);
-    QTest::newRow("paste of two lines inside a piece") << line << "paste" << piece + 5 << with(piece + 5, "P\nQ");
+    QTest::newRow("paste of two lines inside a piece")
+        << line << "paste" << piece + 5 << with(piece + 5, "P\nQ");
     QTest::newRow("cut across a piece mark") << line << "cut" << piece - 5 << without(piece - 5, 10);
 }
 
@@ -182,7 +186,8 @@ void LongLineTest::copiesAllOfALargeScreen()
     // 30 MB of lines, some of them far longer than a paragraph is kept.
     QByteArray received;
     const QByteArray longLine = unbroken(100 * 1024) + "\r\n";
-    const QByteArray lines = QByteArray("CQ CQ DE N0CALL K 73 ARES net check-in traffic NR 12\r\n").repeated(2000);
+    const QByteArray lines =
+        QByteArray("CQ CQ DE N0CALL K 73 ARES net check-in traffic NR 12\r\n").repeated(2000);
     while (received.size() < 30 * 1024 * 1024)
         received += lines + longLine;
     TScreenMemo screen;
