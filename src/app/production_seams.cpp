@@ -1,6 +1,7 @@
 #include "production_seams.h"
 
 #include "alerts/wave_sound.h"
+#include "app/window_access.h"
 #include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
 #include "screens/font_apply_dialog.h"
@@ -19,6 +20,22 @@ void BlockingPause::pause(int ms)
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
+std::unique_ptr<QInputDialog> textQueryDialog(const QString& caption, const QString& prompt,
+                                              const QByteArray& text, int maxLength)
+{
+    auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    dialog->setWindowTitle(caption);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(QString::fromLatin1(text));
+    // The answer goes into a fixed slot: the caller says how much of it is left.
+    if (auto* edit = dialog->findChild<QLineEdit*>()) {
+        edit->setMaxLength(maxLength);
+        edit->setAccessibleName(prompt);
+    }
+    fitTitle(dialog.get());
+    return dialog;
+}
+
 void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
@@ -27,16 +44,10 @@ void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString&
 
 bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
 {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(QString::fromLatin1(text));
-    // The answer goes into a fixed slot: the caller says how much of it is left.
-    if (auto* edit = dialog.findChild<QLineEdit*>())
-        edit->setMaxLength(maxLength);
-    if (dialog.exec() != QDialog::Accepted)
+    const std::unique_ptr<QInputDialog> dialog = textQueryDialog(caption, prompt, text, maxLength);
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    text = dialog.textValue().toLatin1();
+    text = dialog->textValue().toLatin1();
     return true;
 }
 
@@ -70,7 +81,6 @@ bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const 
     if (dialog.exec() != QDialog::Accepted)
         return false;
     choice = dialog.choice();
-    return true;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "app/forms.h"
 #include "app/seams.h"
 #include "app/state.h"
+#include "app/window_access.h"
 #include "broadcast/beacon_commands.h"
 #include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
@@ -21,12 +22,13 @@ TBCForm::TBCForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Broadcast Message"));
 
     MainMenu1 = new QMenuBar(this);
-    File1 = MainMenu1->addMenu(QStringLiteral("File"));
-    Exit1 = File1->addAction(QStringLiteral("Exit"));
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+    Exit1 = File1->addAction(QStringLiteral("&Exit"));
     BroadcastEdit = new QLineEdit(this);
     // Longer text would not fit the BTEXT command.
     BroadcastEdit->setMaxLength(MaxBeaconText);
     BroadcastEdit->setMinimumWidth(420);
+    BroadcastEdit->setAccessibleName(QStringLiteral("Broadcast Message"));
     BCAcceptBtn = new QPushButton(QStringLiteral("Accept"), this);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
 
@@ -40,11 +42,15 @@ TBCForm::TBCForm(QWidget* parent)
     buttons->addStretch(1);
     column->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    fitTitle(this);
+    closeOnEscape(this);
     adjustSize();
     centreOnScreen(this);
 
     connect(Exit1, &QAction::triggered, this, &TBCForm::Exit1Click);
     connect(BCAcceptBtn, &QPushButton::clicked, this, &TBCForm::BCAcceptBtnClick);
+    // Enter in the text is Accept.
+    connect(BroadcastEdit, &QLineEdit::returnPressed, this, &TBCForm::BCAcceptBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TBCForm::CancelBtnClick);
 }
 
