@@ -83,6 +83,7 @@ private slots:
     void windows();
     void statusLines_data();
     void statusLines();
+    void readability_data();
     void readability();
 };
 
@@ -309,53 +310,65 @@ void KeyboardAccessTest::statusLines()
     QCOMPARE(lastStatusLine(), QString(line).replace("<file>", file));
 }
 
+void KeyboardAccessTest::readability_data()
+{
+    QTest::addColumn<QString>("aspect");
+    for (const char* aspect : {"status text at the desktop's size", "status lines break between words",
+                               "TNC line numbers whole", "a list shows its focus"})
+        QTest::newRow(aspect) << aspect;
+}
+
 void KeyboardAccessTest::readability()
 {
+    QFETCH(QString, aspect);
     WindowFixture f;
     f.show();
-    // The status area speaks at the desktop's size and breaks no word, however long, in two.
     QPlainTextEdit* status = Ferrow->LogScreen;
-    QCOMPARE(status->font().pointSizeF(), QApplication::font().pointSizeF());
-    status->clear();
-    Ferrow->ShowStatus(
-        QStringLiteral("COM1 (/dev/serial/by-id/usbFTDIFT232RUSBUARTA1B2C3D4E5F6G7H8J9K0L1M2N3P4Q5R6"
-                       "S7T8U9V0W1X2Y3Z4) open, 9600 baud, 7 data bits, even parity, one stop bit"));
-    const QTextLayout* layout = status->document()->lastBlock().layout();
-    QVERIFY(layout->lineCount() > 2);
-    const QString text = status->document()->lastBlock().text();
-    for (int i = 0; i + 1 < layout->lineCount(); ++i) {
-        const int next = layout->lineAt(i + 1).textStart();
-        QVERIFY2(!text.at(next - 1).isLetterOrNumber() || !text.at(next).isLetterOrNumber(),
-                 qPrintable(text.left(next) + '|'));
+    if (aspect.startsWith("status text")) {
+        QCOMPARE(status->font().pointSizeF(), QApplication::font().pointSizeF());
+    } else if (aspect.startsWith("status lines")) {
+        // However long a word, it is not broken in two.
+        Ferrow->ShowStatus(
+            QStringLiteral("COM1 (/dev/serial/by-id/usbFTDIFT232RUSBUARTA1B2C3D4E5F6G7H8J9K0L1M2N3"
+                           "P4Q5R6S7T8U9V0W1X2Y3Z4) open, 9600 baud, 7 data bits, even parity"));
+        const QTextLayout* layout = status->document()->lastBlock().layout();
+        QVERIFY(layout->lineCount() > 2);
+        const QString text = status->document()->lastBlock().text();
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const int next = layout->lineAt(i + 1).textStart();
+            QVERIFY2(!text.at(next - 1).isLetterOrNumber() || !text.at(next).isLetterOrNumber(),
+                     qPrintable(text.left(next) + '|'));
+        }
+    } else if (aspect.startsWith("TNC")) {
+        // Wide enough for "19" beside the item's margins, and no row of the numbers or the lines cut at
+        // the bottom.
+        for (TncLinesForm* form : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm}) {
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            const QList<QListWidget*> lists = form->findChildren<QListWidget*>();
+            const QListWidget* numbers = lists.first();
+            const int margins =
+                2 * (numbers->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, numbers) + 1);
+            QVERIFY(numbers->viewport()->width() >= numbers->fontMetrics().horizontalAdvance("19") + margins);
+            for (const QListWidget* list : lists)
+                for (int r = 0; r < list->count(); ++r) {
+                    const QRect row = list->visualItemRect(list->item(r));
+                    QVERIFY2(row.top() >= list->viewport()->height() ||
+                                 row.bottom() < list->viewport()->height(),
+                             qPrintable(QStringLiteral("row %1 cut").arg(r + 1)));
+                }
+            form->close();
+        }
+    } else {
+        // A list with the keyboard looks different from the same list without it.
+        StationForm->show();
+        QVERIFY(QTest::qWaitForWindowActive(StationForm));
+        StationForm->Edit_Station_Path->setFocus();
+        const QImage without = StationForm->StationList->grab().toImage();
+        StationForm->StationList->setFocus();
+        QVERIFY(StationForm->StationList->hasFocus());
+        QVERIFY(StationForm->StationList->grab().toImage() != without);
     }
-
-    // The TNC windows' numbers show whole: wide enough for "19" beside the item's margins, and no row
-    // of the numbers or of the lines cut at the bottom.
-    for (TncLinesForm* form : std::initializer_list<TncLinesForm*>{TNC_SetupForm, TNC_CloseForm}) {
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        const QList<QListWidget*> lists = form->findChildren<QListWidget*>();
-        const QListWidget* numbers = lists.first();
-        const int margins =
-            2 * (numbers->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, numbers) + 1);
-        QVERIFY(numbers->viewport()->width() >= numbers->fontMetrics().horizontalAdvance("19") + margins);
-        for (const QListWidget* list : lists)
-            for (int r = 0; r < list->count(); ++r) {
-                const QRect row = list->visualItemRect(list->item(r));
-                QVERIFY2(row.top() >= list->viewport()->height() || row.bottom() < list->viewport()->height(),
-                         qPrintable(QStringLiteral("row %1 cut").arg(r + 1)));
-            }
-        form->close();
-    }
-
-    // A list with the keyboard looks different from the same list without it.
-    StationForm->show();
-    QVERIFY(QTest::qWaitForWindowActive(StationForm));
-    StationForm->Edit_Station_Path->setFocus();
-    const QImage without = StationForm->StationList->grab().toImage();
-    StationForm->StationList->setFocus();
-    QVERIFY(StationForm->StationList->hasFocus());
-    QVERIFY(StationForm->StationList->grab().toImage() != without);
 }
 
 QTEST_MAIN(KeyboardAccessTest)
