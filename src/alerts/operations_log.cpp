@@ -90,6 +90,7 @@ void TFerrow::LogBtnClick()
             LogBtn->setText(QStringLiteral("ON"));
             setCaptionColor(LogBtn, LogOnColor);
             TmpRcvBuf->clear();
+            ShowStatus(QStringLiteral("Logging to %1").arg(*chosen));
         }
     } else {
         if (const std::optional<QString> failure = writeReceiveScreen(ReceiveScreen)) {

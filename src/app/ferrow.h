@@ -224,6 +224,16 @@ public:
     // Closing with the log on writes the receive screen into the log file.
     void CloseLogAtExit();
 
+    // ---- Keyboard access (app/keyboard_access.cpp) ----
+    // Ctrl+Tab: from a screen to the control bands, from anywhere else back
+    // to the typing screen; Ctrl+Shift+Tab the same, entering the bands at
+    // their last control. Neither is a key of the typing screens.
+    void FocusKeyPressed(bool backwards);
+    // F10: opens the menu bar at its first menu.
+    void OpenMenuBar();
+    // One line in the status area under the screens.
+    void ShowStatus(const QString& line);
+
     // ---- Menus, in menu-bar order ----
     QMenu* File1;
     QAction* Open1;
@@ -399,6 +409,7 @@ private:
     void BuildScreens();
     void BuildStatusBand();
     void BuildComponents();
+    void NameControls();
 
     // Handler wiring: each subsystem binds its own widgets and components to
     // its handlers in its folder's wiring file; the received-data route,
@@ -413,6 +424,7 @@ private:
     void WireAlertHandlers();       // alerts/alerts_wiring.cpp
     void WireDocsHandlers();        // docs/docs_wiring.cpp
     void WireReceivePath();         // app/receive_path.cpp
+    void WireKeyboardAccess();      // app/keyboard_access.cpp
     // Connects a menu item or button to a handler and remembers it as live;
     // items with no handler yet stay disabled.
     void wire(QAction* item, void (TFerrow::*handler)());

@@ -7,6 +7,8 @@
 
 #include "app/caption_color.h"
 #include "app/combo_box.h"
+#include "app/menu_accelerators.h"
+#include "app/status_memo.h"
 #include "app/seams.h"
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
@@ -90,50 +92,50 @@ void TFerrow::BuildMenus()
     ModemConnect = item(ZModemConfig, "Connect Cmd");
 
     Edit1 = bar->addMenu(QStringLiteral("Edit"));
-    Cut1 = item(Edit1, "Cut");
-    Copy1 = item(Edit1, "Copy");
-    Paste1 = item(Edit1, "Paste");
+    Cut1 = item(Edit1, "Cu&t");
+    Copy1 = item(Edit1, "&Copy");
+    Paste1 = item(Edit1, "&Paste");
     Edit1->addSeparator();
-    SelectAll1 = item(Edit1, "Select All");
+    SelectAll1 = item(Edit1, "Select &All");
 
     Options1 = bar->addMenu(QStringLiteral("Options"));
     FontSelection1 = Options1->addMenu(QStringLiteral("Font Selection"));
     ReceiveFont1 = item(FontSelection1, "Receive Font");
     TransmitFont1 = item(FontSelection1, "Transmit Font");
     Port1 = Options1->addMenu(QStringLiteral("Port Setup"));
-    Comm11 = item(Port1, "COM1", true);
-    Comm21 = item(Port1, "COM2", true);
-    Comm31 = item(Port1, "COM3", true);
-    Comm41 = item(Port1, "COM4", true);
-    Comm51 = item(Port1, "COM5", true);
-    Comm61 = item(Port1, "COM6", true);
+    Comm11 = item(Port1, "COM&1", true);
+    Comm21 = item(Port1, "COM&2", true);
+    Comm31 = item(Port1, "COM&3", true);
+    Comm41 = item(Port1, "COM&4", true);
+    Comm51 = item(Port1, "COM&5", true);
+    Comm61 = item(Port1, "COM&6", true);
     Port1->addSeparator();
     None1 = item(Port1, "None", true, true);
-    CommsInterfaceSetup1 = item(Options1, "Comms Interface Setup");
-    CommandSetup1 = Options1->addMenu(QStringLiteral("Command Setup"));
+    CommsInterfaceSetup1 = item(Options1, "Comms &Interface Setup");
+    CommandSetup1 = Options1->addMenu(QStringLiteral("&Command Setup"));
     ConnectList1 = item(CommandSetup1, "Connect Commands");
     Function = item(CommandSetup1, "Function Commands");
     TNC1 = Options1->addMenu(QStringLiteral("TNC Initialization Setup"));
-    TNC = item(TNC1, "TNC1", true, true);
-    TNC2 = item(TNC1, "TNC2", true);
-    TNC3 = item(TNC1, "TNC3", true);
-    TNC4 = item(TNC1, "TNC4", true);
-    TNC5 = item(TNC1, "TNC5", true);
-    TNC6 = item(TNC1, "TNC6", true);
-    TNC7 = item(TNC1, "TNC7", true);
-    TNC8 = item(TNC1, "TNC8", true);
+    TNC = item(TNC1, "TNC&1", true, true);
+    TNC2 = item(TNC1, "TNC&2", true);
+    TNC3 = item(TNC1, "TNC&3", true);
+    TNC4 = item(TNC1, "TNC&4", true);
+    TNC5 = item(TNC1, "TNC&5", true);
+    TNC6 = item(TNC1, "TNC&6", true);
+    TNC7 = item(TNC1, "TNC&7", true);
+    TNC8 = item(TNC1, "TNC&8", true);
     NoTNC = item(TNC1, "None", true);
     TNC1->addSeparator();
     InitializeTNC1 = item(TNC1, "Initialize TNC");
     TNCTermination1 = Options1->addMenu(QStringLiteral("TNC Termination Setup"));
-    TNC11 = item(TNCTermination1, "TNC1", true, true);
-    TNC21 = item(TNCTermination1, "TNC2", true);
-    TNC31 = item(TNCTermination1, "TNC3", true);
-    TNC41 = item(TNCTermination1, "TNC4", true);
-    TNC51 = item(TNCTermination1, "TNC5", true);
-    TNC61 = item(TNCTermination1, "TNC6", true);
-    TNC71 = item(TNCTermination1, "TNC7", true);
-    TNC81 = item(TNCTermination1, "TNC8", true);
+    TNC11 = item(TNCTermination1, "TNC&1", true, true);
+    TNC21 = item(TNCTermination1, "TNC&2", true);
+    TNC31 = item(TNCTermination1, "TNC&3", true);
+    TNC41 = item(TNCTermination1, "TNC&4", true);
+    TNC51 = item(TNCTermination1, "TNC&5", true);
+    TNC61 = item(TNCTermination1, "TNC&6", true);
+    TNC71 = item(TNCTermination1, "TNC&7", true);
+    TNC81 = item(TNCTermination1, "TNC&8", true);
     NoTNC2 = item(TNCTermination1, "None", true);
     TNCTermination1->addSeparator();
     Terminate1 = item(TNCTermination1, "Terminate TNC");
@@ -173,6 +175,11 @@ void TFerrow::BuildMenus()
     Help2 = item(Help1, "Help Topics");
     Help1->addSeparator();
     AboutGelvane1 = item(Help1, "About Quillmar");
+
+    // Every menu and item can be reached from the keyboard; the device each
+    // port stands for shows as its tip.
+    giveAccelerators(bar);
+    Port1->setToolTipsVisible(true);
 }
 
 void TFerrow::BuildControlBands()
@@ -277,7 +284,8 @@ void TFerrow::BuildStatusBand()
     QWidget* client = centralWidget();
     StatusPanel = new QWidget(client);
     StatusPanel->setGeometry(0, 356, ClientWidth, 68);
-    QFont small = StatusPanel->font();
+    const QFont normal = StatusPanel->font();
+    QFont small = normal;
     small.setPointSizeF(small.pointSizeF() * 0.85);
     StatusPanel->setFont(small);
     auto* row = new QHBoxLayout(StatusPanel);
@@ -288,6 +296,13 @@ void TFerrow::BuildStatusBand()
     LogScreen->setReadOnly(true);
     LogScreen->setToolTip(QStringLiteral("Serial interface to TNC status"));
     LogScreen->setMaximumBlockCount(2000);
+    // The status lines are read under stress: the desktop's own text size,
+    // lines broken between words.
+    QFont statusFont = small;
+    statusFont.setPointSizeF(normal.pointSizeF());
+    LogScreen->setFont(statusFont);
+    LogScreen->setWordWrapMode(QTextOption::WordWrap);
+    LogScreen->setTabChangesFocus(true);
     row->addWidget(LogScreen, 5);
 
     ModemStatusPnl = new QWidget(StatusPanel);
@@ -372,6 +387,29 @@ void TFerrow::BuildComponents()
     BroadCastTimer->setSingleShot(true);
 }
 
+void TFerrow::NameControls()
+{
+    // What a screen reader says for a control that has no caption of its
+    // own: the label beside it, or its hint. Buttons speak their captions.
+    const std::pair<QWidget*, const char*> names[] = {{ConnectList, "Connect To"},
+                                                      {LogBtn, "Log"},
+                                                      {FunctionList, "Function"},
+                                                      {TNCSelect, "TNC Sel."},
+                                                      {ReceiveScreen, "Receive screen"},
+                                                      {TransmitScreen, "Transmit screen"},
+                                                      {LogScreen, "Status"},
+                                                      {ModeMemo, "Screen Mode"},
+                                                      {ZModemEdit, "ZModem file name"},
+                                                      {ZProgressBar, "ZModem progress"}};
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(QString::fromLatin1(name));
+}
+
+void TFerrow::ShowStatus(const QString& line)
+{
+    appendTraceLine(LogScreen, line);
+}
+
 TFerrow::TFerrow(QWidget* parent)
     : QMainWindow(parent)
 {
@@ -389,6 +427,7 @@ TFerrow::TFerrow(QWidget* parent)
     BuildScreens();
     BuildStatusBand();
     BuildComponents();
+    NameControls();
     WireHandlers();
     FormCreate();
 }
@@ -438,5 +477,6 @@ void TFerrow::WireHandlers()
     WireAlertHandlers();
     WireDocsHandlers();
     WireReceivePath();
+    WireKeyboardAccess();
     disableUnwired();
 }

@@ -3,6 +3,7 @@
 #include "alerts/wave_sound.h"
 #include "app/single_line_field.h"
 #include "app/termination_signals.h"
+#include "app/window_access.h"
 #include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
 #include "screens/font_apply_dialog.h"
@@ -21,6 +22,24 @@ void BlockingPause::pause(int ms)
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
+std::unique_ptr<QInputDialog> textQueryDialog(const QString& caption, const QString& prompt,
+                                              const QByteArray& text, int maxLength)
+{
+    auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    dialog->setWindowTitle(caption);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(QString::fromLatin1(text));
+    // The answer goes into a fixed slot: the caller says how much of it is left.
+    if (auto* edit = dialog->findChild<QLineEdit*>()) {
+        edit->setMaxLength(maxLength);
+        edit->setAccessibleName(prompt);
+        // Every answer asked for this way is one line for the TNC or names a place.
+        keepOnOneLine(edit);
+    }
+    fitTitle(dialog.get());
+    return dialog;
+}
+
 void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
@@ -29,19 +48,10 @@ void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString&
 
 bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
 {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(QString::fromLatin1(text));
-    // The answer goes into a fixed slot: the caller says how much of it is left.
-    // Every answer asked for this way is one line for the TNC or names a place.
-    if (auto* edit = dialog.findChild<QLineEdit*>()) {
-        edit->setMaxLength(maxLength);
-        keepOnOneLine(edit);
-    }
-    if (execModalBox(dialog) != QDialog::Accepted)
+    const std::unique_ptr<QInputDialog> dialog = textQueryDialog(caption, prompt, text, maxLength);
+    if (execModalBox(*dialog) != QDialog::Accepted)
         return false;
-    text = dialog.textValue().toLatin1();
+    text = dialog->textValue().toLatin1();
     return true;
 }
 
@@ -75,7 +85,6 @@ bool DialogQuery::chooseFont(FontChoice& choice, const std::function<void(const 
     if (execModalBox(dialog) != QDialog::Accepted)
         return false;
     choice = dialog.choice();
-    return true;
     return true;
 }
 

@@ -3,6 +3,10 @@
 
 #include "app/seams.h"
 
+#include <memory>
+
+class QInputDialog;
+
 class BlockingPause final : public PauseSeam {
 public:
     void pause(int ms) override;
@@ -18,6 +22,10 @@ public:
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     bool printDialog(QPrinter& printer) override;
 };
+
+// The dialog behind textQuery, built and not yet shown.
+std::unique_ptr<QInputDialog> textQueryDialog(const QString& caption, const QString& prompt,
+                                              const QByteArray& text, int maxLength);
 
 // The real serial transport, the real dialogs, the real pause and sound.
 seams::Set productionSeams();

@@ -5,6 +5,7 @@
 #include "app/seams.h"
 #include "app/single_line_field.h"
 #include "app/state.h"
+#include "app/window_access.h"
 #include "broadcast/beacon_commands.h"
 #include "link/nr_comm.h"
 #include "link/setup_window_parts.h"
@@ -22,13 +23,14 @@ TBCForm::TBCForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Broadcast Message"));
 
     MainMenu1 = new QMenuBar(this);
-    File1 = MainMenu1->addMenu(QStringLiteral("File"));
-    Exit1 = File1->addAction(QStringLiteral("Exit"));
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+    Exit1 = File1->addAction(QStringLiteral("&Exit"));
     BroadcastEdit = new QLineEdit(this);
     // Longer text would not fit the BTEXT command.
     BroadcastEdit->setMaxLength(MaxBeaconText);
     keepOnOneLine(BroadcastEdit);
     BroadcastEdit->setMinimumWidth(420);
+    BroadcastEdit->setAccessibleName(QStringLiteral("Broadcast Message"));
     BCAcceptBtn = new QPushButton(QStringLiteral("Accept"), this);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
 
@@ -42,11 +44,15 @@ TBCForm::TBCForm(QWidget* parent)
     buttons->addStretch(1);
     column->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    fitTitle(this);
+    closeOnEscape(this);
     adjustSize();
     centreOnScreen(this);
 
     connect(Exit1, &QAction::triggered, this, &TBCForm::Exit1Click);
     connect(BCAcceptBtn, &QPushButton::clicked, this, &TBCForm::BCAcceptBtnClick);
+    // Enter in the text is Accept.
+    connect(BroadcastEdit, &QLineEdit::returnPressed, this, &TBCForm::BCAcceptBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TBCForm::CancelBtnClick);
 }
 

@@ -1,6 +1,7 @@
 #include "about_form.h"
 
 #include "app/version.h"
+#include "app/window_access.h"
 
 #include "about_picture.h"
 
@@ -86,6 +87,8 @@ TAboutForm::TAboutForm(QWidget* parent)
     all->addLayout(bottom);
     // A single border: the box keeps the size its contents need.
     all->setSizeConstraint(QLayout::SetFixedSize);
+    AboutMemo->setAccessibleName(QStringLiteral("About Quillmar"));
+    fitTitle(this);
 }
 
 void TAboutForm::showCentred()

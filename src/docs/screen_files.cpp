@@ -10,9 +10,18 @@
 #include "docs/screen_file.h"
 #include "screens/screen_memo.h"
 
+#include <QLocale>
 #include <QPushButton>
 
 namespace {
+
+// 3214 as "3,214" (or as the desktop's language writes it).
+QString groupedNumber(qsizetype n)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(qlonglong(n));
+}
 
 // Writes the screen's lines; false (after telling the operator) on failure.
 bool saveScreen(TFerrow& window, const TScreenMemo& screen, const QString& path)
@@ -21,6 +30,7 @@ bool saveScreen(TFerrow& window, const TScreenMemo& screen, const QString& path)
         reportFileProblem(&window, QStringLiteral("save"), path, *problem);
         return false;
     }
+    window.ShowStatus(QStringLiteral("Saved %1 bytes to %2").arg(groupedNumber(bytes.size()), path));
     return true;
 }
 

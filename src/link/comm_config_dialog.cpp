@@ -1,5 +1,7 @@
 #include "comm_config_dialog.h"
 
+#include "app/window_access.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -58,6 +60,7 @@ TCommConfigDialog::TCommConfigDialog(const SerialLineSettings& s, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    fitTitle(this);
 }
 
 SerialLineSettings TCommConfigDialog::settings() const

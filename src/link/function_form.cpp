@@ -1,5 +1,6 @@
 #include "function_form.h"
 
+#include "app/window_access.h"
 #include "link/setup_window_parts.h"
 
 #include <QGridLayout>
@@ -75,6 +76,12 @@ TFunctionForm::TFunctionForm(QWidget* parent)
     buttons->addWidget(FunctionCmdEditBtn);
     grid->addLayout(buttons, 5, 0, 1, 3);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    nameByHeading({{FunctionName, NameHeading},
+                   {FunctionString, StringHeading},
+                   {EditFunctionCommand, EditHeading},
+                   {FunctionSelect, StringHeading}});
+    fitTitle(this);
+    closeOnEscape(this);
     adjustSize();
     centreOnScreen(this);
 

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
@@ -76,6 +77,10 @@ QListWidget* tableList(QWidget* parent, int rows)
     auto* list = new QListWidget(parent);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
+    // The list that has the keyboard says so by its frame; the frame keeps
+    // its width either way, so the rows do not move.
+    list->setStyleSheet(QStringLiteral("QListWidget { border: 2px solid palette(mid); }"
+                                       "QListWidget:focus { border: 2px solid palette(highlight); }"));
     fillRows(list, rows);
     return list;
 }
@@ -103,6 +108,12 @@ void copyRowToEdit(const QListWidget* list, QLineEdit* edit)
 void copyEditToRow(const QLineEdit* edit, QListWidget* list)
 {
     setRowText(list, list->currentRow(), editText(edit));
+}
+
+void nameByHeading(std::initializer_list<std::pair<QWidget*, const QLabel*>> controls)
+{
+    for (const auto& [control, heading] : controls)
+        control->setAccessibleName(heading->text().simplified());
 }
 
 void centreOnScreen(QWidget* window)

@@ -7,8 +7,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QObject;
 class QListWidget;
@@ -48,6 +51,9 @@ void onRowClicked(QListWidget* list, QObject* context, std::function<void()> han
 void copyRowToEdit(const QListWidget* list, QLineEdit* edit);
 // The selected row of `list` := the edit box; nothing when no row is selected.
 void copyEditToRow(const QLineEdit* edit, QListWidget* list);
+
+// Each control is named for screen readers by the heading above it.
+void nameByHeading(std::initializer_list<std::pair<QWidget*, const QLabel*>> controls);
 
 // Puts a window in the middle of the desktop it is on.
 void centreOnScreen(QWidget* window);

@@ -3,6 +3,7 @@
 #include "app/combo_box.h"
 #include "app/ferrow.h"
 #include "app/forms.h"
+#include "app/window_access.h"
 #include "link/setup_window_parts.h"
 
 #include <QGridLayout>
@@ -56,6 +57,12 @@ TStationForm::TStationForm(QWidget* parent)
     grid->setColumnMinimumWidth(0, 160);
     grid->setColumnMinimumWidth(1, 260);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    nameByHeading({{StationList, StationHeading},
+                   {ConnectList, PathHeading},
+                   {Edit_Station_Path, EditHeading},
+                   {StationSelect, StationHeading}});
+    fitTitle(this);
+    closeOnEscape(this);
     adjustSize();
     centreOnScreen(this);
 

@@ -8,6 +8,7 @@
 
 #include "app/combo_box.h"
 #include "app/forms.h"
+#include "app/menu_accelerators.h"
 #include "app/seams.h"
 #include "app/state.h"
 #include "link/nr_comm.h"
@@ -64,11 +65,12 @@ void showTncNameInMenus(int n)
 {
     if (!Ferrow || !isTnc(n))
         return;
-    // A menu caption reads '&' as a shortcut mark; the name shows as typed.
-    QString caption = QString::fromLatin1(slotBytes(G.TncNames[n]));
-    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    setupMenuItem(n)->setText(caption);
-    closeMenuItem(n)->setText(caption);
+    // The name shows as typed, an '&' in it too; its accelerator is the
+    // TNC's number where the name has it.
+    const QString name = QString::fromLatin1(slotBytes(G.TncNames[n]));
+    const QChar number = QChar('1' + n);
+    setItemCaption(setupMenuItem(n), name, number);
+    setItemCaption(closeMenuItem(n), name, number);
 }
 
 void checkTncInMenus(int n)

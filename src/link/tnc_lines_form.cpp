@@ -1,5 +1,6 @@
 #include "tnc_lines_form.h"
 
+#include "app/window_access.h"
 #include "link/setup_window_parts.h"
 #include "app/text_slot.h"
 
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QStyle>
 
 namespace {
 
@@ -25,6 +27,20 @@ QStringList lineNumbers(int count)
     for (int i = 1; i <= count; ++i)
         out << QString::number(i);
     return out;
+}
+
+// The numbers and the lines show the same whole rows: a row cut at the
+// bottom would read as a line number of its own.
+void showWholeRows(std::initializer_list<QListWidget*> lists)
+{
+    constexpr int VisibleRows = 16;
+    for (QListWidget* list : lists) {
+        list->ensurePolished();
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const int row =
+            list->sizeHintForRow(0) > 0 ? list->sizeHintForRow(0) : list->fontMetrics().height() + 2;
+        list->setFixedHeight(VisibleRows * row + 2 * list->frameWidth());
+    }
 }
 
 } // namespace
@@ -46,7 +62,12 @@ TncLinesForm::TncLinesForm(const char* caption, const char* heading, QWidget* pa
     numbers_->setFocusPolicy(Qt::NoFocus);
     numbers_->setAttribute(Qt::WA_TransparentForMouseEvents);
     numbers_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    numbers_->setFixedWidth(36);
+    // Wide enough for the widest number beside the item's own margins.
+    numbers_->ensurePolished();
+    const int itemMargins =
+        2 * (numbers_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, numbers_) + 1);
+    numbers_->setFixedWidth(numbers_->fontMetrics().horizontalAdvance(QStringLiteral("32")) + itemMargins +
+                            8 + 2 * numbers_->frameWidth());
     lines_ = tableList(this, Lines);
     lines_->setToolTip(QStringLiteral("Type up to 32 command lines"));
     bar_ = rowScrollBar(this, Lines);
@@ -70,8 +91,11 @@ TncLinesForm::TncLinesForm(const char* caption, const char* heading, QWidget* pa
     grid->addWidget(edit_, 4, 0, 1, 3);
     grid->addWidget(update_, 5, 0, 1, 3, Qt::AlignHCenter);
     grid->setColumnMinimumWidth(1, 320);
-    grid->setRowMinimumHeight(2, 260);
+    showWholeRows({numbers_, lines_});
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    nameByHeading({{name_, label_}, {lines_, heading_}, {edit_, editHeading_}, {bar_, heading_}});
+    fitTitle(this);
+    closeOnEscape(this);
     adjustSize();
     centreOnScreen(this);
 

@@ -1,6 +1,7 @@
 #include "send_data_dialog.h"
 
 #include "app/state.h"
+#include "app/window_access.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -8,11 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TSendDataDialog::TSendDataDialog(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setWindowTitle(QStringLiteral("Sending Data"));
-    setFixedSize(342, 170);
+    setFixedSize(std::max(342, widthForTitle(this)), 170);
     // The keyboard stays with the screens while a send runs: typing goes on
     // there, and a space typed meanwhile cannot press Cancel.
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -102,7 +102,7 @@ void ReceiveAlarmTest::alarm()
     const QStringList chosen = QStringList{"Beep"} + steps.filter(QRegularExpression("^(Beep|Ring)"));
     QCOMPARE(G.AlarmSound, chosen.last() == "Beep" ? 1 : chosen.last() == "Ring-in" ? 2 : 3);
     for (QAction* item : {Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1})
-        QCOMPARE(item->isChecked(), item->text() == chosen.last());
+        QCOMPARE(item->isChecked(), caption(item) == chosen.last());
 }
 
 QTEST_MAIN(ReceiveAlarmTest)

@@ -120,7 +120,7 @@ private slots:
             "BC-0||K1ABC VIA WIDE31|Fn 11|MHEARD 11");
         row("loaded: TNC names in the selector (None kept) and both menus, TNC3 selected",
             {selector->itemText(0), selector->itemText(7), selector->itemText(8), selector->currentIndex(),
-             Ferrow->TNC8->text(), Ferrow->TNC11->text()},
+             caption(Ferrow->TNC8), caption(Ferrow->TNC11)},
             "KPC-1|KPC-8|None|2|KPC-8|KPC-1");
         row("loaded: immediate mode, ZModem off, converse on",
             {Ferrow->Immediate->isChecked(), Ferrow->ZDisable->isChecked(), Ferrow->nrZModem1->GetActive(),

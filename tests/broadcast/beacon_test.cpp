@@ -134,7 +134,7 @@ void BeaconTest::bcButton()
     QStringList checked;
     for (QAction* item : {Ferrow->NONE2, Ferrow->Once, Ferrow->Timer1})
         if (item->isChecked())
-            checked << item->text();
+            checked << caption(item);
     const bool red = Ferrow->BroadcastBtn->palette().color(QPalette::ButtonText) == Qt::red;
     QVERIFY(red || Ferrow->BroadcastBtn->palette().color(QPalette::ButtonText) == Qt::black);
     QCOMPARE(QStringList({red ? "red" : "black", checked.join('+')}).join(' ') +

@@ -1,4 +1,5 @@
-// Help > Help Topics hands the help file to the desktop's viewer, and only when the desktop has one.
+// Help > Help Topics hands the help file to the desktop's viewer, and only when the desktop has one; every
+// link of the guide leads to a page compiled into it, and every page is in its contents.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -8,6 +9,7 @@
 #include "file_bytes.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +31,15 @@ const QString Chm = QStringLiteral("application/vnd.ms-htmlhelp");
 const QString ChmCache = QStringLiteral("sys/applications/mimeinfo.cache=[MIME Cache]\\n");
 const QString Viewer = QStringLiteral("sys/applications/xchm.desktop=[Desktop Entry]\\nExec=xchm %f\\n");
 
+const QString HelpSource = QStringLiteral(QUILLMAR_HELP_SOURCE);
+
+// The files the help project compiles in, from its [FILES] section.
+QStringList projectFiles()
+{
+    const QString project = QString::fromUtf8(readFile(HelpSource + "QuillmarHelp.hhp"));
+    return project.section("[FILES]", 1).split('\n', Qt::SkipEmptyParts).replaceInStrings("\r", "");
+}
+
 } // namespace
 
 class HelpAboutTest : public QObject {
@@ -40,6 +51,8 @@ private slots:
     }
     void help_data();
     void help();
+    void guideLinks_data();
+    void guideLinks();
 
 private:
     QTemporaryDir mimeRoot_;
@@ -111,6 +124,38 @@ void HelpAboutTest::help()
     QCOMPARE(f.query.boxes, QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000); // the viewer is not waited for
     QCOMPARE(QString::fromLocal8Bit(readFile(marker)), f.home() + QStringLiteral("QuillmarHelp.chm"));
+}
+
+void HelpAboutTest::guideLinks_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const QString& file : projectFiles() + QStringList{"toc.hhc", "index.hhk"})
+        if (!file.endsWith(".css"))
+            QTest::newRow(qPrintable(file)) << file;
+}
+
+void HelpAboutTest::guideLinks()
+{
+    QFETCH(QString, file);
+    const QStringList compiled = projectFiles();
+    const QString text = QString::fromUtf8(readFile(HelpSource + file));
+    QVERIFY(!text.isEmpty());
+    // Links (href) and the contents' and index's entries (Local); none leads outside the guide.
+    static const QRegularExpression link(R"re((?:href|"Local" value)="([^"#]*))re");
+    int links = 0;
+    for (const QRegularExpressionMatch& m : link.globalMatch(text)) {
+        const QString target = m.captured(1);
+        QVERIFY2(compiled.contains(target),
+                 qPrintable(file + " links to " + target + ", not in the help file"));
+        QVERIFY2(QFile::exists(HelpSource + target), qPrintable(file + " links to missing " + target));
+        ++links;
+    }
+    QVERIFY(links > 0);
+    if (file.endsWith(".html")) {
+        const QString toc = QString::fromUtf8(readFile(HelpSource + "toc.hhc"));
+        QVERIFY2(toc.contains("\"Local\" value=\"" + file + '"'),
+                 qPrintable(file + " is not in the contents"));
+    }
 }
 
 QTEST_MAIN(HelpAboutTest)

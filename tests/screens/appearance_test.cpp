@@ -170,7 +170,7 @@ void AppearanceTest::modesAndSchemes()
             f.restart();
         }
         for (QAction* item : {Ferrow->SingleScreenBtn, Ferrow->DualScreenBtn, Ferrow->Black1, Ferrow->White1})
-            if (item->text() == choice)
+            if (caption(item) == choice)
                 item->trigger();
     }
 

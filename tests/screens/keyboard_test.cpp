@@ -33,8 +33,9 @@ QStringList sends(const QString& compact)
 }
 
 // Keys separated by spaces, each pressed and released: one character ("H", "é") or a name (<Enter> <BS>
-// <Tab> <Esc> <F1> <F2> <F3> <Left> <Del> <Ins> <Ctrl> <Backtab>), after modifiers ^ Ctrl, + Shift, @ Alt.
-// A leading ~ sends the release alone, ! the press alone, & an auto-repeated release and press (held down).
+// <Tab> <Esc> <F1> <F2> <F3> <F10> <Left> <Del> <Ins> <Ctrl> <Backtab>), after modifiers ^ Ctrl, + Shift, @
+// Alt. A leading ~ sends the release alone, ! the press alone, & an auto-repeated release and press (held
+// down).
 void typeKeys(QWidget* target, const QString& keys)
 {
     // Name, key and the text a real keyboard puts into the event.
@@ -42,7 +43,8 @@ void typeKeys(QWidget* target, const QString& keys)
         {"Enter", Qt::Key_Return, "\r"}, {"BS", Qt::Key_Backspace, "\b"}, {"Tab", Qt::Key_Tab, "\t"},
         {"Esc", Qt::Key_Escape, "\x1b"}, {"F1", Qt::Key_F1, ""},          {"F2", Qt::Key_F2, ""},
         {"F3", Qt::Key_F3, ""},          {"Left", Qt::Key_Left, ""},      {"Del", Qt::Key_Delete, "\x7f"},
-        {"Ins", Qt::Key_Insert, ""},     {"Ctrl", Qt::Key_Control, ""},   {"Backtab", Qt::Key_Backtab, ""}};
+        {"Ins", Qt::Key_Insert, ""},     {"Ctrl", Qt::Key_Control, ""},   {"Backtab", Qt::Key_Backtab, ""},
+        {"F10", Qt::Key_F10, ""}};
     for (QString token : keys.split(' ', Qt::SkipEmptyParts)) {
         const QChar how = token.size() > 1 && QString("~!&").contains(token[0]) ? token[0] : QChar();
         token.remove(0, how.isNull() ? 0 : 1);
@@ -149,6 +151,8 @@ void KeyboardTest::steps_data()
         "at:ab|cd, k:^<Ctrl> ^A", "1", "ab*cd|");
     row("immediate: F1 over a selection, F2 sends SUB; F3, arrows, Alt+letter and Delete stay local", Imm,
         "at:ab{cd|, k:<F1> <F2> <F3> <Left> @A <Del>", "7 26", "ab*|");
+    row("immediate: the focus key, F10 and a menu's Alt+letter are neither sent, marked nor moving the caret",
+        Imm, "at:ab|cd, k:^<Tab> <F10> @O", "", "ab|cd");
     row("immediate: a released Enter, Ctrl+Alt+C, Ctrl+5, Shift+Tab, a character with no 8-bit form", Imm,
         "k:A ~<Enter> ^@C ^5 +<Backtab> €", "65 3 9", "A*\t|");
 

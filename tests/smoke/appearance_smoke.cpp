@@ -4,6 +4,7 @@
 
 #include "app/ferrow.h"
 #include "app/forms.h"
+#include "app/menu_accelerators.h"
 #include "app/production_seams.h"
 #include "screens/font_apply_dialog.h"
 #include "screens/font_record.h"
@@ -66,7 +67,9 @@ int main(int argc, char** argv)
         for (QAction* mode : {Ferrow->DualScreenBtn, Ferrow->SingleScreenBtn}) {
             scheme->trigger();
             mode->trigger();
-            const QString name = (scheme->text() + '-' + mode->text()).toLower().replace(' ', '-');
+            const QString name = (visibleCaption(scheme->text()) + '-' + visibleCaption(mode->text()))
+                                     .toLower()
+                                     .replace(' ', '-');
             const QImage shot = shoot(folder, name);
             // The middle of each screen's right margin, clear of its text.
             for (const TScreenMemo* screen : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen}) {

@@ -26,7 +26,7 @@ bool chooseMenuItem(const QString& step)
 {
     for (QAction* item : {Ferrow->NONE2, Ferrow->Once, Ferrow->OFF1, Ferrow->ON1, Ferrow->Beep2,
                           Ferrow->Ring1, Ferrow->Ringout1})
-        if (step == item->text() || step == "Notify " + item->text()) {
+        if (step == caption(item) || step == "Notify " + caption(item)) {
             item->trigger();
             return true;
         }

@@ -2,9 +2,11 @@
 
 #include "app/ferrow.h"
 #include "app/forms.h"
+#include "app/menu_accelerators.h"
 #include "app/state.h"
 #include "link/qt_serial_transport.h"
 
+#include <QAction>
 #include <QFile>
 #include <QTest>
 
@@ -55,6 +57,11 @@ void WindowFixture::restart()
     CreateForms();
     show();
     transcript.clear();
+}
+
+QString caption(const QAction* item)
+{
+    return visibleCaption(item->text());
 }
 
 void openFakePort(int n)

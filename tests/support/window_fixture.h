@@ -8,6 +8,8 @@
 
 #include <QTemporaryDir>
 
+class QAction;
+
 class WindowFixture {
 public:
     // `realTransport`: the production serial transport instead of the fake
@@ -37,6 +39,9 @@ private:
     QTemporaryDir home_;
     FakeTransport* device_ = nullptr;
 };
+
+// A menu item's caption as the operator reads it, without its accelerator mark.
+QString caption(const QAction* item);
 
 // Selects choice n (1..6) on a fake device that answers, so sends are recorded.
 void openFakePort(int n = 1);
