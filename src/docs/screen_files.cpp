@@ -26,7 +26,8 @@ QString groupedNumber(qsizetype n)
 // Writes the screen's lines; false (after telling the operator) on failure.
 bool saveScreen(TFerrow& window, const TScreenMemo& screen, const QString& path)
 {
-    if (const auto problem = replaceFile(path, screenFileOf(*screen.document()))) {
+    const QByteArray bytes = screenFileOf(*screen.document());
+    if (const auto problem = replaceFile(path, bytes)) {
         reportFileProblem(&window, QStringLiteral("save"), path, *problem);
         return false;
     }
