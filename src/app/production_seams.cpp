@@ -32,6 +32,8 @@ bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByte
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
+    // Lays the dialog out now, so that its line edit exists.
+    dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(QString::fromLatin1(text));
     // The answer goes into a fixed slot: the caller says how much of it is left.
     // Every answer asked for this way is one line for the TNC or names a place.
@@ -41,7 +43,7 @@ bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByte
     }
     if (execModalBox(dialog) != QDialog::Accepted)
         return false;
-    text = dialog.textValue().toLatin1();
+    text = withControlsAsSpaces(dialog.textValue()).toLatin1();
     return true;
 }
 
