@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
