@@ -28,6 +28,8 @@ std::unique_ptr<QInputDialog> textQueryDialog(const QString& caption, const QStr
     auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
     dialog->setWindowTitle(caption);
     dialog->setLabelText(prompt);
+    // Lays the dialog out now, so that its line edit exists.
+    dialog->setInputMode(QInputDialog::TextInput);
     dialog->setTextValue(QString::fromLatin1(text));
     // The answer goes into a fixed slot: the caller says how much of it is left.
     if (auto* edit = dialog->findChild<QLineEdit*>()) {
@@ -51,7 +53,7 @@ bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByte
     const std::unique_ptr<QInputDialog> dialog = textQueryDialog(caption, prompt, text, maxLength);
     if (execModalBox(*dialog) != QDialog::Accepted)
         return false;
-    text = dialog->textValue().toLatin1();
+    text = withControlsAsSpaces(dialog->textValue()).toLatin1();
     return true;
 }
 

@@ -120,8 +120,11 @@ void TFerrow::FormCreate()
     const QString folder = programFolderPath();
     keepIfReadable(G.HelpFilePath, programDataFile(QStringLiteral("QuillmarHelp.chm")));
     const QString settingsPath = folder + QStringLiteral("Quillmar.cfg");
-    const bool settingsKept = holdProgramFolder(folder);
-    const bool settingsPathFits = !settingsKept || keepIfReadable(G.SettingsFilePath, settingsPath);
+    // A folder whose settings path does not fit keeps no settings, so it is not held either.
+    const bool settingsPathFits = pathBytes(settingsPath).size() <= qsizetype(TextSlot::MaxText);
+    const bool settingsKept = !settingsPathFits || holdProgramFolder(folder);
+    if (settingsPathFits && settingsKept)
+        keepIfReadable(G.SettingsFilePath, settingsPath);
     storeWhole(G.ProgramFolder, folder);
     storeWhole(G.RingInWavePath, programDataFile(QStringLiteral("ringin.wav")));
     storeWhole(G.RingOutWavePath, programDataFile(QStringLiteral("ringout.wav")));

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -108,10 +109,11 @@ void SingleLineFieldTest::pastedLineBreak()
         f.transcript.clear();
         Ferrow->SendFunctionBtn->click();
     } else if (field == "tnc line") {
-        Ferrow->TNC11->trigger(); // TNC1's initialization window
+        Ferrow->TNC1->actions().at(0)->trigger(); // TNC1's initialization window
         paste(edit = TNC_SetupForm->TNC_Commands_Edit);
         TNC_SetupForm->UpdateBtn->click();
         TNC_SetupForm->close();
+        G.SelectedTnc = 0;
         f.transcript.clear();
         Ferrow->InitializeTNC1->trigger();
     } else {
