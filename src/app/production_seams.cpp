@@ -1,7 +1,5 @@
 #include "production_seams.h"
 
-#include "alerts/wave_sound.h"
-#include "link/comm_config_dialog.h"
 #include "link/qt_serial_transport.h"
 #include "screens/font_apply_dialog.h"
 
@@ -80,22 +78,27 @@ bool DialogQuery::printDialog(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-seams::Set productionSeams()
+ProductionSeams::~ProductionSeams()
 {
-    static BlockingPause pause;
-    static DialogQuery query;
-    static WaveSound sound;
+    // Nothing may reach these objects once they are gone.
+    if (seams::current().sound == &sound_) {
+        seams::install({});
+        installLineSettingsEditor(nullptr);
+    }
+}
+
+seams::Set ProductionSeams::set()
+{
     seams::Set set;
-    set.pause = &pause;
-    set.query = &query;
-    set.sound = &sound;
+    set.pause = &pause_;
+    set.query = &query_;
+    set.sound = &sound_;
     set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
     return set;
 }
 
-void installProductionSeams()
+void ProductionSeams::install()
 {
-    seams::install(productionSeams());
-    static DialogLineSettingsEditor lineEditor;
-    installLineSettingsEditor(&lineEditor);
+    seams::install(set());
+    installLineSettingsEditor(&lineEditor_);
 }
