@@ -3,16 +3,14 @@
 // unchanged.
 
 #include "file_bytes.h"
+#include "quillmar_process.h"
 #include "settings_sample.h"
 #include "tnc_sim.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -23,20 +21,10 @@ ino_t inodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-// The sample settings on COM1, odd parity, 7 bits, with TNC2 chosen: lines 1 and 3 to initialize.
+// TNC2's lines 1 and 3 to initialize.
 QByteArray storedSettings()
 {
-    ProcessState s = distinctiveSettings();
-    setCommPortName(s, "COM1");
-    s.CommPortSelected = 1;
-    s.SerialParity = 2;
-    s.SerialStopBits = 1;
-    s.SerialByteSize = 7;
-    s.SerialStreamProtocol = 0;
-    s.SelectedTnc = 1;
-    for (int k = 0; k < 32; ++k)
-        s.TncInitCommands[1][k].store(k == 0 ? "MYCALL N0TEST" : k == 2 ? "BTEXT settings kept" : "");
-    return settingsBytes(s);
+    return settingsBytes(settingsOnCom1({"MYCALL N0TEST", "", "BTEXT settings kept"}));
 }
 
 } // namespace
@@ -59,22 +47,13 @@ void SettingsRestartTest::startAndStopKeepTheFile()
     QVERIFY2(sim.start(), qPrintable(sim.error()));
 
     QProcess quillmar;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLMAR_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    quillmar.setProcessEnvironment(env);
-    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
-    QVERIFY2(quillmar.waitForStarted(kSimWaitMs), qPrintable(quillmar.errorString()));
+    QVERIFY2(startQuillmar(quillmar, home.path(), kSimWaitMs), qPrintable(quillmar.errorString()));
 
     // The stored port opens and TNC2's filled lines go out, in order.
     const QByteArray initLines = "MYCALL N0TEST\rBTEXT settings kept\r";
     QTRY_VERIFY_WITH_TIMEOUT(readFile(heard).contains(initLines), kSimWaitMs);
 
-    ::kill(pid_t(quillmar.processId()), SIGTERM);
-    QVERIFY(quillmar.waitForFinished(kSimWaitMs));
-    QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quillmar.exitCode(), 0);
+    QVERIFY(terminateQuillmar(quillmar, kSimWaitMs));
 
     // Close wrote the same bytes to a new file renamed over the old.
     QVERIFY(inodeOf(cfg) != written);
