@@ -72,7 +72,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
-    seams::Set set = productionSeams();
+    ProductionSeams production;
+    seams::Set set = production.set();
     port = showWindowOnInstantPort(set);
     if (!port) {
         std::fprintf(stderr, "bench_keys: the port did not open\n");

@@ -62,7 +62,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
-    showBenchWindow(productionSeams());
+    ProductionSeams production;
+    showBenchWindow(production.set());
 
     const QByteArray traffic = tncTraffic(FeedBytes, 1);
     std::printf("feeding %lld bytes of TNC traffic per case\n", static_cast<long long>(traffic.size()));

@@ -158,7 +158,8 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    showBenchWindow(productionSeams());
+    ProductionSeams production;
+    showBenchWindow(production.set());
     Ferrow->Comm11Click();
     if (!Ferrow->nrComm1->GetActive()) {
         std::fprintf(stderr, "COM1 (%s) did not open\n", slave.constData());

@@ -51,7 +51,8 @@ int main(int argc, char** argv)
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
     RecordedPause pause;
-    seams::Set set = productionSeams();
+    ProductionSeams production;
+    seams::Set set = production.set();
     set.pause = &pause;
     port = showWindowOnInstantPort(set);
     if (!port) {

@@ -66,7 +66,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
-    showBenchWindow(productionSeams());
+    ProductionSeams production;
+    showBenchWindow(production.set());
 
     const QString path = home.filePath(QStringLiteral("Quillmar.cfg"));
     {

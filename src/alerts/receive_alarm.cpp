@@ -23,6 +23,16 @@ void checkOne(QAction* chosen, std::initializer_list<QAction*> group)
         item->setChecked(item == chosen);
 }
 
+// Through the audio output, or as the desktop's bell where there is none.
+void sound(void (Sound::*throughOutput)())
+{
+    Sound& out = SoundOut();
+    if (out.available())
+        (out.*throughOutput)();
+    else
+        out.bell();
+}
+
 } // namespace
 
 void TFerrow::nrComm1AfterReceive()
@@ -45,7 +55,7 @@ void TFerrow::ReceiveTimerTimer()
     QByteArray wave;
     switch (G.AlarmSound) {
     case AlarmBeep:
-        SoundOut().beep();
+        sound(&Sound::beep);
         QCoreApplication::processEvents();
         break;
     case AlarmRingIn: wave = slotBytes(G.RingInWavePath); break;
@@ -60,7 +70,9 @@ void TFerrow::ReceiveTimerTimer()
         Query().messageBox(this, QStringLiteral("Error opening Wave File"), QStringLiteral("Media Player"));
         return;
     }
-    SoundOut().play();
+    // With no audio output the file was still opened, so a bad one is still
+    // reported; the desktop's bell then stands in for the ring.
+    sound(&Sound::play);
     // Let the output start before the wait blocks the thread.
     QCoreApplication::processEvents();
     Pause(RingMs);

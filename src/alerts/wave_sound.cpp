@@ -92,11 +92,11 @@ WaveData beepTone()
 void WaveSound::Output::start(const WaveData& wave)
 {
     stop();
-    buffer.setData(wave.samples);
-    buffer.open(QIODevice::ReadOnly);
     sink = std::make_unique<QAudioSink>(wave.format);
+    // Room for the whole sound, so one write hands all of it over.
     sink->setBufferSize(qsizetype(wave.samples.size()));
-    sink->start(&buffer);
+    if (QIODevice* device = sink->start())
+        device->write(wave.samples);
 }
 
 void WaveSound::Output::stop()
@@ -105,7 +105,6 @@ void WaveSound::Output::stop()
         sink->stop();
         sink.reset();
     }
-    buffer.close();
 }
 
 WaveSound::WaveSound()
@@ -126,10 +125,12 @@ bool WaveSound::available()
 
 void WaveSound::beep()
 {
-    if (available())
-        beepOut_.start(tone_);
-    else
-        QApplication::beep();
+    beepOut_.start(tone_);
+}
+
+void WaveSound::bell()
+{
+    QApplication::beep();
 }
 
 bool WaveSound::open(const QString& path)
@@ -141,7 +142,7 @@ bool WaveSound::open(const QString& path)
 
 void WaveSound::play()
 {
-    if (wave_.ok && available())
+    if (wave_.ok)
         waveOut_.start(wave_);
 }
 

@@ -5,7 +5,6 @@
 #include "app/seams.h"
 
 #include <QAudioFormat>
-#include <QBuffer>
 #include <QByteArray>
 
 #include <memory>
@@ -24,8 +23,8 @@ WaveData readWaveFile(const QString& path);
 // A short tone of our own: the desktop's bell is silent on many systems.
 WaveData beepTone();
 
-// Plays through the default audio output when the system has one; without
-// one, wave sounds are silent and the beep falls back to the desktop's bell.
+// Plays through the default audio output. Made after the application object
+// and destroyed before it: its outputs belong to Qt Multimedia's backend.
 class WaveSound final : public Sound {
 public:
     WaveSound();
@@ -33,15 +32,16 @@ public:
 
     bool available() override;
     void beep() override;
+    void bell() override;
     bool open(const QString& path) override;
     void play() override;
     void close() override;
 
 private:
-    // One sound on its own output; the whole of it is handed over at once, so
-    // it plays on while the UI thread waits.
+    // One sound on its own output. The whole of it is written to the output
+    // at once, so the sound server plays it on while the UI thread waits:
+    // nothing is left to feed from that thread.
     struct Output {
-        QBuffer buffer;
         std::unique_ptr<QAudioSink> sink;
         void start(const WaveData& wave);
         void stop();

@@ -41,6 +41,8 @@ int main(int argc, char* argv[])
     GuardedApplication app(argc, argv);
     // The main window ends the program itself, after its close sequence.
     app.setQuitOnLastWindowClosed(false);
-    installProductionSeams();
+    // Made after the application object and destroyed before it.
+    ProductionSeams seams;
+    seams.install();
     return runQuillmar();
 }

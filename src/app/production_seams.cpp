@@ -96,22 +96,27 @@ bool DialogQuery::printDialog(QPrinter& printer)
     return execModalBox(dialog) == QDialog::Accepted;
 }
 
-seams::Set productionSeams()
+ProductionSeams::~ProductionSeams()
 {
-    static BlockingPause pause;
-    static DialogQuery query;
-    static WaveSound sound;
+    // Nothing may reach these objects once they are gone.
+    if (seams::current().sound == &sound_) {
+        seams::install({});
+        installLineSettingsEditor(nullptr);
+    }
+}
+
+seams::Set ProductionSeams::set()
+{
     seams::Set set;
-    set.pause = &pause;
-    set.query = &query;
-    set.sound = &sound;
+    set.pause = &pause_;
+    set.query = &query_;
+    set.sound = &sound_;
     set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
     return set;
 }
 
-void installProductionSeams()
+void ProductionSeams::install()
 {
-    seams::install(productionSeams());
-    static DialogLineSettingsEditor lineEditor;
-    installLineSettingsEditor(&lineEditor);
+    seams::install(set());
+    installLineSettingsEditor(&lineEditor_);
 }

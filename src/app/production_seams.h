@@ -1,7 +1,9 @@
 #pragma once
 // The seams as an operator's desktop provides them.
 
+#include "alerts/wave_sound.h"
 #include "app/seams.h"
+#include "link/comm_config_dialog.h"
 
 #include <memory>
 
@@ -28,6 +30,23 @@ std::unique_ptr<QInputDialog> textQueryDialog(const QString& caption, const QStr
                                               const QByteArray& text, int maxLength);
 
 // The real serial transport, the real dialogs, the real pause and sound.
-seams::Set productionSeams();
-// Installs those and the serial layer's line-settings dialog.
-void installProductionSeams();
+// Owned by main's scope, after the application object: the sound output must
+// be gone before Qt Multimedia's backend is, or closing the program crashes.
+class ProductionSeams {
+public:
+    ProductionSeams() = default;
+    ~ProductionSeams();
+    ProductionSeams(const ProductionSeams&) = delete;
+    ProductionSeams& operator=(const ProductionSeams&) = delete;
+
+    seams::Set set();
+    // Installs them and the serial layer's line-settings dialog until this
+    // object goes.
+    void install();
+
+private:
+    BlockingPause pause_;
+    DialogQuery query_;
+    WaveSound sound_;
+    DialogLineSettingsEditor lineEditor_;
+};

@@ -62,13 +62,17 @@ class Sound {
 public:
     virtual ~Sound() = default;
     // False when there is no audio output to play through (a headless
-    // machine): alarms then go to the desktop's own beep, if any.
+    // machine): every alarm then rings the desktop's bell instead.
     virtual bool available() = 0;
-    // A short audible signal.
+    // A short tone through the audio output.
     virtual void beep() = 0;
+    // The desktop's own bell, which needs no audio output.
+    virtual void bell() = 0;
     // Prepares a wave file; false when it cannot be opened or read.
     virtual bool open(const QString& path) = 0;
-    virtual void play() = 0; // starts playing and returns at once
+    // Starts playing on the audio output and returns at once; the sound goes
+    // on while the caller's thread is blocked.
+    virtual void play() = 0;
     virtual void close() = 0;
 };
 

@@ -1,6 +1,6 @@
 // The receive alarm on a fake device and a fake sound output: arming by received data, one alarm per
 // arming, the beep and the rings with their 450 ms, the missing wave file, the lamps, a restart on the
-// settings file, and the note that no sound output exists.
+// settings file, and without a sound output the note that says so and the desktop's bell for every sound.
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -53,8 +53,21 @@ void ReceiveAlarmTest::alarm_data()
         "port, Notify ON, Ring-out, restart, receive, alarm tick", ring("ringout.wav"), 1);
     row("restart with Notify OFF and Beep stored after ON and Ring-in: quiet",
         "port, Notify ON, Ring-in, Notify OFF, Beep, restart, receive, alarm tick", {}, 0);
-    row("no audio output: said once, the alarm still beeps",
-        "no audio output, Notify ON, receive, alarm tick, receive, alarm tick", beep + beep, 2);
+    // No audio output: the desktop's bell stands in for every sound, once per alarm.
+    const QStringList bell{"sound bell"};
+    const auto bellRing = [](const QString& file) {
+        return QStringList{"sound open <home>" + file, "sound bell", "pause 450", "sound close"};
+    };
+    row("no audio output: said once, Beep, Ring-in and Ring-out each ring the bell once",
+        "no audio output, Notify ON, receive, alarm tick, Ring-in, receive, alarm tick, Ring-out, receive, "
+        "alarm tick",
+        bell + bellRing("ringin.wav") + bellRing("ringout.wav"), 3);
+    row("no audio output and a missing wave file: one box and no bell, then silent rings, Beep rings the "
+        "bell",
+        "no audio output, wave files unplayable, Notify ON, Ring-in, receive, alarm tick, receive, alarm "
+        "tick, "
+        "Beep, receive, alarm tick",
+        QStringList{"sound open <home>ringin.wav"} + bell, 3, {"Media Player|Error opening Wave File"});
 }
 
 void ReceiveAlarmTest::alarm()

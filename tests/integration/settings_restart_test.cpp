@@ -6,9 +6,7 @@
 #include "settings_sample.h"
 #include "tnc_sim.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,17 +27,7 @@ ino_t inodeOf(const QString& path)
 // The sample settings on COM1, odd parity, 7 bits, with TNC2 chosen: lines 1 and 3 to initialize.
 ProcessState storedState()
 {
-    ProcessState s = distinctiveSettings();
-    setCommPortName(s, "COM1");
-    s.CommPortSelected = 1;
-    s.SerialParity = 2;
-    s.SerialStopBits = 1;
-    s.SerialByteSize = 7;
-    s.SerialStreamProtocol = 0;
-    s.SelectedTnc = 1;
-    for (int k = 0; k < 32; ++k)
-        s.TncInitCommands[1][k].store(k == 0 ? "MYCALL N0TEST" : k == 2 ? "BTEXT settings kept" : "");
-    return s;
+    return settingsOnCom1({"MYCALL N0TEST", "", "BTEXT settings kept"});
 }
 
 QByteArray storedSettings()

@@ -1,6 +1,7 @@
 // The real main window on a real X display in both colour schemes and screen modes, a screenshot of each
 // for a person to look at, the backgrounds checked on the screenshots; the real font dialog offers its
-// Apply and Color buttons.   appearance_smoke OUTPUT_FOLDER
+// Apply and Color buttons; a beep alarm on the sound server, then a clean close.
+//   appearance_smoke OUTPUT_FOLDER
 
 #include "app/ferrow.h"
 #include "app/forms.h"
@@ -54,7 +55,8 @@ int main(int argc, char** argv)
     qputenv("QUILLMAR_HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    seams::install(productionSeams());
+    ProductionSeams seams;
+    seams.install();
     CreateForms();
     Ferrow->show();
     Ferrow->ReceiveScreen->receiveBytes("cmd:CONNECT N0CALL\r\n*** CONNECTED to N0CALL\r\n"
@@ -89,6 +91,13 @@ int main(int argc, char** argv)
     check(buttons && buttons->button(QDialogButtonBox::Apply) && buttons->buttons().size() == 4,
           QStringLiteral("the font dialog lacks its Apply or Color button"));
     fonts.hide();
+
+    // A beep alarm before closing, as a desktop with a sound server hears it:
+    // the close that follows must not touch an output that is already gone.
+    check(SoundOut().available(), QStringLiteral("no audio output: run beside a sound server"));
+    Ferrow->ON1->trigger();
+    Ferrow->nrComm1AfterReceive();
+    Ferrow->ReceiveTimerTimer();
 
     Ferrow->close();
     DestroyForms();

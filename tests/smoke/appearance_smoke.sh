@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the appearance smoke program on a fresh Xvfb display.
+# Runs the appearance smoke program on a fresh Xvfb display, beside a sound server.
 #   appearance_smoke.sh PROGRAM OUTPUT_FOLDER
 set -euo pipefail
 trap 'echo "smoke: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
@@ -24,4 +24,4 @@ for _attempt in 1 2 3 4 5; do
 done
 [ -n "$display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 mkdir -p "$out"
-DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$program" "$out"
+DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$(dirname "$0")/../support/with_sound_server.sh" "$program" "$out"

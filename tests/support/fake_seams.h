@@ -79,6 +79,7 @@ public:
     }
     bool available() override { return hasOutput; }
     void beep() override { record(QStringLiteral("beep")); }
+    void bell() override { record(QStringLiteral("bell")); }
     bool open(const QString& path) override
     {
         record(QStringLiteral("open ") + path);

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 
 #include <string>
+#include <vector>
 
 inline QByteArray settingsBytes(const ProcessState& s)
 {
@@ -77,5 +78,22 @@ inline ProcessState distinctiveSettings()
             s.TncTermCommands[t][k].store(k % 4 == 1 ? std::string() : "TERM " + line);
         }
     s.CommPortSelected = 2;
+    return s;
+}
+
+// The sample settings on the simulator's COM1, with line settings a pty takes (odd parity, 7 bits, no flow
+// control) and TNC2 chosen with only `initLines` (from line 1, "" skips one) to initialize.
+inline ProcessState settingsOnCom1(const std::vector<std::string>& initLines)
+{
+    ProcessState s = distinctiveSettings();
+    setCommPortName(s, "COM1");
+    s.CommPortSelected = 1;
+    s.SerialParity = 2;
+    s.SerialStopBits = 1;
+    s.SerialByteSize = 7;
+    s.SerialStreamProtocol = 0;
+    s.SelectedTnc = 1;
+    for (int k = 0; k < 32; ++k)
+        s.TncInitCommands[1][k].store(k < int(initLines.size()) ? initLines[k] : std::string());
     return s;
 }
