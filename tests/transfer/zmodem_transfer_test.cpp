@@ -54,6 +54,7 @@ void verifyReceived(const TestLink& link)
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(Channel)
 
 class ZmodemTransferTest : public QObject {
     Q_OBJECT
@@ -63,6 +64,8 @@ private slots:
     void deliversFilesIntact();
     void damagedLinkNeverReportsWrongBytes_data();
     void damagedLinkNeverReportsWrongBytes();
+    void slowFarChannelKeepsPace_data();
+    void slowFarChannelKeepsPace();
     void silenceIsRepeatedThenGivenUp();
     void unreadableFileAbortsAtOnce();
 };
@@ -105,7 +108,8 @@ void ZmodemTransferTest::deliversFilesIntact()
         refusedPaths << paths[i];
     for (const auto& path : refusedPaths)
         paths.removeOne(path);
-    QCOMPARE(link.sender.aborts + link.receiver.aborts, QStringList());
+    QVERIFY2((link.sender.aborts + link.receiver.aborts).isEmpty(),
+             qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
     QVERIFY(link.sender.finishes == 1 && link.receiver.finishes == 1);
     QCOMPARE(link.sender.sent, paths);
     QCOMPARE(link.sender.refused, refusedPaths);
@@ -116,7 +120,7 @@ void ZmodemTransferTest::deliversFilesIntact()
     QCOMPARE(link.roomOverruns, 0);
     QVERIFY(!hasAbortSequence(link.wireToReceiver) && !hasAbortSequence(link.wireToSender));
     // The terminals saw nothing of the transfer but the start, before the receiver took over.
-    QCOMPARE(link.receiver.terminal, bytesOf(kStartText));
+    QCOMPARE(link.receiver.terminal, bytesOf(kStartShown));
     QVERIFY(link.sender.terminal.empty());
     // Escaped, no control character crosses bare but ZDLE and the hex headers' CR, LF and XON.
     const auto& wire = link.wireToReceiver;
@@ -164,7 +168,40 @@ void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes()
     if (!senderOk)
         QCOMPARE(link.sender.aborts.size(), 1);
     if (mustRecover)
-        QVERIFY(senderOk && receiverOk && link.sender.aborts.isEmpty() && link.receiver.aborts.isEmpty());
+        QVERIFY2(senderOk && receiverOk && link.sender.aborts.isEmpty() && link.receiver.aborts.isEmpty(),
+                 qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
+}
+
+void ZmodemTransferTest::slowFarChannelKeepsPace_data()
+{
+    QTest::addColumn<Channel>("channel");
+    for (std::uint64_t delay : {3000u, 10000u})
+        for (double loss : {0.0, 1e-4}) {
+            const QByteArray name = "1200 bytes/s, " + QByteArray::number(delay / 1000) + " s one way" +
+                (loss > 0 ? ", 1 byte in 10000 lost" : "");
+            QTest::newRow(name) << Channel{.delayMs = delay, .lossPerByte = loss};
+        }
+}
+
+// A radio channel answers seconds late: repeats must wait for the answers already on their way, and
+// data sent before a request was heard must not start another round of requests.
+void ZmodemTransferTest::slowFarChannelKeepsPace()
+{
+    QFETCH(Channel, channel);
+    const std::size_t size = 256 * 1024;
+    const std::uint64_t roundTrip = 2 * channel.delayMs;
+    const std::uint64_t bound = size * 1300 / std::uint64_t(channel.bytesPerSecond) + 10 * roundTrip;
+    TestLink link;
+    startSending(link, Case{{size}});
+    const auto took = link.runOver(channel, 3 * bound);
+    QVERIFY2(took, "still busy");
+    qInfo("%llu ms (bound %llu ms)", static_cast<unsigned long long>(*took),
+          static_cast<unsigned long long>(bound));
+    QVERIFY2((link.sender.aborts + link.receiver.aborts).isEmpty(),
+             qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
+    QCOMPARE(link.receiver.received, QStringList{QString::fromStdString(kInbox) + "/file0.bin"});
+    verifyReceived(link);
+    QVERIFY2(*took <= bound, qPrintable(QString::number(*took) + " ms"));
 }
 
 // With the window's 2000 and 3, sender and receiver alike: asked again after 2 s, each wait twice the
