@@ -347,7 +347,10 @@ bool Sender::produce()
 Session::Step Sender::onTimeout()
 {
     switch (state_) {
-    case State::AwaitReceiver: ask(Header::at(FrameType::RQInit, 0)); break;
+    case State::AwaitReceiver:
+        ask(Header::at(FrameType::RQInit, 0));
+        expectAnswer();
+        break;
     case State::AwaitSinitAck: sendSinit(false); break;
     case State::AwaitFileReply: sendFileInfo(false); break;
     case State::AwaitAck: return restartAt(static_cast<std::uint32_t>(position_), true);

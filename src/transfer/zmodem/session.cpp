@@ -94,6 +94,8 @@ void Session::answered()
     }
     trace("round trip " + std::to_string(sample) + " ms" + (exchangeRepeated_ ? " (repeated)" : "") +
           ", now " + std::to_string(roundTripMs()));
+    // The wait began when the answer was heard, before it taught us anything.
+    restartWait();
 }
 
 void Session::restartWait()
