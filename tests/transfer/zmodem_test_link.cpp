@@ -43,7 +43,7 @@ namespace {
         }
 
         // Takes what `from` pumps into the room left, then hands `to` what has arrived by `now`.
-        void carry(Station& from, Station& to, std::uint64_t nowUs, std::mt19937& random)
+        void carry(Station& from, Station& to, std::uint64_t nowUs, std::mt19937& random, Bytes& wire)
         {
             std::size_t waiting = 0;
             for (auto it = onWay_.rbegin(); it != onWay_.rend() && it->leaves > nowUs; ++it)
@@ -63,6 +63,7 @@ namespace {
                 due.push_back(onWay_.front().byte);
                 onWay_.pop_front();
             }
+            wire.insert(wire.end(), due.begin(), due.end());
             if (!due.empty())
                 to.engine.feed(due.data(), due.size(), to.terminal);
         }
@@ -178,8 +179,8 @@ std::optional<std::uint64_t> TestLink::runOver(const Channel& channel, std::uint
     while (now_ - start <= limitMs) {
         sender.engine.tick(now_);
         receiver.engine.tick(now_);
-        toReceiver.carry(sender, receiver, now_ * 1000, random);
-        toSender.carry(receiver, sender, now_ * 1000, random);
+        toReceiver.carry(sender, receiver, now_ * 1000, random, wireToReceiver);
+        toSender.carry(receiver, sender, now_ * 1000, random, wireToSender);
         if (!sender.engine.transferring() && !receiver.engine.transferring() && toReceiver.empty() &&
             toSender.empty())
             return now_ - start;

@@ -1,6 +1,7 @@
 // Whole transfers between two engines in memory: sizes, several files, damage, time-outs.
 #include <QtTest>
 
+#include "frame_writer.h"
 #include "zmodem_test_link.h"
 
 using namespace zmodemtest;
@@ -39,6 +40,21 @@ QStringList startSending(TestLink& link, const Case& c)
     return paths;
 }
 
+Bytes binaryHeader(const Header& header)
+{
+    Bytes wire;
+    FrameWriter().binaryHeader(wire, header, true);
+    return wire;
+}
+
+int count(const Bytes& wire, const Bytes& part)
+{
+    int found = 0;
+    for (auto at = wire.begin(); (at = std::search(at, wire.end(), part.begin(), part.end())) != wire.end(); ++at)
+        ++found;
+    return found;
+}
+
 // Every file the receiver reports holds the bytes sent under that name, and no temporary file is left.
 void verifyReceived(const TestLink& link)
 {
@@ -66,6 +82,8 @@ private slots:
     void damagedLinkNeverReportsWrongBytes();
     void slowFarChannelKeepsPace_data();
     void slowFarChannelKeepsPace();
+    void repeatedRequestIsServedOnce_data();
+    void repeatedRequestIsServedOnce();
     void silenceIsRepeatedThenGivenUp();
     void unreadableFileAbortsAtOnce();
 };
@@ -202,6 +220,44 @@ void ZmodemTransferTest::slowFarChannelKeepsPace()
     QCOMPARE(link.receiver.received, QStringList{QString::fromStdString(kInbox) + "/file0.bin"});
     verifyReceived(link);
     QVERIFY2(*took <= bound, qPrintable(QString::number(*took) + " ms"));
+    // Questions wait for their answers: the file is offered once, and without loss asked for once.
+    QCOMPARE(count(link.wireToReceiver, binaryHeader(Header::flags(FrameType::File, kConvBinary))), 1);
+    if (channel.lossPerByte == 0)
+        QCOMPARE(textOf(link.wireToSender).count("**\x18" "B09"), 1);
+}
+
+void ZmodemTransferTest::repeatedRequestIsServedOnce_data()
+{
+    QTest::addColumn<int>("againAfterMs"); // the same ZRPOS(0) again, this long after the first
+    QTest::addColumn<int>("restarts");
+    QTest::newRow("within a round trip: a copy, served once") << 1000 << 1;
+    QTest::newRow("a round trip later: a new loss, restarted") << 2000 << 2;
+}
+
+// A receiver repeats its request until the data reaches it, as it answers a repeated ZFILE: a copy that
+// comes within a round trip of the restart was sent before that data arrived.
+void ZmodemTransferTest::repeatedRequestIsServedOnce()
+{
+    QFETCH(int, againAfterMs);
+    QFETCH(int, restarts);
+    Station station;
+    station.files.putFile("/out/a", patternBytes(64 * 1024, 3));
+    station.engine.tick(0);
+    QVERIFY(station.engine.send({"/out/a"}));
+    station.engine.pump(1000);
+    // Each answer comes 1.5 s after its question: the round trip learned is 1500 ms.
+    const auto answer = [&](std::uint64_t at, const Header& header) {
+        station.engine.tick(at);
+        Bytes wire;
+        FrameWriter().hexHeader(wire, header);
+        station.engine.feed(wire.data(), wire.size(), station.terminal);
+        station.engine.pump(1000);
+    };
+    answer(1500, Header::flags(FrameType::RInit, kCanFullDuplex | kCanOverlapIo | kCanFcs32));
+    answer(3000, Header::at(FrameType::RPos, 0));
+    answer(3000 + std::uint64_t(againAfterMs), Header::at(FrameType::RPos, 0));
+    QCOMPARE(count(station.out, binaryHeader(Header::at(FrameType::Data, 0))), restarts);
+    QVERIFY(station.aborts.isEmpty());
 }
 
 // With the window's 2000 and 3, sender and receiver alike: asked again after 2 s, each wait twice the
