@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "display_cleaning.h"
 #include "screen_memo.h"
+#include "transfer/nr_zmodem.h"
 
 void TFerrow::ReceiveScreenKeyDown(quint16& Key, TShiftState Shift)
 {
@@ -37,5 +38,7 @@ void TFerrow::ReceiveScreenKeyUp(quint16&, TShiftState)
 
 void TFerrow::flushPendingReceive()
 {
+    // Text held after a start heard on the line is received text as well.
+    nrZModem1->ReleaseHeldText();
     ReceiveScreen->flushReceived();
 }

@@ -151,6 +151,12 @@ void TnrZModem::pump()
         engine_.pump(size_t(room));
 }
 
+void TnrZModem::ReleaseHeldText()
+{
+    engine_.releaseHeldText();
+    passReleasedText();
+}
+
 void TnrZModem::Tick()
 {
     engine_.tick(clock_());

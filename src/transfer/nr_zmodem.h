@@ -7,10 +7,11 @@
 // that no valid frame follows (another station's transfer, heard while
 // monitoring) ends by itself, and the text it held goes to the screen.
 //
-// The time-out values are the engine's: SetTimeOut is the wait in ms before
-// a silent other side is asked again (doubling up to eight times as long),
-// SetTimeOutRetries the rounds of 30 such time-outs before giving up; with
-// the window's 2000 and 3 a transfer rides out three minutes of silence.
+// The time-out values are the engine's: SetTimeOut is the shortest wait in
+// ms before a silent other side is asked again (three learned round trips
+// when longer, doubling while unanswered), SetTimeOutRetries the rounds of
+// 30 such time-outs before giving up; with the window's 2000 and 3 a
+// transfer rides out three minutes of silence.
 
 #include "link/data_processor.h"
 #include "transfer/zmodem/disk_file_store.h"
@@ -59,6 +60,10 @@ public:
     // The clock the time-outs run on, in ms; tests hand in a simulated one
     // and call Tick() themselves.
     void SetClock(std::function<quint64()> clock) { clock_ = std::move(clock); }
+    // Hands the receive screen now what a start heard on the line, not yet
+    // confirmed, holds back, so what saves, prints, copies or logs the
+    // screen has all the text that came; the start goes on waiting.
+    void ReleaseHeldText();
     // Moves the transfer's time on; the component's own timer calls it every
     // 100 ms while a transfer runs.
     void Tick();

@@ -31,6 +31,8 @@ struct CheckingListener : Listener {
     {
     }
     void fileReceived(const std::string& path) override { files.file(path) ? void() : std::abort(); }
+    void transferStarting(Direction direction) override { starts += direction == Direction::Receive; }
+    std::size_t starts = 0; // receives begun, each start header's line ended with a CR of our own
 };
 
 // Queued output is one subpacket and a few answers at most; held text a few KiB.
@@ -122,8 +124,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t pos = 0; pos < size; pos += chunk) {
         const std::size_t count = std::min(chunk, size - pos);
         engine.feed(data + pos, count, terminal);
-        // A start that came to nothing gives back what it held, in order: never more than was sent.
-        if (terminal.size() > pos + count)
+        // A start that came to nothing gives back what it held, in order: never more than was sent
+        // and the CR that ends each start header's line.
+        if (terminal.size() > pos + count + listener.starts)
             std::abort();
         now += (control & 0x40) ? 7000 : 30;
         engine.tick(now);

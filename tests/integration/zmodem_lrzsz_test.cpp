@@ -1,5 +1,6 @@
 // ZModem against lrzsz's sz and rz over pseudo-terminal lines: the quillmar-zmodem tool, and the window's
-// component on the real serial layer on a clean line and one silent for 45 s mid-file (sz gives up at 60 s).
+// component on the real serial layer on a clean line and one silent for 45 s mid-file (sz gives up at 60 s);
+// and the tool over a slow, far line against lrzsz between its own ends.
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -36,6 +38,32 @@ QString tool()
     return qEnvironmentVariable("QUILLMAR_BUILD_DIR", ".") + "/quillmar-zmodem";
 }
 
+// Sends `name` from `outDir` with `sender` to `receiver` in `inDir` over a fresh line; the time until the
+// sender exited, or -1 (with a note in `log`) when either failed or the file arrived different.
+qint64 timedTransfer(const QStringList& sender, const QStringList& receiver, const QString& outDir,
+                     const QString& inDir, const QString& name, PtyRelay::Channel channel, QByteArray& log)
+{
+    constexpr int kSlowTransferMs = 600000;
+    QDir(inDir).removeRecursively();
+    QDir().mkpath(inDir);
+    PtyRelay line(channel);
+    if (line.path(PtyRelay::A).empty()) {
+        log += "no pseudo-terminals";
+        return -1;
+    }
+    QProcess rx, tx;
+    startOnLink(rx, inDir, QString::fromStdString(line.path(PtyRelay::B)), receiver);
+    QElapsedTimer timer;
+    timer.start();
+    startOnLink(tx, outDir, QString::fromStdString(line.path(PtyRelay::A)), sender + QStringList{name});
+    const bool done = tx.waitForFinished(kSlowTransferMs) && rx.waitForFinished(kSlowTransferMs);
+    const qint64 took = timer.elapsed();
+    log += (sender.join(' ') + " -> " + receiver.join(' ')).toUtf8() + ": " + tx.readAllStandardError() +
+        " / " + rx.readAllStandardError() + "\n";
+    const bool same = readFile(outDir + "/" + name) == readFile(inDir + "/" + name);
+    return done && tx.exitCode() == 0 && rx.exitCode() == 0 && same ? took : -1;
+}
+
 QString statusText()
 {
     return Ferrow->LogScreen->toPlainText();
@@ -50,6 +78,8 @@ private slots:
     void initTestCase();
     void transfersAgainstLrzsz_data();
     void transfersAgainstLrzsz();
+    void slowFarLineKeepsUpWithLrzsz_data();
+    void slowFarLineKeepsUpWithLrzsz();
     void transfersBothWays_data();
     void transfersBothWays();
 };
@@ -119,6 +149,35 @@ void ZmodemLrzszTest::transfersAgainstLrzsz()
                  names[i] == alreadyThere ? oldContent : pattern(sizes[i], quint32(i + 1)));
     names.sort(); // nothing else: no temporary files, nothing under another name
     QCOMPARE(QDir(inDir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), names);
+}
+
+void ZmodemLrzszTest::slowFarLineKeepsUpWithLrzsz_data()
+{
+    QTest::addColumn<bool>("oursSends");
+    QTest::newRow("sz to ours") << false;
+    QTest::newRow("ours to rz") << true;
+}
+
+// A radio channel: 1200 bytes/s each way, every byte 3 s late. 64 KiB arrive whole and, with room for a
+// loaded machine, not much later than lrzsz takes between its own two ends over the same line.
+void ZmodemLrzszTest::slowFarLineKeepsUpWithLrzsz()
+{
+    QFETCH(bool, oursSends);
+    QTemporaryDir folder;
+    const QString outDir = folder.filePath("out"), inDir = folder.filePath("in");
+    QVERIFY(folder.isValid() && QDir().mkpath(outDir));
+    QVERIFY(writeFile(outDir + "/radio.bin", pattern(64 * 1024, 25)));
+    const PtyRelay::Channel channel{1200, 3000};
+    const QStringList sz{"sz", "-q"}, rz{"rz", "-q"}, ourSend{tool(), "send"}, ourReceive{tool(), "receive", "."};
+    QByteArray log;
+    const qint64 lrzsz = timedTransfer(sz, rz, outDir, inDir, "radio.bin", channel, log);
+    QVERIFY2(lrzsz > 0, log.constData());
+    const qint64 ours = oursSends ? timedTransfer(ourSend, rz, outDir, inDir, "radio.bin", channel, log)
+                                  : timedTransfer(sz, ourReceive, outDir, inDir, "radio.bin", channel, log);
+    QVERIFY2(ours > 0, log.constData());
+    // The benchmark reads this line.
+    qInfo("slowlink %s ours %lld ms lrzsz %lld ms", QTest::currentDataTag(), ours, lrzsz);
+    QVERIFY2(ours <= 3 * lrzsz, log.constData());
 }
 
 void ZmodemLrzszTest::transfersBothWays_data()

@@ -4,6 +4,7 @@
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
+#include "file_bytes.h"
 #include "link/nr_comm.h"
 #include "screens/screen_memo.h"
 #include "transfer/nr_zmodem.h"
@@ -189,30 +190,58 @@ void ZModemControlsTest::zSendRefusals()
 
 void ZModemControlsTest::strayStartHeard_data()
 {
-    QTest::addColumn<bool>("operatorBreaks"); // or the session is left to end by itself
-    QTest::newRow("nothing follows for 30 s: ends by itself, no disconnect") << false;
-    QTest::newRow("Break from its first byte") << true;
+    QTest::addColumn<QString>("action"); // what the operator does while the start waits; "wait": nothing
+    QTest::newRow("nothing follows for 30 s: ends by itself, no disconnect") << "wait";
+    QTest::newRow("Break from its first byte") << "break";
+    QTest::newRow("Log OFF 3.7 s after: the held lines are in the log") << "log off";
+    QTest::newRow("window closed 1 s after: nothing to the line") << "close";
 }
 
-// Another station's transfer start, heard while monitoring in connected mode, and a line of text after it.
+// Another station's transfer start, heard while monitoring in connected mode, and lines of text after it.
 void ZModemControlsTest::strayStartHeard()
 {
-    QFETCH(bool, operatorBreaks);
+    QFETCH(QString, action);
     WindowFixture f;
     openLine(f);
     quint64 now = 1000;
     Ferrow->nrZModem1->SetClock([&] { return now; });
     Ferrow->ConverseOn->trigger();
     Ferrow->ReceiveScreen->clear();
+    const QString logPath = f.home() + QStringLiteral("ops.rtf");
+    if (action == "log off") {
+        f.query.fileAnswers << logPath;
+        Ferrow->LogBtn->click();
+        QCOMPARE(G.LogActive, 1);
+    }
     f.transcript.clear();
 
-    f.device()->inject(StartHeader + "de N0CALL: QSL? K\r");
+    QByteArray lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "de N0CALL: QSL? " + QByteArray::number(i) + "\r";
+    f.device()->inject(StartHeader + lines);
     QCoreApplication::processEvents();
     QVERIFY(Ferrow->ZBreakBtn->isEnabled() && Ferrow->ZSendBtn->isEnabled()); // no file announced yet
     QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("QSL?")));
-    if (operatorBreaks)
+    const bool breaks = action == "break", closes = action == "close";
+    if (breaks)
         Ferrow->ZBreakBtn->click();
-    for (int tick = 0; tick < 60 && !operatorBreaks; ++tick) {
+    if (action == "log off") {
+        now += 3700;
+        Ferrow->nrZModem1->Tick();
+        Ferrow->LogBtn->click();
+        QCOMPARE(G.LogActive, 0);
+        const QByteArray log = readFile(logPath);
+        QVERIFY2(log.indexOf("QSL? 0\r") < log.indexOf("QSL? 39\r") && log.indexOf("QSL? 0\r") >= 0,
+                 log.constData());
+        // The header's line is ended: the first held line starts one of its own.
+        QVERIFY2(log.contains("B00000000000000\r\nde N0CALL: QSL? 0"), log.constData());
+    }
+    if (closes) {
+        now += 1000;
+        Ferrow->nrZModem1->Tick();
+        Ferrow->close();
+    }
+    for (int tick = 0; tick < 60 && !breaks && !closes; ++tick) {
         now += 500;
         Ferrow->nrZModem1->Tick();
     }
@@ -220,17 +249,18 @@ void ZModemControlsTest::strayStartHeard()
 
     QVERIFY(!Ferrow->nrZModem1->GetTransferring() && !Ferrow->ZBreakBtn->isEnabled() &&
             Ferrow->ZSendBtn->isEnabled());
-    // The held text reaches the screen after the start, in order, either way.
+    // The held text reaches the screen after the start, in order, each line once, whatever happened.
     Ferrow->flushPendingReceive();
     const QString screen = Ferrow->ReceiveScreen->toPlainText();
-    const qsizetype start = screen.indexOf(QStringLiteral("B00000000000000"));
-    QVERIFY2(start >= 0 && start < screen.indexOf(QStringLiteral("de N0CALL: QSL? K")), qPrintable(screen));
+    QVERIFY2(screen.contains(QStringLiteral("B00000000000000\nde N0CALL: QSL? 0\n")) &&
+                 screen.endsWith(QStringLiteral("QSL? 39\n")) && screen.count(QStringLiteral("QSL? 17\n")) == 1,
+             qPrintable(screen));
     // Left to itself it says why and tells the line nothing (no abort sequence, no OnAbort's "DISCONNECT");
     // the operator's Break is an abort like any other.
-    QCOMPARE(statusText().contains(QStringLiteral("no transfer followed")), !operatorBreaks);
+    QCOMPARE(statusText().contains(QStringLiteral("no transfer followed")), !breaks);
     const QString sent = f.transcript.entries.join('\n');
-    QCOMPARE(sent.contains(QStringLiteral("<24><24><24><24><24><24><24><24>")), operatorBreaks);
-    QCOMPARE(sent.contains(QStringLiteral("DISCONNECT")), operatorBreaks);
+    QCOMPARE(sent.contains(QStringLiteral("<24><24><24><24><24><24><24><24>")), breaks);
+    QCOMPARE(sent.contains(QStringLiteral("DISCONNECT")), breaks);
 }
 
 void ZModemControlsTest::transferWithRemote_data()

@@ -16,6 +16,8 @@ using Event = FrameReader::Event;
 namespace {
 
 const QByteArray kStart = kStartText + "\r\x8a\x11"; // a sender's whole start, with the header's line end
+// Our ZRINIT, as we answer a start.
+const Header ourRinit = Header::flags(FrameType::RInit, kCanFullDuplex | kCanOverlapIo | kCanFcs32, kCanFillGaps);
 const QByteArray kHex("**\x18"
                       "B0"); // a hex header up to its type
 // How the sender offers the file; or where a sender that restarted after 1000 bytes of another had stopped.
@@ -36,6 +38,13 @@ void feed(Station& station, const Bytes& bytes)
 {
     station.engine.feed(bytes.data(), bytes.size(), station.terminal);
 }
+
+// The start of a scripted sender's ZDATA header at 0 (CRC-32).
+const Bytes kDataHeader = [] {
+    Bytes wire;
+    FrameWriter().binaryHeader(wire, Header::at(FrameType::Data, 0), true);
+    return wire;
+}();
 
 // Where a scripted sender's first binary header (its ZFILE) begins.
 Bytes::const_iterator firstBinaryHeader(const Bytes& wire)
@@ -91,6 +100,8 @@ private slots:
     void fileLandsSafelyOrAborts();
     void strayStartEndsQuietly_data();
     void strayStartEndsQuietly();
+    void dataAfterBreakStaysOffTerminal_data();
+    void dataAfterBreakStaysOffTerminal();
     void requestFloodsStayBounded_data();
     void requestFloodsStayBounded();
     void receivedFileModeFollowsUmask_data();
@@ -189,8 +200,9 @@ void ZmodemReceiverTest::terminalBytesPassUntouched()
     QFETCH(bool, active);
     QFETCH(bool, starts);
     const Bytes bytes = bytesOf(input);
-    // Up to the end of the start header every byte reaches the terminal, in order; its line end does not.
-    const Bytes shown(bytes.begin(), bytes.end() - (starts ? 3 : 0));
+    // Up to the end of the start header every byte reaches the terminal, in order, and a CR ends its line;
+    // the rest of its line end (LF, XON) does not.
+    const Bytes shown(bytes.begin(), bytes.end() - (starts ? 2 : 0));
     for (std::size_t first = 0; first <= bytes.size(); ++first) {
         for (std::size_t second = first; second <= bytes.size(); second += 3) {
             Station station;
@@ -298,31 +310,32 @@ void ZmodemReceiverTest::fileLandsSafelyOrAborts()
     station.engine.pump(1000);
     QCOMPARE(hasAbortSequence(station.out), !lands && !refused);
     if (lands || refused) // the trailing "OO" was swallowed
-        QCOMPARE(station.terminal, bytesOf(kStartText + "$ "));
+        QCOMPARE(station.terminal, bytesOf(kStartShown + "$ "));
 }
 
 void ZmodemReceiverTest::strayStartEndsQuietly_data()
 {
     QTest::addColumn<QByteArray>("after"); // what the line brings after the start header
     QTest::addColumn<int>("waitMs");       // how long it then stays quiet
-    QTest::addColumn<bool>("operatorBreak");
+    QTest::addColumn<QString>("action"); // "break" by the operator, or "off": watching switched off
     QTest::addColumn<QByteArray>("shown"); // what the terminal shows after the start header; empty: still on
 
     const QByteArray text = "\r\x8a\x11"
                             "de N0CALL: QSL?\r\n",
                      cans = "abc\x18\x18\x18\x18\x18"
                             "def";
-    QTest::newRow("text after a ZRQINIT, 30 s pass") << text << 30000 << false << text.mid(3);
-    QTest::newRow("29 s pass: still waiting") << text << 29000 << false << QByteArray();
+    QTest::newRow("text after a ZRQINIT, 30 s pass") << text << 30000 << "" << text.mid(3);
+    QTest::newRow("29 s pass: still waiting") << text << 29000 << "" << QByteArray();
     QTest::newRow("past 4 KiB of text it ends at once")
-        << QByteArray(5000, 'x') << 0 << false << QByteArray(5000, 'x');
-    QTest::newRow("five CANs in the text end it quietly") << cans << 0 << false << cans;
+        << QByteArray(5000, 'x') << 0 << "" << QByteArray(5000, 'x');
+    QTest::newRow("five CANs in the text end it quietly") << cans << 0 << "" << cans;
     QTest::newRow("a repeated ZRQINIT does not confirm it")
-        << text + kStart + "hi" << 30000 << false << text.mid(3) + kStart + "hi";
-    QTest::newRow("Break from the first byte") << QByteArray("de N0") << 0 << true << QByteArray("de N0");
+        << text + kStart + "hi" << 30000 << "" << text.mid(3) + kStart + "hi";
+    QTest::newRow("Break from the first byte") << QByteArray("de N0") << 0 << "break" << QByteArray("de N0");
+    QTest::newRow("switched off 1 s after, as the program closes") << text << 1000 << "off" << text.mid(3);
     const Bytes offer = scriptedSender("x", 10, patternBytes(10, 1));
     QTest::newRow("a ZFILE confirms it: the transfer goes on past 30 s")
-        << textOf(Bytes(firstBinaryHeader(offer), firstBinaryHeader(offer) + 40)) << 30000 << false
+        << textOf(Bytes(firstBinaryHeader(offer), firstBinaryHeader(offer) + 40)) << 30000 << ""
         << QByteArray();
 }
 
@@ -332,8 +345,9 @@ void ZmodemReceiverTest::strayStartEndsQuietly()
 {
     QFETCH(QByteArray, after);
     QFETCH(int, waitMs);
-    QFETCH(bool, operatorBreak);
+    QFETCH(QString, action);
     QFETCH(QByteArray, shown);
+    const bool operatorBreak = action == "break";
     Station station;
     station.engine.tick(1000);
     feed(station, bytesOf(kStartText + after));
@@ -341,18 +355,68 @@ void ZmodemReceiverTest::strayStartEndsQuietly()
     if (operatorBreak)
         station.engine.abort("operator");
     station.engine.tick(1000 + std::uint64_t(waitMs));
+    if (action == "off")
+        station.engine.setActive(false);
     const Bytes released = station.engine.takeReleasedText();
     station.terminal.insert(station.terminal.end(), released.begin(), released.end());
     station.engine.pump(1000);
 
     QCOMPARE(station.engine.transferring(), shown.isEmpty());
-    QCOMPARE(station.terminal, bytesOf(kStartText + shown));
+    QCOMPARE(station.terminal, bytesOf(kStartShown + shown));
     QCOMPARE(station.strayEnds, int(!shown.isEmpty() && !operatorBreak));
     QCOMPARE(station.aborts, operatorBreak ? QStringList{"operator"} : QStringList());
     // Only the operator's Break tells the line; a quiet end sends nothing but the ZRINITs it answered with.
     if (!shown.isEmpty())
-        QCOMPARE(textOf(station.out).replace(kHex + "100000023be50\r\x8a\x11", ""),
+        QCOMPARE(textOf(station.out).replace(headerWire(ourRinit, 'B'), ""),
                  operatorBreak ? QByteArray(10, '\x18') + QByteArray(10, '\b') : QByteArray());
+}
+
+void ZmodemReceiverTest::dataAfterBreakStaysOffTerminal_data()
+{
+    QTest::addColumn<int>("streamMs");    // the sender goes on this long after the Break, a subpacket each 500 ms
+    QTest::addColumn<int>("quietMs");     // then nothing comes for this long
+    QTest::addColumn<QByteArray>("text"); // and then this
+    QTest::addColumn<QByteArray>("shown"); // what reaches the terminal, data aside
+    QTest::addColumn<bool>("dataShown");   // some of the data reaches the terminal too
+    const QByteArray answer = "*** DISCONNECTED\r";
+    QTest::newRow("the TNC's answer right after the data") << 3000 << 400 << answer << answer << false;
+    QTest::newRow("a prompt without a line end, 2 s after the data") << 3000 << 2000 << QByteArray("cmd:")
+                                                                    << QByteArray("cmd:") << false;
+    QTest::newRow("data for 12 s: the line is the terminal's again after 10 s")
+        << 12000 << 400 << answer << answer << true;
+}
+
+// After a Break mid-file the sender streams on until our abort reaches it; its data is no text.
+void ZmodemReceiverTest::dataAfterBreakStaysOffTerminal()
+{
+    QFETCH(int, streamMs);
+    QFETCH(int, quietMs);
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, shown);
+    QFETCH(bool, dataShown);
+    Station station;
+    std::uint64_t now = 1000;
+    station.engine.tick(now);
+    const Bytes sender = scriptedSender("x", 1 << 20, {});
+    feed(station, Bytes(sender.begin(), std::search(sender.begin(), sender.end(), kDataHeader.begin(),
+                                                      kDataHeader.end())));
+    QVERIFY(station.engine.transferring());
+    station.engine.abort("operator");
+    station.terminal.clear();
+    std::uint32_t seed = 1;
+    for (int at = 0; at < streamMs; at += 500) {
+        Bytes data;
+        FrameWriter().subpacket(data, patternBytes(600, seed++).data(), 600, Terminator::Go, true);
+        station.engine.tick(now += 500);
+        feed(station, data);
+    }
+    station.engine.tick(now += std::uint64_t(quietMs));
+    feed(station, bytesOf(text));
+    station.engine.tick(now += 10000);
+    const Bytes released = station.engine.takeReleasedText();
+    station.terminal.insert(station.terminal.end(), released.begin(), released.end());
+    QVERIFY2(textOf(station.terminal).endsWith(shown), textOf(station.terminal).toPercentEncoding().constData());
+    QCOMPARE(station.terminal.size() > std::size_t(shown.size()), dataShown);
 }
 
 void ZmodemReceiverTest::requestFloodsStayBounded_data()

@@ -1,6 +1,7 @@
 #include "zmodem_test_link.h"
 
 #include <algorithm>
+#include <deque>
 
 #include "frame_writer.h"
 
@@ -32,6 +33,51 @@ namespace {
         }
         return out;
     }
+
+    // One way of a Channel: bytes on their way, in time order, in microseconds.
+    class Way {
+    public:
+        explicit Way(const Channel& channel)
+            : channel_(channel)
+        {
+        }
+
+        // Takes what `from` pumps into the room left, then hands `to` what has arrived by `now`.
+        void carry(Station& from, Station& to, std::uint64_t nowUs, std::mt19937& random, Bytes& wire)
+        {
+            std::size_t waiting = 0;
+            for (auto it = onWay_.rbegin(); it != onWay_.rend() && it->leaves > nowUs; ++it)
+                ++waiting;
+            from.out.clear();
+            if (waiting < channel_.buffer)
+                from.engine.pump(channel_.buffer - waiting);
+            std::bernoulli_distribution lost(channel_.lossPerByte);
+            const std::uint64_t perByte = 1000000 / std::uint64_t(channel_.bytesPerSecond);
+            for (std::uint8_t b : from.out) {
+                lastLeaves_ = std::max(lastLeaves_, nowUs) + perByte;
+                if (!lost(random))
+                    onWay_.push_back({b, lastLeaves_, lastLeaves_ + channel_.delayMs * 1000});
+            }
+            Bytes due;
+            while (!onWay_.empty() && onWay_.front().arrives <= nowUs) {
+                due.push_back(onWay_.front().byte);
+                onWay_.pop_front();
+            }
+            wire.insert(wire.end(), due.begin(), due.end());
+            if (!due.empty())
+                to.engine.feed(due.data(), due.size(), to.terminal);
+        }
+        bool empty() const { return onWay_.empty(); }
+
+    private:
+        struct Byte {
+            std::uint8_t byte;
+            std::uint64_t leaves, arrives;
+        };
+        const Channel& channel_;
+        std::deque<Byte> onWay_;
+        std::uint64_t lastLeaves_ = 0;
+    };
 
 } // namespace
 
@@ -118,6 +164,29 @@ bool TestLink::run(int maxSteps)
         receiver.engine.tick(now_);
     }
     return false;
+}
+
+} // namespace zmodemtest
+
+namespace zmodemtest {
+
+std::optional<std::uint64_t> TestLink::runOver(const Channel& channel, std::uint64_t limitMs)
+{
+    constexpr std::uint64_t kStepMs = 50;
+    std::mt19937 random(channel.seed);
+    Way toReceiver(channel), toSender(channel);
+    const std::uint64_t start = now_;
+    while (now_ - start <= limitMs) {
+        sender.engine.tick(now_);
+        receiver.engine.tick(now_);
+        toReceiver.carry(sender, receiver, now_ * 1000, random, wireToReceiver);
+        toSender.carry(receiver, sender, now_ * 1000, random, wireToSender);
+        if (!sender.engine.transferring() && !receiver.engine.transferring() && toReceiver.empty() &&
+            toSender.empty())
+            return now_ - start;
+        now_ += kStepMs;
+    }
+    return std::nullopt;
 }
 
 } // namespace zmodemtest

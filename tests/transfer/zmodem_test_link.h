@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ struct Damage {
 // What a terminal shows of a sender's start before the engine takes over.
 inline const QByteArray kStartText("rz\r**\x18"
                                    "B00000000000000");
+// What the terminal keeps of it: the header's line ended.
+inline const QByteArray kStartShown = kStartText + '\r';
 
 inline Bytes bytesOf(const QByteArray& text)
 {
@@ -109,6 +112,16 @@ struct Silence {
     bool held = false;
 };
 
+// A slow, far channel each way: bytes leave at `bytesPerSecond` and arrive `delayMs` later, each lost by
+// chance `lossPerByte`; a side may queue up to `buffer` bytes not yet on the air, as a TNC takes them.
+struct Channel {
+    int bytesPerSecond = 1200;
+    std::uint64_t delayMs = 3000;
+    double lossPerByte = 0;
+    std::size_t buffer = 4096;
+    std::uint32_t seed = 1;
+};
+
 // Drives a sender and a receiver until both are idle, advancing the clock only when the wire is quiet.
 class TestLink {
 public:
@@ -123,6 +136,9 @@ public:
 
     // Returns false if the exchange had not settled after `maxSteps`.
     bool run(int maxSteps = 200000);
+    // Over `channel` both ways, on the simulated clock: the time until both sides were idle, or
+    // nothing when they were still busy after `limitMs`.
+    std::optional<std::uint64_t> runOver(const Channel& channel, std::uint64_t limitMs);
 
 private:
     std::size_t carry(Station& from, Station& to, const Damage& damage, std::mt19937& random, Bytes& wire,

@@ -1,6 +1,7 @@
 // Whole transfers between two engines in memory: sizes, several files, damage, time-outs.
 #include <QtTest>
 
+#include "frame_writer.h"
 #include "zmodem_test_link.h"
 
 using namespace zmodemtest;
@@ -39,6 +40,21 @@ QStringList startSending(TestLink& link, const Case& c)
     return paths;
 }
 
+Bytes binaryHeader(const Header& header)
+{
+    Bytes wire;
+    FrameWriter().binaryHeader(wire, header, true);
+    return wire;
+}
+
+int count(const Bytes& wire, const Bytes& part)
+{
+    int found = 0;
+    for (auto at = wire.begin(); (at = std::search(at, wire.end(), part.begin(), part.end())) != wire.end(); ++at)
+        ++found;
+    return found;
+}
+
 // Every file the receiver reports holds the bytes sent under that name, and no temporary file is left.
 void verifyReceived(const TestLink& link)
 {
@@ -54,6 +70,7 @@ void verifyReceived(const TestLink& link)
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(Channel)
 
 class ZmodemTransferTest : public QObject {
     Q_OBJECT
@@ -63,6 +80,10 @@ private slots:
     void deliversFilesIntact();
     void damagedLinkNeverReportsWrongBytes_data();
     void damagedLinkNeverReportsWrongBytes();
+    void slowFarChannelKeepsPace_data();
+    void slowFarChannelKeepsPace();
+    void repeatedRequestIsServedOnce_data();
+    void repeatedRequestIsServedOnce();
     void silenceIsRepeatedThenGivenUp();
     void unreadableFileAbortsAtOnce();
 };
@@ -105,7 +126,8 @@ void ZmodemTransferTest::deliversFilesIntact()
         refusedPaths << paths[i];
     for (const auto& path : refusedPaths)
         paths.removeOne(path);
-    QCOMPARE(link.sender.aborts + link.receiver.aborts, QStringList());
+    QVERIFY2((link.sender.aborts + link.receiver.aborts).isEmpty(),
+             qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
     QVERIFY(link.sender.finishes == 1 && link.receiver.finishes == 1);
     QCOMPARE(link.sender.sent, paths);
     QCOMPARE(link.sender.refused, refusedPaths);
@@ -116,7 +138,7 @@ void ZmodemTransferTest::deliversFilesIntact()
     QCOMPARE(link.roomOverruns, 0);
     QVERIFY(!hasAbortSequence(link.wireToReceiver) && !hasAbortSequence(link.wireToSender));
     // The terminals saw nothing of the transfer but the start, before the receiver took over.
-    QCOMPARE(link.receiver.terminal, bytesOf(kStartText));
+    QCOMPARE(link.receiver.terminal, bytesOf(kStartShown));
     QVERIFY(link.sender.terminal.empty());
     // Escaped, no control character crosses bare but ZDLE and the hex headers' CR, LF and XON.
     const auto& wire = link.wireToReceiver;
@@ -164,7 +186,78 @@ void ZmodemTransferTest::damagedLinkNeverReportsWrongBytes()
     if (!senderOk)
         QCOMPARE(link.sender.aborts.size(), 1);
     if (mustRecover)
-        QVERIFY(senderOk && receiverOk && link.sender.aborts.isEmpty() && link.receiver.aborts.isEmpty());
+        QVERIFY2(senderOk && receiverOk && link.sender.aborts.isEmpty() && link.receiver.aborts.isEmpty(),
+                 qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
+}
+
+void ZmodemTransferTest::slowFarChannelKeepsPace_data()
+{
+    QTest::addColumn<Channel>("channel");
+    for (std::uint64_t delay : {3000u, 10000u})
+        for (double loss : {0.0, 1e-4}) {
+            const QByteArray name = "1200 bytes/s, " + QByteArray::number(delay / 1000) + " s one way" +
+                (loss > 0 ? ", 1 byte in 10000 lost" : "");
+            QTest::newRow(name) << Channel{.delayMs = delay, .lossPerByte = loss};
+        }
+}
+
+// A radio channel answers seconds late: repeats must wait for the answers already on their way, and
+// data sent before a request was heard must not start another round of requests.
+void ZmodemTransferTest::slowFarChannelKeepsPace()
+{
+    QFETCH(Channel, channel);
+    const std::size_t size = 256 * 1024;
+    const std::uint64_t roundTrip = 2 * channel.delayMs;
+    const std::uint64_t bound = size * 1300 / std::uint64_t(channel.bytesPerSecond) + 10 * roundTrip;
+    TestLink link;
+    startSending(link, Case{{size}});
+    const auto took = link.runOver(channel, 3 * bound);
+    QVERIFY2(took, "still busy");
+    qInfo("%llu ms (bound %llu ms)", static_cast<unsigned long long>(*took),
+          static_cast<unsigned long long>(bound));
+    QVERIFY2((link.sender.aborts + link.receiver.aborts).isEmpty(),
+             qPrintable((link.sender.aborts + link.receiver.aborts).join("; ")));
+    QCOMPARE(link.receiver.received, QStringList{QString::fromStdString(kInbox) + "/file0.bin"});
+    verifyReceived(link);
+    QVERIFY2(*took <= bound, qPrintable(QString::number(*took) + " ms"));
+    // Questions wait for their answers: the file is offered once, and without loss asked for once.
+    QCOMPARE(count(link.wireToReceiver, binaryHeader(Header::flags(FrameType::File, kConvBinary))), 1);
+    if (channel.lossPerByte == 0)
+        QCOMPARE(textOf(link.wireToSender).count("**\x18" "B09"), 1);
+}
+
+void ZmodemTransferTest::repeatedRequestIsServedOnce_data()
+{
+    QTest::addColumn<int>("againAfterMs"); // the same ZRPOS(0) again, this long after the first
+    QTest::addColumn<int>("restarts");
+    QTest::newRow("within a round trip: a copy, served once") << 1000 << 1;
+    QTest::newRow("a round trip later: a new loss, restarted") << 2000 << 2;
+}
+
+// A receiver repeats its request until the data reaches it, as it answers a repeated ZFILE: a copy that
+// comes within a round trip of the restart was sent before that data arrived.
+void ZmodemTransferTest::repeatedRequestIsServedOnce()
+{
+    QFETCH(int, againAfterMs);
+    QFETCH(int, restarts);
+    Station station;
+    station.files.putFile("/out/a", patternBytes(64 * 1024, 3));
+    station.engine.tick(0);
+    QVERIFY(station.engine.send({"/out/a"}));
+    station.engine.pump(1000);
+    // Each answer comes 1.5 s after its question: the round trip learned is 1500 ms.
+    const auto answer = [&](std::uint64_t at, const Header& header) {
+        station.engine.tick(at);
+        Bytes wire;
+        FrameWriter().hexHeader(wire, header);
+        station.engine.feed(wire.data(), wire.size(), station.terminal);
+        station.engine.pump(1000);
+    };
+    answer(1500, Header::flags(FrameType::RInit, kCanFullDuplex | kCanOverlapIo | kCanFcs32));
+    answer(3000, Header::at(FrameType::RPos, 0));
+    answer(3000 + std::uint64_t(againAfterMs), Header::at(FrameType::RPos, 0));
+    QCOMPARE(count(station.out, binaryHeader(Header::at(FrameType::Data, 0))), restarts);
+    QVERIFY(station.aborts.isEmpty());
 }
 
 // With the window's 2000 and 3, sender and receiver alike: asked again after 2 s, each wait twice the

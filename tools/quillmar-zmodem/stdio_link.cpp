@@ -13,7 +13,7 @@ namespace quillmar::zmodem {
 namespace {
 
     constexpr std::size_t kReadSize = 64 * 1024;
-    constexpr std::size_t kOutputBatch = 64 * 1024; // pumped ahead of what the descriptor took
+    constexpr std::size_t kOutputBatch = 4096; // at most this is pumped ahead of what the descriptor took
     constexpr int kPollMs = 100;
     constexpr std::uint64_t kDrainLimitMs = 10000; // the peer may be gone; do not wait forever
     constexpr std::uint64_t kProgressEveryMs = 500;
@@ -158,9 +158,12 @@ bool runOverStdio(Engine& engine, BufferedSink& sink, ConsoleListener& listener)
         engine.tick(now);
         if (interrupted && engine.transferring())
             engine.abort("interrupted");
-        if (sink.pending() < kOutputBatch)
-            engine.pump(kOutputBatch - sink.pending());
+        // The line gets only what it takes now, a batch at a time: bytes left waiting here could not
+        // be withdrawn when the receiver asks for data from elsewhere, and a slow line would carry
+        // them first.
         if (outputOpen && sink.pending() > 0)
+            outputOpen = flush(sink);
+        while (outputOpen && sink.pending() == 0 && engine.pump(kOutputBatch) > 0)
             outputOpen = flush(sink);
         if (listener.done()) {
             if (drainStart == 0)

@@ -10,14 +10,17 @@ namespace quillmar::zmodem {
 
 // Time-outs, retry and error limits, escaping and packet sizes.
 //
-// A radio channel fades for tens of seconds while the TNCs retry their frames, so waiting is split in
-// two. timeoutMs is how long a side waits for a frame before it asks again (ZRPOS, or its last
-// header): a frame lost on a good channel is asked for after 2 s. Each ask that goes unanswered
-// doubles the wait, up to eight times timeoutMs (16 s), so a faded channel carries one short request
-// now and then instead of a pile the TNC would hold and deliver in one burst. timeoutRetries counts
-// rounds of 30 time-outs (a minute at 2000 ms) without a frame from the other side; after the last
-// round the side gives up: 3 minutes at the window's 2000 and 3, beyond what a TNC spends retrying
-// a connected link, so a transfer outlives any fade the link itself survives.
+// A radio channel fades for tens of seconds while the TNCs retry their frames, and answers seconds
+// late, so waiting is split in two. Each side learns the round trip from its own exchanges (a
+// header and its answer, a ZRPOS and the data it brings back; an exchange with a repeat gives no
+// sample) and waits three round trips before asking again (ZRPOS, or its last header), never less
+// than timeoutMs and at first never more than fifteen times it (30 s at 2000, so a sender that gives
+// up after a minute of silence hears from us in time). Each ask that goes unanswered doubles the wait,
+// up to eight times timeoutMs (16 s) or the first wait if that is longer, so a faded channel carries
+// one short request now and then instead of a pile the TNC would hold and deliver in one burst.
+// Data that only answers an older request keeps no side waiting. timeoutRetries counts rounds of 30
+// time-outs (a minute at 2000 ms) without a frame from the other side; after the last round the side
+// gives up: 3 minutes at the window's 2000 and 3, beyond what a TNC spends retrying a connected link.
 struct Config {
     std::uint64_t timeoutMs = 2000;      // silence before the first ask again
     int timeoutRetries = 3;              // rounds of 30 time-outs without a frame before giving up
@@ -33,6 +36,9 @@ struct Config {
     bool trace = false; // report every header sent and received through trace()
 
     std::uint64_t longestWaitMs() const { return timeoutMs * 8; }
+    // The longest first wait a long learned round trip earns: half the minute a sender such as sz waits
+    // for a header, so it always hears from us in time.
+    std::uint64_t longestRoundTripWaitMs() const { return timeoutMs * 15; }
     std::uint64_t giveUpMs() const { return timeoutMs * 30 * std::uint64_t(std::max(timeoutRetries, 1)); }
 };
 

@@ -47,6 +47,7 @@ void Engine::tick(std::uint64_t nowMs)
         lineEndsToSwallow_ = oToSwallow_ = 0;
     if (session_ && unconfirmed_ && nowMs - startHeardAt_ >= config_.strayStartMs)
         endStrayStart();
+    leftovers_.tick(nowMs, released_);
     if (session_)
         settle(call([&] { return session_->onTick(); }));
 }
@@ -101,9 +102,14 @@ void Engine::feed(const std::uint8_t* data, std::size_t size, std::vector<std::u
         const std::uint8_t b = data[pos++];
         if (swallowAfterSession(b))
             continue;
-        terminal.push_back(b);
-        if (active_ && detector_.push(b) == StartDetector::Seen::RemoteSender)
-            startFromDetector();
+        if (leftovers_.active())
+            leftovers_.push(b, context_.now, terminal);
+        else
+            terminal.push_back(b);
+        if (active_ && detector_.push(b) == StartDetector::Seen::RemoteSender) {
+            leftovers_.stop();
+            startFromDetector(terminal);
+        }
     }
 }
 
@@ -123,8 +129,10 @@ bool Engine::swallowAfterSession(std::uint8_t b)
     return false;
 }
 
-void Engine::startFromDetector()
+void Engine::startFromDetector(std::vector<std::uint8_t>& terminal)
 {
+    // The header's own line end is held with what follows; the terminal ends its line now.
+    terminal.push_back('\r');
     auto receiver = std::make_unique<Receiver>(context_);
     beginSession(std::move(receiver), Direction::Receive);
     const std::string& header = detector_.rebuiltHeader();
@@ -133,6 +141,7 @@ void Engine::startFromDetector()
     // The header itself already went to the terminal; what follows is held until a frame confirms it.
     if (session_) {
         unconfirmed_ = true;
+        headerTailLeft_ = 3;
         startHeardAt_ = context_.now;
     }
 }
@@ -148,9 +157,12 @@ void Engine::feedSession(const std::uint8_t* data, std::size_t size, std::size_t
         if (!session_)
             break;
         // Only frames, and the bytes of a subpacket after a valid header, show the other side is
-        // there: noise or another station's text must not keep a session waiting forever.
-        if (event == FrameReader::Event::Header || event == FrameReader::Event::Subpacket ||
-            reader.inSubpacket())
+        // there: noise or another station's text must not keep a session waiting forever. Nor does
+        // the answer to an older request still on its way, or a sender stuck on old data would too.
+        const bool heard = event == FrameReader::Event::Header
+            ? session_->welcomes(reader.header())
+            : (event == FrameReader::Event::Subpacket || reader.inSubpacket()) && !session_->skipping();
+        if (heard)
             session_->noteHeard();
         if (event == FrameReader::Event::NeedMore)
             break;
@@ -284,8 +296,11 @@ void Engine::abort(const std::string& reason)
 
 void Engine::setActive(bool active)
 {
-    if (!active)
+    if (!active && session_ && unconfirmed_ && !inSession_)
+        endStrayStart();
+    else if (!active)
         abort("transfers switched off");
+    leftovers_.stop();
     active_ = active;
     detector_.reset();
 }
@@ -300,6 +315,9 @@ void Engine::endSession()
 
 void Engine::endWithFailure(std::string reason)
 { // a copy: the reason may live in the session
+    // A receive that ends badly leaves the sender streaming until our abort reaches it.
+    if (!unconfirmed_ && dynamic_cast<Receiver*>(session_.get()))
+        leftovers_.start(context_.now);
     session_->discard();
     releaseHeld();
     endSession();
@@ -317,11 +335,22 @@ void Engine::endStrayStart()
     listener_.strayStartEnded();
 }
 
+void Engine::releaseHeldText()
+{
+    if (unconfirmed_)
+        releaseHeld();
+}
+
 void Engine::releaseHeld()
 {
+    // The header's CR, LF and XON belong to it, not to the text after it.
     auto text = held_.begin();
-    for (int i = 0; i < 3 && text != held_.end() && isHeaderTail(*text); ++i)
-        ++text;
+    for (; headerTailLeft_ > 0 && text != held_.end(); --headerTailLeft_, ++text) {
+        if (!isHeaderTail(*text)) {
+            headerTailLeft_ = 0;
+            break;
+        }
+    }
     released_.insert(released_.end(), text, held_.end());
     held_.clear();
 }

@@ -9,6 +9,7 @@
 
 #include "config.h"
 #include "file_store.h"
+#include "leftover_filter.h"
 #include "listener.h"
 #include "session.h"
 #include "start_detector.h"
@@ -34,6 +35,9 @@ public:
     // Bytes held back after a start heard on the line, given back once it came to nothing (outside
     // feed(): by tick() or abort()). The owner shows them as terminal text.
     std::vector<std::uint8_t> takeReleasedText();
+    // Gives back now what a start not yet confirmed holds, for an owner about to save, print, copy or
+    // stop logging the terminal's text; the start goes on waiting, holding what comes next.
+    void releaseHeldText();
     // Bytes queued for the link: bounded, however the other side behaves.
     std::size_t queuedBytes() const { return context_.outbox.pending(); }
     // Bytes held back while a start heard on the line waits for a valid frame; bounded as well.
@@ -52,7 +56,8 @@ public:
     // happens when no transfer runs.
     void abort(const std::string& reason);
 
-    // Inactive: pure pass-through, no watching; switching off aborts a running transfer.
+    // Inactive: pure pass-through, no watching; switching off aborts a running transfer, and ends a
+    // start no frame confirmed yet without a word to the line.
     void setActive(bool active);
     bool active() const { return active_; }
     bool transferring() const { return session_ != nullptr; }
@@ -70,7 +75,7 @@ private:
     void settle(Session::Step step);
     void endWithFailure(std::string reason);
     void endSession();
-    void startFromDetector();
+    void startFromDetector(std::vector<std::uint8_t>& terminal);
     void hold(const std::uint8_t* data, std::size_t size);
     void endStrayStart();
     void releaseHeld();
@@ -94,6 +99,8 @@ private:
     bool unconfirmed_ = false;
     std::uint64_t startHeardAt_ = 0;
     std::vector<std::uint8_t> held_;
+    int headerTailLeft_ = 0; // bytes of the start header's line end that may still come
+    LeftoverFilter leftovers_; // after a receive that ended badly
     std::vector<std::uint8_t> released_;
 };
 

@@ -56,6 +56,10 @@ inline constexpr std::uint8_t kCanFcs32 = 0x20;
 inline constexpr std::uint8_t kEscapeControl = 0x40;
 inline constexpr std::uint8_t kEscape8 = 0x80;
 
+// ZRINIT ZF1, our own: this receiver keeps data that comes past a gap, so a sender may resend the lost
+// subpacket alone instead of everything after it. Other senders ignore the bit and rewind as usual.
+inline constexpr std::uint8_t kCanFillGaps = 0x40;
+
 // ZSINIT ZF0: the sender wants control characters escaped too.
 inline constexpr std::uint8_t kSenderEscapeControl = 0x40;
 

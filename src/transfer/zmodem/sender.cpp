@@ -9,6 +9,10 @@ namespace {
     constexpr std::size_t kMinSubpacket = 256;
     constexpr std::size_t kLockstepSubpacket = 1024;
     constexpr int kGoodBeforeGrowing = 8;
+    // A round trip this long makes a resent stream cost more than the line can spare.
+    constexpr std::uint64_t kLongRoundTripMs = 1000;
+    // Small, so that a lost byte costs little of a slow line twice over.
+    constexpr std::size_t kGapFillingSubpacket = 512;
 
     std::string octal(std::uint64_t value)
     {
@@ -31,7 +35,13 @@ void Sender::start()
     auto& out = ctx_.outbox.buffer();
     out.insert(out.end(), {'r', 'z', '\r'});
     ask(Header::at(FrameType::RQInit, 0));
+    expectAnswer();
     state_ = State::AwaitReceiver;
+}
+
+bool Sender::fillingGaps() const
+{
+    return peerFillsGaps_ && peerStreams() && roundTripMs() >= kLongRoundTripMs;
 }
 
 bool Sender::peerStreams() const
@@ -42,6 +52,7 @@ bool Sender::peerStreams() const
 Session::Step Sender::takeCapabilities(const Header& rinit)
 {
     peerFlags_ = rinit.f0();
+    peerFillsGaps_ = (rinit.f1() & kCanFillGaps) != 0;
     peerBuffer_ = static_cast<std::uint16_t>(rinit.args[0] | rinit.args[1] << 8);
     crc32_ = ctx_.config.allowCrc32 && (peerFlags_ & kCanFcs32);
     // The receiver may need control characters escaped even when we did not ask for it.
@@ -50,7 +61,7 @@ Session::Step Sender::takeCapabilities(const Header& rinit)
                                : std::min(ctx_.config.maxSubpacket, kLockstepSubpacket);
     if (peerBuffer_ != 0)
         subpacket_ = std::max<std::size_t>(std::min<std::size_t>(subpacket_, peerBuffer_), kMinSubpacket);
-    chunk_.resize(std::max(subpacket_, ctx_.config.maxSubpacket));
+    chunk_.resize(std::max({subpacket_, ctx_.config.maxSubpacket, kGapFillingSubpacket}));
     if (ctx_.config.escapeControl)
         return sendSinit(false);
     return offerFile();
@@ -59,6 +70,7 @@ Session::Step Sender::takeCapabilities(const Header& rinit)
 Session::Step Sender::sendSinit(bool answering)
 {
     state_ = State::AwaitSinitAck;
+    expectAnswer();
     const std::uint8_t noAttention = 0;
     const Header sinit = Header::flags(FrameType::SInit, kSenderEscapeControl);
     if (answering)
@@ -92,6 +104,7 @@ Session::Step Sender::sendFileInfo(bool answering)
     if (info.size() > kMaxFileInfo)
         info.resize(kMaxFileInfo);
     state_ = State::AwaitFileReply;
+    expectAnswer();
     const Header file = Header::flags(FrameType::File, kConvBinary);
     const auto* data = reinterpret_cast<const std::uint8_t*>(info.data());
     if (answering)
@@ -103,12 +116,14 @@ Session::Step Sender::sendFileInfo(bool answering)
 void Sender::sendEof()
 {
     askBinary(Header::at(FrameType::Eof, static_cast<std::uint32_t>(position_)), crc32_);
+    expectAnswer();
     state_ = State::AwaitEofReply;
 }
 
 void Sender::sendFin()
 {
     ask(Header::at(FrameType::Fin, 0));
+    expectAnswer();
     state_ = State::AwaitFin;
 }
 
@@ -131,7 +146,9 @@ Session::Step Sender::restartAt(std::uint32_t position, bool sync)
         return fail("the receiver asked for a position past the end");
     // Whatever is still queued belongs to the old position; the receiver is hunting for a header now.
     ctx_.outbox.clear();
-    position_ = position;
+    refills_.clear();
+    position_ = restartedFrom_ = position;
+    restartedAt_ = ctx_.now;
     frameOpen_ = false;
     syncNext_ = sync;
     sinceSync_ = 0;
@@ -150,19 +167,26 @@ Session::Step Sender::onHeader(const Header& header)
     }
     switch (state_) {
     case State::AwaitReceiver:
-        if (header.type == FrameType::RInit)
+        if (header.type == FrameType::RInit) {
+            answered();
             return takeCapabilities(header);
+        }
         if (header.type == FrameType::Nak)
             return answer(Header::at(FrameType::RQInit, 0));
         return Step::Continue;
     case State::AwaitSinitAck:
-        if (header.type == FrameType::Ack)
+        if (header.type == FrameType::Ack) {
+            answered();
             return offerFile();
+        }
         if (header.type == FrameType::Nak)
             return sendSinit(true);
         return Step::Continue;
     case State::AwaitFileReply:
+        if (header.type == FrameType::Skip)
+            answered();
         if (header.type == FrameType::RPos) {
+            answered();
             ctx_.listener.progress(header.position(), items_[index_].file->size());
             return restartAt(header.position(), false);
         }
@@ -178,6 +202,7 @@ Session::Step Sender::onHeader(const Header& header)
     case State::AwaitFin:
         if (header.type != FrameType::Fin)
             return Step::Continue;
+        answered();
         ctx_.outbox.buffer().insert(ctx_.outbox.buffer().end(), {'O', 'O'});
         return Step::Finished;
     }
@@ -188,9 +213,20 @@ Session::Step Sender::onStreamingHeader(const Header& header)
 {
     switch (header.type) {
     case FrameType::RPos: {
+        if (repeatsLastRestart(header)) {
+            trace("request for " + std::to_string(header.position()) + " already served");
+            return Step::Continue;
+        }
         const Step step = countError("receiver asked to resend");
         if (step != Step::Continue)
             return step;
+        if (fillingGaps() && !frameOpen_ && header.position() < position_) {
+            trace("resend the subpacket at " + std::to_string(header.position()));
+            refills_.push_back(restartedFrom_ = header.position());
+            restartedAt_ = ctx_.now;
+            state_ = State::Streaming; // the end of file follows again
+            return Step::Continue;
+        }
         subpacket_ = std::max(subpacket_ / 2, kMinSubpacket);
         goodInRow_ = 0;
         trace("resend from " + std::to_string(header.position()));
@@ -198,6 +234,7 @@ Session::Step Sender::onStreamingHeader(const Header& header)
     }
     case FrameType::Ack:
         if (state_ == State::AwaitAck && header.position() == position_) {
+            answered();
             frameOpen_ = false;
             state_ = State::Streaming;
         }
@@ -206,11 +243,19 @@ Session::Step Sender::onStreamingHeader(const Header& header)
     case FrameType::RInit:
         if (state_ != State::AwaitEofReply)
             return Step::Continue;
+        answered();
         ctx_.listener.fileSent(items_[index_].path);
         return nextFile();
     case FrameType::Fin: return fail("the receiver ended the session before the file was complete");
     default: return Step::Continue;
     }
+}
+
+// The receiver repeats a request until the restart's data reaches it: the copies it sent before then
+// arrive within a round trip of the restart. A request for that place later is a new loss.
+bool Sender::repeatsLastRestart(const Header& rpos) const
+{
+    return rpos.position() == restartedFrom_ && ctx_.now - restartedAt_ < roundTripMs();
 }
 
 Session::Step Sender::onSubpacket(const std::uint8_t*, std::size_t, Terminator)
@@ -226,7 +271,7 @@ Session::Step Sender::onBadFrame(bool)
 
 Terminator Sender::chooseTerminator(std::size_t size, bool last)
 {
-    if (last)
+    if (last || fillingGaps())
         return Terminator::EndFrame;
     if (syncNext_ || !peerStreams())
         return Terminator::WaitAck;
@@ -235,10 +280,33 @@ Terminator Sender::chooseTerminator(std::size_t size, bool last)
     return Terminator::Go;
 }
 
+void Sender::produceRefill()
+{
+    auto& item = items_[index_];
+    const std::uint64_t from = refills_.front();
+    refills_.pop_front();
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kGapFillingSubpacket, item.file->size() - from));
+    const long got = want == 0 ? 0 : item.file->read(from, chunk_.data(), want);
+    if (got < 0 || static_cast<std::size_t>(got) != want) {
+        fail("cannot read " + item.path);
+        ctx_.outbox.clear();
+        return;
+    }
+    sendBinary(Header::at(FrameType::Data, static_cast<std::uint32_t>(from)), crc32_);
+    ctx_.writer.subpacket(ctx_.outbox.buffer(), chunk_.data(), want, Terminator::EndFrame, crc32_);
+    if (position_ == item.file->size() && refills_.empty())
+        sendEof();
+}
+
 bool Sender::produce()
 {
     if (state_ != State::Streaming)
         return false;
+    if (!refills_.empty()) {
+        produceRefill();
+        return true;
+    }
     auto& item = items_[index_];
     const std::uint64_t total = item.file->size();
     auto& out = ctx_.outbox.buffer();
@@ -246,7 +314,8 @@ bool Sender::produce()
         sendBinary(Header::at(FrameType::Data, static_cast<std::uint32_t>(position_)), crc32_);
         frameOpen_ = true;
     }
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(subpacket_, total - position_));
+    const std::size_t size = fillingGaps() ? kGapFillingSubpacket : subpacket_;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, total - position_));
     const long got = want == 0 ? 0 : item.file->read(position_, chunk_.data(), want);
     if (got < 0 || static_cast<std::size_t>(got) != want) {
         fail("cannot read " + item.path);
@@ -264,10 +333,12 @@ bool Sender::produce()
         goodInRow_ = 0;
     }
     ctx_.listener.progress(position_, total);
-    if (last) {
+    if (end == Terminator::EndFrame)
         frameOpen_ = false;
+    if (last) {
         sendEof();
     } else if (end == Terminator::WaitAck) {
+        expectAnswer();
         state_ = State::AwaitAck;
     }
     return true;
@@ -276,7 +347,10 @@ bool Sender::produce()
 Session::Step Sender::onTimeout()
 {
     switch (state_) {
-    case State::AwaitReceiver: ask(Header::at(FrameType::RQInit, 0)); break;
+    case State::AwaitReceiver:
+        ask(Header::at(FrameType::RQInit, 0));
+        expectAnswer();
+        break;
     case State::AwaitSinitAck: sendSinit(false); break;
     case State::AwaitFileReply: sendFileInfo(false); break;
     case State::AwaitAck: return restartAt(static_cast<std::uint32_t>(position_), true);

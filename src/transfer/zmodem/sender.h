@@ -1,7 +1,9 @@
 // The sending side: offers each file with ZFILE and streams its data as the link has room.
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "session.h"
@@ -48,6 +50,7 @@ private:
     Step nextFile();
     Step restartAt(std::uint32_t position, bool sync);
     Step onStreamingHeader(const Header& header);
+    bool repeatsLastRestart(const Header& rpos) const;
     // `answering`: the receiver asked for it again (ZNAK), rather than our own time-out.
     Step sendSinit(bool answering);
     Step sendFileInfo(bool answering);
@@ -56,14 +59,24 @@ private:
     Step refused();
     Terminator chooseTerminator(std::size_t size, bool last);
     bool peerStreams() const;
+    // On a long round trip to a receiver that keeps data past a gap, each subpacket is a frame of its
+    // own and a lost one is resent alone.
+    bool fillingGaps() const;
+    void produceRefill();
 
     std::vector<Item> items_;
     std::size_t index_ = 0;
     State state_ = State::AwaitReceiver;
     std::uint8_t peerFlags_ = 0;
+    bool peerFillsGaps_ = false;
     std::uint16_t peerBuffer_ = 0;
     bool crc32_ = false;
     std::uint64_t position_ = 0;
+    // Where and when the stream last (re)started: a request for that place within a round trip of
+    // it was sent before the receiver saw the restart.
+    std::uint64_t restartedFrom_ = 0;
+    std::uint64_t restartedAt_ = 0;
+    std::deque<std::uint64_t> refills_; // lost subpackets to resend before going on
     bool frameOpen_ = false; // a ZDATA header went out and its frame has not ended
     bool syncNext_ = false;  // first subpacket after a restart ends with ZCRCW
     std::size_t subpacket_ = 1024;

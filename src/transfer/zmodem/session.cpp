@@ -54,15 +54,66 @@ Outbox::Queued Outbox::queueReplacing(std::uint8_t key, const std::vector<std::u
     return result;
 }
 
+namespace {
+    // Repeats wait this many round trips: the answer to a restart also waits behind what the other
+    // side had already queued for the line.
+    constexpr std::uint64_t kRoundTripsPerWait = 3;
+} // namespace
+
+std::uint64_t Session::firstWaitMs() const
+{
+    const Config& c = ctx_.config;
+    return std::clamp(roundTripMs() * kRoundTripsPerWait, c.timeoutMs,
+                      std::max(c.timeoutMs, c.longestRoundTripWaitMs()));
+}
+
+void Session::expectAnswer()
+{
+    if (exchangeOpen_) {
+        exchangeRepeated_ = true;
+        return;
+    }
+    exchangeOpen_ = true;
+    exchangeRepeated_ = false;
+    exchangeSentAt_.reset();
+}
+
+void Session::answered()
+{
+    if (!exchangeOpen_)
+        return;
+    exchangeOpen_ = false;
+    if (!exchangeSentAt_)
+        return;
+    const std::uint64_t sample = ctx_.now - *exchangeSentAt_;
+    if (exchangeRepeated_) {
+        if (!roundTrip_)
+            provisionalRoundTrip_ = sample;
+    } else {
+        roundTrip_ = roundTrip_ ? (*roundTrip_ * 7 + sample) / 8 : sample;
+    }
+    trace("round trip " + std::to_string(sample) + " ms" + (exchangeRepeated_ ? " (repeated)" : "") +
+          ", now " + std::to_string(roundTripMs()));
+    // The wait began when the answer was heard, before it taught us anything.
+    restartWait();
+}
+
 void Session::restartWait()
 {
     quietSince_ = ctx_.now;
-    wait_ = ctx_.config.timeoutMs;
+    wait_ = firstWaitMs();
     nextAskAt_ = ctx_.now + wait_;
     unanswered_ = 0;
 }
 
 void Session::noteSent()
+{
+    if (exchangeOpen_ && !exchangeSentAt_)
+        exchangeSentAt_ = ctx_.now;
+    busy();
+}
+
+void Session::busy()
 {
     nextAskAt_ = ctx_.now + wait_;
     // Once we have asked again, only an answer ends the silence; our own repeats do not.
@@ -73,7 +124,7 @@ void Session::noteSent()
 Session::Step Session::onTick()
 {
     if (!waitingForPeer()) {
-        noteSent();
+        busy();
         return Step::Continue;
     }
     if (ctx_.now < nextAskAt_)
@@ -82,7 +133,7 @@ Session::Step Session::onTick()
         return onGiveUp();
     ++unanswered_;
     trace("time-out " + std::to_string(unanswered_));
-    wait_ = std::min(wait_ * 2, ctx_.config.longestWaitMs());
+    wait_ = std::min(wait_ * 2, std::max(ctx_.config.longestWaitMs(), firstWaitMs()));
     nextAskAt_ = ctx_.now + wait_;
     return onTimeout();
 }
@@ -159,6 +210,12 @@ void Session::sendBinary(const Header& header, bool crc32)
 {
     traceHeader("send", header);
     ctx_.writer.binaryHeader(ctx_.outbox.buffer(), header, crc32);
+}
+
+void Session::sendHex(const Header& header)
+{
+    traceHeader("send", header);
+    ctx_.writer.hexHeader(ctx_.outbox.buffer(), header);
 }
 
 void Session::trace(const std::string& line)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,11 @@ public:
     Step onTick();
     // A valid frame, or part of a subpacket that followed one, came in: the other side is there.
     void noteHeard() { restartWait(); }
+    // False for a header that only repeats an answer to an older request (data or an end below what we
+    // hold or asked for): it shows the other side is there but not that it heard us, so it leaves the
+    // silence clock running. skipping(): the subpacket being read is such a repeat.
+    virtual bool welcomes(const Header&) const { return true; }
+    virtual bool skipping() const { return false; }
     // Some of our bytes went out: the other side cannot answer before it has them.
     void noteSent();
     const std::string& failure() const { return failure_; }
@@ -129,8 +135,19 @@ protected:
     void askBinary(const Header& header, bool crc32);
     void askWithData(const Header& header, const std::uint8_t* data, std::size_t size, bool crc32);
     void sendBinary(const Header& header, bool crc32);
+    // A hex header queued after whatever waits, replacing nothing.
+    void sendHex(const Header& header);
     // A new transfer in the same session: errors and waits start over.
     void startOver();
+    // Round trips are learned from our own exchanges: expectAnswer() when something we queued asks the
+    // other side for an answer (again, when it repeats the question), answered() when that answer came.
+    void expectAnswer();
+    void answered();
+    // The open exchange was settled some other way: no sample from it.
+    void forgetExchange() { exchangeOpen_ = false; }
+    // The round trip learned so far; before the first clean sample, the time an exchange with repeats
+    // took from its first question stands in (at most the round trip), 0 when nothing is known.
+    std::uint64_t roundTripMs() const { return roundTrip_ ? *roundTrip_ : provisionalRoundTrip_; }
     void trace(const std::string& line);
     void traceHeader(const char* direction, const Header& header);
 
@@ -142,6 +159,10 @@ private:
                                bool crc32);
     Step counted(Outbox::Queued queued);
     void restartWait();
+    // While we are busy sending, silence from the other side is no time-out.
+    void busy();
+    // Several round trips, within the configured floor and ceiling.
+    std::uint64_t firstWaitMs() const;
 
     // Waiting: since when nothing came, when to ask again, and how long the next wait is.
     std::uint64_t quietSince_ = 0;
@@ -149,6 +170,13 @@ private:
     std::uint64_t wait_ = 0;
     int unanswered_ = 0;
     int errors_ = 0;
+    // The open exchange: asked (and when it went out, 0 before), and whether the question was repeated,
+    // which makes its answer no sample: it may answer any of the copies.
+    bool exchangeOpen_ = false;
+    bool exchangeRepeated_ = false;
+    std::optional<std::uint64_t> exchangeSentAt_;
+    std::optional<std::uint64_t> roundTrip_;
+    std::uint64_t provisionalRoundTrip_ = 0;
     std::string failure_;
 };
 
