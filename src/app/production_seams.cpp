@@ -2,7 +2,7 @@
 
 #include "alerts/wave_sound.h"
 #include "link/comm_config_dialog.h"
-#include "link/qt_serial_transport.h"
+#include "link/port_transport.h"
 #include "screens/font_apply_dialog.h"
 
 #include <QApplication>
@@ -23,6 +23,13 @@ void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString&
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     box.exec();
+}
+
+bool DialogQuery::confirm(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
@@ -89,7 +96,7 @@ seams::Set productionSeams()
     set.pause = &pause;
     set.query = &query;
     set.sound = &sound;
-    set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
+    set.makeTransport = [] { return std::make_unique<PortTransport>(); };
     return set;
 }
 

@@ -17,6 +17,7 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     bool printDialog(QPrinter& printer) override;
+    bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
 };
 
 // The real serial transport, the real dialogs, the real pause and sound.

@@ -29,7 +29,8 @@ QByteArray describe(const std::vector<ComPortReply>& reports)
 {
     QByteArray out;
     for (const ComPortReply& r : reports)
-        out += QByteArray::number(int(r.command)) + '=' + QByteArray::number(r.value) + ';';
+        out += QByteArray::number(int(r.command)) + '=' + QByteArray::number(r.value) + '/' +
+            QByteArray::number(r.asked) + ';';
     return out;
 }
 
@@ -114,11 +115,11 @@ void ComPortCodecTest::serverBytes_data()
     QTest::newRow("server reports baud rate with a doubled 255, then the modem lines")
         << true << bytes({IAC, SB, OptComPort, 101, 0,          1,   IAC,  IAC, IAC, IAC,
                           IAC, SE, IAC,        SB,  OptComPort, 107, 0x30, IAC, SE,  'z'})
-        << QByteArray("z") << QByteArray() << QByteArray("1=131071;7=48;");
+        << QByteArray("z") << QByteArray() << QByteArray("1=131071/19200;7=48/0;");
     QTest::newRow("server reports framing and flow control")
         << true << bytes({IAC, SB, OptComPort, 102, 8, IAC, SE, IAC, SB, OptComPort, 103, 1, IAC, SE,
                           IAC, SB, OptComPort, 104, 1, IAC, SE, IAC, SB, OptComPort, 105, 1, IAC, SE})
-        << QByteArray() << QByteArray() << QByteArray("2=8;3=1;4=1;5=1;");
+        << QByteArray() << QByteArray() << QByteArray("2=8/7;3=1/3;4=1/2;5=1/3;");
     QTest::newRow("client commands echoed and foreign options ignored")
         << true << bytes({IAC, SB, OptComPort, 1, 0, 0, 0, 0, IAC, SE, IAC, SB, 24, 1, IAC, SE, 'k'})
         << QByteArray("k") << QByteArray() << QByteArray();
@@ -128,7 +129,7 @@ void ComPortCodecTest::serverBytes_data()
     QByteArray endless = bytes({IAC, SB, OptComPort, 101});
     endless += QByteArray(5000, 'x') + bytes({IAC, SE, 'w'});
     QTest::newRow("endless subnegotiation is cut short, data after it flows")
-        << true << endless << QByteArray("w") << QByteArray() << QByteArray("1=2021161080;");
+        << true << endless << QByteArray("w") << QByteArray() << QByteArray("1=2021161080/19200;");
 }
 
 void ComPortCodecTest::serverBytes()
@@ -172,6 +173,19 @@ void ComPortCodecTest::outgoingBytes()
     // Once agreed, a new request goes out at once, a 255 in the rate doubled.
     QCOMPARE(QByteArray::fromStdString(binary.requestSettings({0x00ff00ff, 8, 1, 1, 1})).left(12),
              bytes({IAC, SB, OptComPort, SetBaudRate, 0, 255, 255, 0, 255, 255, IAC, SE}));
+    // Answers are matched to the requests in order, not to the latest one.
+    std::string data, replies;
+    std::vector<ComPortReply> reports;
+    binary.requestSettings({4800, 8, 1, 1, 1});
+    const QByteArray answers =
+        bytes({IAC, SB, OptComPort, 101, 0, 0,   0x4b, 0,    IAC, SE,           // the first: 19200
+               IAC, SB, OptComPort, 101, 0, 255, 255,  0,    255, 255, IAC, SE, // the second
+               IAC, SB, OptComPort, 101, 0, 0,   0x12, 0xc0, IAC, SE});         // the third: 4800
+    binary.receive(reinterpret_cast<const std::uint8_t*>(answers.constData()), answers.size(), data, replies,
+                   reports);
+    QCOMPARE(describe(reports), QByteArray("1=19200/19200;1=16711935/16711935;1=4800/4800;"));
+    // Until the server answers the offer of binary, text rules would apply.
+    QVERIFY(text.binaryPending() && !binary.binaryPending());
     ComPortCodec plain(false);
     QVERIFY(plain.start().find(char(OptComPort)) == std::string::npos);
 }

@@ -9,6 +9,8 @@ namespace {
     // Longer than any report this client reads; what a hostile server sends past it is dropped.
     constexpr std::size_t MaxSubnegotiation = 64;
     constexpr std::uint8_t CR = 13;
+    // Requests a server leaves unanswered are forgotten past this many.
+    constexpr std::size_t MaxUnanswered = 16;
 
     void command(std::string& out, std::uint8_t verb, std::uint8_t option)
     {
@@ -186,19 +188,34 @@ void ComPortCodec::onSubnegotiation(std::vector<ComPortReply>& reports)
     const auto* value = reinterpret_cast<const std::uint8_t*>(sub_.data()) + 2;
     const std::size_t size = sub_.size() - 2;
     switch (command) {
+    case NotifyModemState: reports.push_back({command, value[0]}); return;
     case SetBaudRate:
-        if (size >= 4)
-            reports.push_back({command,
-                               std::uint32_t(value[0]) << 24 | std::uint32_t(value[1]) << 16 |
-                                   std::uint32_t(value[2]) << 8 | value[3]});
-        break;
     case SetDataSize:
     case SetParity:
     case SetStopSize:
-    case SetControl:
-    case NotifyModemState: reports.push_back({command, value[0]}); break;
-    default: break;
+    case SetControl: break;
+    default: return;
     }
+    if (command == SetBaudRate && size < 4)
+        return;
+    const std::uint32_t reported = command == SetBaudRate ? std::uint32_t(value[0]) << 24 |
+            std::uint32_t(value[1]) << 16 | std::uint32_t(value[2]) << 8 | value[3]
+                                                          : value[0];
+    // Answers come in the order of the requests; one the server sends by
+    // itself is measured against the latest request.
+    std::deque<std::uint32_t>& asked = asked_[command];
+    const std::uint32_t latest[] = {0,
+                                    requested_.baudRate,
+                                    requested_.dataSize,
+                                    requested_.parity,
+                                    requested_.stopSize,
+                                    requested_.control};
+    std::uint32_t wanted = latest[command];
+    if (!asked.empty()) {
+        wanted = asked.front();
+        asked.pop_front();
+    }
+    reports.push_back({command, reported, wanted});
 }
 
 std::string ComPortCodec::requestSettings(const ComPortSettings& settings)
@@ -211,8 +228,19 @@ std::string ComPortCodec::requestSettings(const ComPortSettings& settings)
     return settingsRequest();
 }
 
-std::string ComPortCodec::settingsRequest() const
+std::string ComPortCodec::settingsRequest()
 {
+    const std::uint32_t values[] = {0,
+                                    requested_.baudRate,
+                                    requested_.dataSize,
+                                    requested_.parity,
+                                    requested_.stopSize,
+                                    requested_.control};
+    for (int k = SetBaudRate; k <= SetControl; ++k) {
+        asked_[k].push_back(values[k]);
+        if (asked_[k].size() > MaxUnanswered)
+            asked_[k].pop_front();
+    }
     std::string out;
     const std::uint32_t baud = requested_.baudRate;
     const std::uint8_t baudBytes[4] = {std::uint8_t(baud >> 24), std::uint8_t(baud >> 16),

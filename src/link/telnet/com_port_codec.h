@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,7 @@ struct ComPortSettings {
 struct ComPortReply {
     ComPortCommand command; // which setting (SetBaudRate .. SetControl) or NotifyModemState
     std::uint32_t value;
+    std::uint32_t asked = 0; // a setting: what the request it answers asked for
 };
 
 class ComPortCodec {
@@ -73,6 +75,9 @@ public:
     std::string requestSettings(const ComPortSettings& settings);
 
     bool binaryOut() const { return us_[Binary].on; }
+    // The server has not yet said whether it takes binary data: what is sent
+    // now would be sent as text.
+    bool binaryPending() const { return us_[Binary].asked; }
     bool binaryIn() const { return him_[Binary].on; }
     bool comPortAgreed() const { return us_[ComPort].on; }
     bool comPortRefused() const { return comPortRefused_; }
@@ -90,7 +95,7 @@ private:
     bool wanted(int known, bool local) const;
     void onOption(std::uint8_t verb, std::uint8_t option, std::string& replies);
     void onSubnegotiation(std::vector<ComPortReply>& reports);
-    std::string settingsRequest() const;
+    std::string settingsRequest();
 
     bool comPortControl_;
     bool comPortRefused_ = false;
@@ -101,6 +106,8 @@ private:
     State state_ = State::Data;
     std::uint8_t verb_ = 0;
     std::string sub_; // subnegotiation payload, bounded
+    // Per setting, the values asked for and not yet answered, oldest first.
+    std::deque<std::uint32_t> asked_[SetControl + 1];
     bool subOverflow_ = false;
 };
 
