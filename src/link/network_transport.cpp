@@ -300,6 +300,18 @@ void NetworkTransport::queue(const QByteArray& bytes)
         return;
     queue_ += bytes;
     pumpQueue();
+    // The socket reports a write made while it reports another one to no
+    // one: look again from the event loop, so a drained queue is always told.
+    if (!drainCheckPending_) {
+        drainCheckPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                drainCheckPending_ = false;
+                onBytesWritten();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 bool NetworkTransport::holdingEarly() const

@@ -62,6 +62,7 @@ private:
     QByteArray queue_; // bulk bytes not yet handed to the socket
     QByteArray early_; // written before the server answered the offer of binary
     bool waitForBinary_ = true;
+    bool drainCheckPending_ = false;
     ModemLines lines_;
     bool held_ = false;
     bool rawNoteGiven_ = false;

@@ -8,20 +8,15 @@
 #include "file_bytes.h"
 #include "link/nr_comm.h"
 #include "link/nr_semaphore.h"
-#include "process_on_link.h"
-#include "pty_relay.h"
 #include "screens/screen_memo.h"
 #include "ser2net_server.h"
 #include "settings_sample.h"
 #include "tnc_sim.h"
-#include "transfer/nr_zmodem.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QDir>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -32,8 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int kTransferMs = 100000;
 
 QString statusText()
 {
@@ -147,7 +140,6 @@ private slots:
     void remoteTncThroughSer2net_data();
     void remoteTncThroughSer2net();
     void serverStoppedAndBack();
-    void zmodemBothWaysOverTelnet();
     void portsThatGoWrong_data();
     void portsThatGoWrong();
 };
@@ -205,6 +197,8 @@ void NetworkPortTest::remoteTncThroughSer2net()
                               qPrintable(Ferrow->ReceiveScreen->toPlainText() + statusText() +
                                          QString::fromLatin1(sim.transcript().toPercentEncoding())),
                               kSimWaitMs);
+    // ser2net answers each request with what it asked: nothing to report.
+    QVERIFY2(!statusText().contains(QStringLiteral("was asked")), qPrintable(statusText()));
     Ferrow->close();
     QTRY_VERIFY_WITH_TIMEOUT(sim.transcript().contains("MYCALL K1NET\rMYCALL N0END\r"), kSimWaitMs);
     QVERIFY(!sim.transcript().contains('\0')); // no text-mode CR NUL, not even before binary was agreed
@@ -239,48 +233,6 @@ void NetworkPortTest::serverStoppedAndBack()
     QTRY_VERIFY_WITH_TIMEOUT(sim.transcript().endsWith("MYCALL K1BACK\r"), kSimWaitMs);
     QVERIFY(!sim.transcript().contains("K9LOST"));
     QVERIFY(f.query.boxes.isEmpty());
-}
-
-// A mebibyte each way with lrzsz on the far pty, every byte 255 doubled on the wire.
-void NetworkPortTest::zmodemBothWaysOverTelnet()
-{
-    WindowFixture f(true);
-    f.show();
-    PtyRelay line;
-    Ser2netServer server(Ser2netServer::Rfc2217, QString::fromStdString(line.path(PtyRelay::A)));
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    QVERIFY(writePortFile(f.home() + QStringLiteral("COM1"), server.url()));
-    Ferrow->nrComm1->SetBaudRate(115200);
-    Ferrow->nrComm1->SetByteSize(8);
-    Ferrow->nrComm1->SetParity(pNone);
-    const QString remote = f.home() + QStringLiteral("remote/");
-    QVERIFY(QDir().mkpath(remote));
-    Ferrow->nrZModem1->SetDefaultPath(f.home());
-    Ferrow->Comm11->trigger();
-    QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
-    for (bool programSends : {false, true}) {
-        const QString name = programSends ? QStringLiteral("out.bin") : QStringLiteral("in.bin");
-        QByteArray bytes = pattern(1 << 20, programSends ? 7 : 8);
-        bytes.replace(0, 4096, QByteArray(4096, '\xff'));
-        QVERIFY(writeFile((programSends ? f.home() : remote) + name, bytes));
-        Ferrow->LogScreen->clear();
-        QProcess peer;
-        startOnLink(peer, remote, QString::fromStdString(line.path(PtyRelay::B)),
-                    programSends ? QStringList{"rz", "-q", "-y"} : QStringList{"sz", "-q", name});
-        QVERIFY(peer.waitForStarted(kTransferMs));
-        if (programSends) {
-            QFile::remove(remote + name);
-            f.query.fileAnswers << f.home() + name;
-            Ferrow->ZFileOpenBtn->click();
-            Ferrow->ZSendBtn->click();
-        }
-        QTRY_VERIFY2_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")),
-                                  qPrintable(statusText() + QString::fromLatin1(peer.readAllStandardError())),
-                                  kTransferMs);
-        QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, kTransferMs);
-        QCOMPARE(peer.exitCode(), 0);
-        QVERIFY(readFile((programSends ? remote : f.home()) + name) == bytes);
-    }
 }
 
 void NetworkPortTest::portsThatGoWrong_data()
