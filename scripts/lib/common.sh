@@ -11,7 +11,7 @@ QUILLMAR_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-
 # Further packages the tests and the demo use as real peers and displays, and
 # the tools that check the installed files and build the package.
 QUILLMAR_TEST_PACKAGES=(lrzsz socat xvfb xauth x11-utils imagemagick procps poppler-utils
-  desktop-file-utils appstream dpkg-dev file python3 clang libclang-rt-14-dev lintian pulseaudio pulseaudio-utils)
+  desktop-file-utils appstream dpkg-dev file python3 clang libclang-rt-14-dev lintian pulseaudio pulseaudio-utils ser2net)
 # What Help > Help Topics needs on an operator's desktop: a CHM viewer, xdg-open,
 # and the desktop database that associates the viewer with .chm files.
 QUILLMAR_HELP_PACKAGES=(xchm xdg-utils desktop-file-utils)

@@ -22,6 +22,7 @@ class QPushButton;
 class QTextEdit;
 class QWidget;
 
+class PortDevicesForm;
 class TFontDialog;
 class TScreenMemo;
 class TnrComm;
@@ -71,6 +72,8 @@ public:
     void Comm61Click();
     void None1Click();
     void CommsInterfaceSetup1Click();
+    // Opens the window that sets what COM1 .. COM6 stand for.
+    void PortDevices1Click();
     void ProbeCommPort(const char* name);
     // The device path that COMn stands for here.
     QString comPortPath(int portNumber) const;
@@ -272,6 +275,8 @@ public:
     QAction* Comm61;
     QAction* None1;
     QAction* CommsInterfaceSetup1;
+    QAction* PortDevices1;
+    PortDevicesForm* PortDevicesWindow = nullptr; // made when first opened
     QMenu* CommandSetup1;
     QAction* ConnectList1;
     QAction* Function;
@@ -435,6 +440,7 @@ private:
     void ChoosePort(int portNumber);
     QAction* portItem(int portNumber) const;
     void ShowPortPaths();
+    bool MayChangePortDevice(int portNumber);
 
     // ---- Keyboards (screens/typing_rules.cpp) ----
     void TypingKeyDown(TScreenMemo* screen, quint16 key, TShiftState shift);

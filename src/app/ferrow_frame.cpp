@@ -111,6 +111,7 @@ void TFerrow::BuildMenus()
     Comm61 = item(Port1, "COM&6", true);
     Port1->addSeparator();
     None1 = item(Port1, "None", true, true);
+    PortDevices1 = item(Options1, "Port Devices...");
     CommsInterfaceSetup1 = item(Options1, "Comms &Interface Setup");
     CommandSetup1 = Options1->addMenu(QStringLiteral("&Command Setup"));
     ConnectList1 = item(CommandSetup1, "Connect Commands");

@@ -5,7 +5,7 @@
 #include "app/termination_signals.h"
 #include "app/window_access.h"
 #include "link/comm_config_dialog.h"
-#include "link/qt_serial_transport.h"
+#include "link/port_transport.h"
 #include "screens/font_apply_dialog.h"
 
 #include <QApplication>
@@ -46,6 +46,13 @@ void DialogQuery::messageBox(QWidget* owner, const QString& text, const QString&
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     execModalBox(box);
+}
+
+bool DialogQuery::confirm(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return execModalBox(box) == QMessageBox::Yes;
 }
 
 bool DialogQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
@@ -111,7 +118,7 @@ seams::Set ProductionSeams::set()
     set.pause = &pause_;
     set.query = &query_;
     set.sound = &sound_;
-    set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
+    set.makeTransport = [] { return std::make_unique<PortTransport>(); };
     return set;
 }
 

@@ -23,6 +23,7 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     bool printDialog(QPrinter& printer) override;
+    bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
 };
 
 // The dialog behind textQuery, built and not yet shown.

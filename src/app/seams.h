@@ -56,6 +56,8 @@ public:
     virtual bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) = 0;
     // The standard print dialog on `printer`; true when the operator confirmed.
     virtual bool printDialog(QPrinter& printer) = 0;
+    // Modal question with Yes and No; true for Yes.
+    virtual bool confirm(QWidget* owner, const QString& text, const QString& caption) = 0;
 };
 
 class Sound {

@@ -29,6 +29,7 @@ void TFerrow::WireLinkHandlers()
     wire(Comm61, &TFerrow::Comm61Click);
     wire(None1, &TFerrow::None1Click);
     wire(CommsInterfaceSetup1, &TFerrow::CommsInterfaceSetup1Click);
+    wire(PortDevices1, &TFerrow::PortDevices1Click);
 
     wire(ConnectBtn, &TFerrow::ConnectBtnClick);
     wire(DisconnectBtn, &TFerrow::DisconnectBtnClick);

@@ -22,6 +22,8 @@ TnrComm::TnrComm(std::unique_ptr<SerialTransport> transport, TnrLogFile* log, QO
     });
     connect(transport_.get(), &SerialTransport::lineReleased, this,
             [this] { log_->Log(QStringLiteral("%1: released").arg(portLabel())); });
+    connect(transport_.get(), &SerialTransport::note, this,
+            [this](const QString& text) { log_->Log(QStringLiteral("%1: %2").arg(portLabel(), text)); });
     reopenTimer_.setInterval(ReopenIntervalMs);
     connect(&reopenTimer_, &QTimer::timeout, this, &TnrComm::tryReopen);
     modemTimer_.setInterval(ModemPollMs);

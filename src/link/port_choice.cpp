@@ -8,7 +8,9 @@
 #include "app/state.h"
 #include "link/nr_comm.h"
 #include "link/nr_log_file.h"
+#include "link/network_address.h"
 #include "link/nr_semaphore.h"
+#include "link/port_devices_form.h"
 #include "link/port_names.h"
 
 #include <QAction>
@@ -16,7 +18,11 @@
 
 QString TFerrow::comPortPath(int portNumber) const
 {
-    return resolveComPort(QFile::decodeName(slotBytes(G.ProgramFolder)), portNumber);
+    // A port file naming a network port stands for its URL, so the trace and
+    // the menu show where the TNC really is.
+    const QString path = resolveComPort(QFile::decodeName(slotBytes(G.ProgramFolder)), portNumber);
+    const PortTarget target = readPortTarget(path);
+    return target.kind == PortTarget::Network ? target.address.url() : path;
 }
 
 QAction* TFerrow::portItem(int portNumber) const
@@ -30,9 +36,11 @@ void TFerrow::ShowPortPaths()
     // What COMn stands for here can change while the program runs (a link
     // made in the program folder), so it is looked up as the menu opens.
     for (int n = 1; n <= 6; ++n) {
-        const QString path = comPortPath(n);
-        portItem(n)->setStatusTip(path);
-        portItem(n)->setToolTip(path);
+        QString tip = comPortPath(n);
+        if (tip.startsWith(QStringLiteral("tcp://")))
+            tip += QStringLiteral(" (raw TCP: the line settings are kept but do not reach the remote port)");
+        portItem(n)->setStatusTip(tip);
+        portItem(n)->setToolTip(tip);
     }
 }
 
@@ -142,4 +150,36 @@ void TFerrow::CommsInterfaceSetup1Click()
     G.SerialBaudRate = static_cast<std::int32_t>(nrComm1->GetBaudRate());
     G.SerialStopBits = nrComm1->GetStopBits();
     G.SerialStreamProtocol = nrComm1->GetStreamProtocol();
+}
+
+void TFerrow::PortDevices1Click()
+{
+    if (!PortDevicesWindow) {
+        PortDevicesWindow =
+            new PortDevicesForm(QFile::decodeName(slotBytes(G.ProgramFolder)), QStringLiteral("/dev"), this);
+        PortDevicesWindow->setWindowFlag(Qt::Window);
+        PortDevicesWindow->mayChange = [this](int n) { return MayChangePortDevice(n); };
+        PortDevicesWindow->refused = [this](const QString& reason) {
+            Query().messageBox(PortDevicesWindow, reason, QStringLiteral("Port Devices"));
+        };
+        PortDevicesWindow->changed = [this](int n) {
+            // The port in use goes over to what it now stands for.
+            if (G.CommPortNumber == n) {
+                None1Click();
+                ChoosePort(n);
+            }
+        };
+    }
+    PortDevicesWindow->refresh();
+    PortDevicesWindow->show();
+    PortDevicesWindow->raise();
+}
+
+bool TFerrow::MayChangePortDevice(int n)
+{
+    if (G.CommPortNumber != n || !nrComm1->GetActive())
+        return true;
+    return Query().confirm(PortDevicesWindow,
+                           QStringLiteral("COM%1 is in use. Change what it stands for and open it again?").arg(n),
+                           QStringLiteral("Port Devices"));
 }

@@ -80,4 +80,7 @@ signals:
     // them all go.
     void lineHeld(qint64 queuedBytes);
     void lineReleased();
+    // Something the trace should tell that is no failure (a setting the far
+    // end changed or refused).
+    void note(const QString& text);
 };

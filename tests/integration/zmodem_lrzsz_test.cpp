@@ -6,6 +6,7 @@
 #include "app/state.h"
 #include "file_bytes.h"
 #include "link/nr_comm.h"
+#include "process_on_link.h"
 #include "pty_relay.h"
 #include "transfer/nr_zmodem.h"
 #include "window_fixture.h"
@@ -23,15 +24,6 @@
 namespace {
 
 constexpr int kTransferMs = 60000;
-
-// Runs `command` in `folder` with stdin and stdout on the pty link, as one would type `cmd <B >B`.
-void startOnLink(QProcess& process, const QString& folder, const QString& link, const QStringList& command)
-{
-    process.setWorkingDirectory(folder);
-    process.start("/bin/sh",
-                  QStringList{"-c", "link=$1; shift; exec \"$@\" <\"$link\" >\"$link\"", "sh", link} +
-                      command);
-}
 
 QString tool()
 {

@@ -8,6 +8,12 @@ void ScriptedQuery::messageBox(QWidget* owner, const QString& text, const QStrin
     boxOwners << owner;
 }
 
+bool ScriptedQuery::confirm(QWidget* owner, const QString& text, const QString& caption)
+{
+    messageBox(owner, text, caption);
+    return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
+}
+
 bool ScriptedQuery::textQuery(const QString& caption, const QString& prompt, QByteArray& text, int maxLength)
 {
     queries << caption + QLatin1Char('|') + prompt + QLatin1Char('|') + QString::fromLatin1(text);

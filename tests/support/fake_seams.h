@@ -52,6 +52,8 @@ public:
     bool chooseFont(FontChoice& choice, const std::function<void(const FontChoice&)>& apply) override;
     // Confirms by printing into the scripted PDF file; no answer left cancels.
     bool printDialog(QPrinter& printer) override;
+    // Records the question among the boxes; no answer left means No.
+    bool confirm(QWidget* owner, const QString& text, const QString& caption) override;
 
     QStringList boxes;   // "caption|text"
     QStringList queries; // "caption|prompt|initial text"
@@ -67,6 +69,7 @@ public:
     QList<FontChoice> fontsOffered;             // what each font dialog opened with
     QList<std::optional<QString>> printAnswers; // PDF file to print into
     QList<FileDialogOptions> fileDialogs;       // every file dialog, as asked
+    QList<bool> confirmAnswers;
 };
 
 // Records every call as "sound <call>", in its own list and, when given, in

@@ -4,7 +4,7 @@
 #include "app/forms.h"
 #include "app/menu_accelerators.h"
 #include "app/state.h"
-#include "link/qt_serial_transport.h"
+#include "link/port_transport.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,7 +19,7 @@ WindowFixture::WindowFixture(bool realTransport)
     set.query = &query;
     set.sound = &sound;
     if (realTransport) {
-        set.makeTransport = [] { return std::make_unique<QtSerialTransport>(); };
+        set.makeTransport = [] { return std::make_unique<PortTransport>(); };
     } else {
         set.makeTransport = [this] {
             auto fake = std::make_unique<FakeTransport>(&transcript);
