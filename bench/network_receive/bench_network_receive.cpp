@@ -101,7 +101,8 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     prepareBenchEnvironment(home);
     QApplication app(argc, argv);
-    showBenchWindow(productionSeams());
+    ProductionSeams production;
+    showBenchWindow(production.set());
     const QByteArray traffic = tncTraffic(Bytes, 3);
     FarEnd far;
     Ser2netServer server(Ser2netServer::Raw, far.device);

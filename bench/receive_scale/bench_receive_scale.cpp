@@ -106,7 +106,8 @@ int runWindow(int argc, char** argv)
         return 1;
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    showBenchWindow(productionSeams());
+    ProductionSeams production;
+    showBenchWindow(production.set());
     QObject::connect(Ferrow, &TFerrow::closeSequenceFinished, qApp, &QCoreApplication::quit);
     closeOnTerminationSignals([] { Ferrow->close(); });
     Ferrow->ImmediateClick();
