@@ -80,7 +80,7 @@ int main(int argc, char** argv)
                 check(shown == (scheme == Ferrow->Black1 ? QColor(Qt::black) : white),
                       name + ": " + screen->objectName() + " shows " + shown.name());
             }
-            check(Ferrow->ModeMemo->toPlainText() == mode->text(), name + ": wrong mode field");
+            check(Ferrow->ModeMemo->toPlainText() == visibleCaption(mode->text()), name + ": wrong mode field");
         }
     }
 
