@@ -82,6 +82,16 @@ bool PortTransport::write(const QByteArray& bytes, bool singleChar, QString* rea
     return active_->write(bytes, singleChar, reason);
 }
 
+bool PortTransport::writeRevocable(const QByteArray& bytes, bool singleChar, QString* reason)
+{
+    return active_->writeRevocable(bytes, singleChar, reason);
+}
+
+qint64 PortTransport::dropRevocable()
+{
+    return active_->dropRevocable();
+}
+
 void PortTransport::queue(const QByteArray& bytes)
 {
     active_->queue(bytes);

@@ -19,6 +19,8 @@ public:
     void close() override;
     bool isOpen() const override;
     bool write(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    bool writeRevocable(const QByteArray& bytes, bool singleChar, QString* reason) override;
+    qint64 dropRevocable() override;
     void queue(const QByteArray& bytes) override;
     qint64 queuedBytes() const override;
     qint64 pendingOutputBytes() const override;
