@@ -3,6 +3,7 @@
 // unchanged; SIGTERM while a box is up; two programs on one program folder.
 
 #include "file_bytes.h"
+#include "quillmar_process.h"
 #include "settings_sample.h"
 #include "tnc_sim.h"
 
@@ -35,24 +36,18 @@ QByteArray storedSettings()
     return settingsBytes(storedState());
 }
 
-// The program on the program folder `home`, drawn offscreen.
-void startProgram(QProcess& quillmar, const QString& home)
+// The program on the program folder `home`; by default the test reads its standard error.
+void startProgram(QProcess& quillmar, const QString& home,
+                  QProcess::ProcessChannelMode channels = QProcess::SeparateChannels)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLMAR_HOME"), home);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    quillmar.setProcessEnvironment(env);
-    quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
-    QVERIFY2(quillmar.waitForStarted(kSimWaitMs), qPrintable(quillmar.errorString()));
+    QVERIFY2(startQuillmar(quillmar, home, kSimWaitMs, channels),
+             qPrintable(quillmar.errorString()));
 }
 
 // SIGTERM, and the program ends by itself with status 0.
 void terminate(QProcess& quillmar)
 {
-    ::kill(pid_t(quillmar.processId()), SIGTERM);
-    QVERIFY2(quillmar.waitForFinished(kSimWaitMs), "still running after SIGTERM");
-    QCOMPARE(quillmar.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quillmar.exitCode(), 0);
+    QVERIFY2(terminateQuillmar(quillmar, kSimWaitMs), "did not end with status 0 after SIGTERM");
 }
 
 // True once some process holds the program folder.
@@ -89,8 +84,7 @@ void SettingsRestartTest::startAndStopKeepTheFile()
     QVERIFY2(sim.start(), qPrintable(sim.error()));
 
     QProcess quillmar;
-    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    startProgram(quillmar, home.path());
+    startProgram(quillmar, home.path(), QProcess::ForwardedErrorChannel);
 
     // The stored port opens and TNC2's filled lines go out, in order.
     const QByteArray initLines = "MYCALL N0TEST\rBTEXT settings kept\r";
@@ -113,8 +107,7 @@ void SettingsRestartTest::signalWhileTheStartUpBoxIsUp()
     QVERIFY(home.isValid() && writeFile(cfg, storedSettings()));
     QVERIFY(QFile::link(home.filePath(QStringLiteral("gone")), home.filePath(QStringLiteral("COM1"))));
     QProcess quillmar;
-    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    startProgram(quillmar, home.path());
+    startProgram(quillmar, home.path(), QProcess::ForwardedErrorChannel);
     // The probe's failure is traced just before its box comes up.
     const QString trace = home.filePath(QStringLiteral("nrcommlib.log"));
     QTRY_VERIFY_WITH_TIMEOUT(readFile(trace).contains("cannot open"), kSimWaitMs);

@@ -7,14 +7,16 @@
 
 #include <csignal>
 
-// Starts it with `home` as its program folder; waits at most `waitMs` for it to start.
-inline bool startQuillmar(QProcess& quillmar, const QString& home, int waitMs)
+// Starts it with `home` as its program folder; waits at most `waitMs` for it to start. Its standard
+// error goes to the test's own unless the test reads it (SeparateChannels).
+inline bool startQuillmar(QProcess& quillmar, const QString& home, int waitMs,
+                          QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUILLMAR_HOME"), home);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     quillmar.setProcessEnvironment(env);
-    quillmar.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    quillmar.setProcessChannelMode(channels);
     quillmar.start(QDir(qEnvironmentVariable("QUILLMAR_BUILD_DIR")).filePath(QStringLiteral("quillmar")), {});
     return quillmar.waitForStarted(waitMs);
 }
