@@ -114,8 +114,7 @@ void ReceiveAlarmTest::alarm()
     // The last sound chosen is checked alone and in force.
     const QStringList chosen = QStringList{"Beep"} + steps.filter(QRegularExpression("^(Beep|Ring)"));
     QCOMPARE(G.AlarmSound, chosen.last() == "Beep" ? 1 : chosen.last() == "Ring-in" ? 2 : 3);
-    for (QAction* item : {Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1})
-        QCOMPARE(item->isChecked(), caption(item) == chosen.last());
+    QCOMPARE(checkedCaptions({Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1}), chosen.last());
 }
 
 QTEST_MAIN(ReceiveAlarmTest)

@@ -131,13 +131,10 @@ void BeaconTest::bcButton()
     }
     QCOMPARE(f.transcript.entries, c.sent);
     QCOMPARE(f.query.boxes, c.boxes);
-    QStringList checked;
-    for (QAction* item : {Ferrow->NONE2, Ferrow->Once, Ferrow->Timer1})
-        if (item->isChecked())
-            checked << caption(item);
+    const QString checked = checkedCaptions({Ferrow->NONE2, Ferrow->Once, Ferrow->Timer1});
     const bool red = Ferrow->BroadcastBtn->palette().color(QPalette::ButtonText) == Qt::red;
     QVERIFY(red || Ferrow->BroadcastBtn->palette().color(QPalette::ButtonText) == Qt::black);
-    QCOMPARE(QStringList({red ? "red" : "black", checked.join('+')}).join(' ') +
+    QCOMPARE(QStringList({red ? "red" : "black", checked}).join(' ') +
                  (Ferrow->BroadCastTimer->isActive() ? " pending" : ""),
              c.state);
     QCOMPARE(G.BroadcastActive, red ? 1 : 0);

@@ -24,13 +24,9 @@ void tick(QTimer* timer)
 
 bool chooseMenuItem(const QString& step)
 {
-    for (QAction* item : {Ferrow->NONE2, Ferrow->Once, Ferrow->OFF1, Ferrow->ON1, Ferrow->Beep2,
-                          Ferrow->Ring1, Ferrow->Ringout1})
-        if (step == caption(item) || step == "Notify " + caption(item)) {
-            item->trigger();
-            return true;
-        }
-    return false;
+    return triggerCaptioned({Ferrow->NONE2, Ferrow->Once, Ferrow->Beep2, Ferrow->Ring1, Ferrow->Ringout1},
+                            step) ||
+        (step.startsWith("Notify ") && triggerCaptioned({Ferrow->OFF1, Ferrow->ON1}, step.mid(7)));
 }
 
 } // namespace

@@ -64,6 +64,25 @@ QString caption(const QAction* item)
     return visibleCaption(item->text());
 }
 
+QString checkedCaptions(const QList<QAction*>& items)
+{
+    QStringList checked;
+    for (const QAction* item : items)
+        if (item->isChecked())
+            checked << caption(item);
+    return checked.join('+');
+}
+
+bool triggerCaptioned(const QList<QAction*>& items, const QString& wanted)
+{
+    for (QAction* item : items)
+        if (caption(item) == wanted) {
+            item->trigger();
+            return true;
+        }
+    return false;
+}
+
 void openFakePort(int n)
 {
     void (TFerrow::*const choose[])() = {&TFerrow::Comm11Click, &TFerrow::Comm21Click, &TFerrow::Comm31Click,

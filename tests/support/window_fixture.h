@@ -42,6 +42,10 @@ private:
 
 // A menu item's caption as the operator reads it, without its accelerator mark.
 QString caption(const QAction* item);
+// The captions of the checked ones among `items`, joined by '+'.
+QString checkedCaptions(const QList<QAction*>& items);
+// Triggers, as the operator does through the menu, the one among `items` captioned `wanted`.
+bool triggerCaptioned(const QList<QAction*>& items, const QString& wanted);
 
 // Selects choice n (1..6) on a fake device that answers, so sends are recorded.
 void openFakePort(int n = 1);
