@@ -180,12 +180,8 @@ QStringList changes(const SetupWindow& t)
 // The checked port menu items, the port variables and the serial layer, as one line.
 QString portState()
 {
-    QStringList checked;
-    for (QAction* a : Ferrow->Port1->actions())
-        if (a->isChecked())
-            checked << caption(a);
     return QStringLiteral("%1: %2 %3 %4 active=%5 lamps=%6%7")
-        .arg(checked.join(','))
+        .arg(checkedCaptions(Ferrow->Port1->actions()))
         .arg(G.CommPortNumber)
         .arg(G.CommPortSelected)
         .arg(QString::fromLatin1(commPortNameText(G)))
@@ -392,26 +388,22 @@ private slots:
     void tncRenaming_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("caption"); // as the menu item shows it
+        QTest::addColumn<QString>("stored"); // also the menu items' caption
         QTest::newRow("an ampersand shows as typed") << "PK&232"
-                                                     << "PK&232"
                                                      << "PK&232";
-        QTest::newRow("300 characters cut to 255")
-            << QString(300, 'N') << QString(255, 'N') << QString(255, 'N');
+        QTest::newRow("300 characters cut to 255") << QString(300, 'N') << QString(255, 'N');
     }
     void tncRenaming()
     {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
-        QFETCH(QString, caption);
         const auto f = tncFixture();
         Ferrow->TNC2Click();
         TNC_SetupForm->TNC_Name->setText(typed);
         TNC_SetupForm->close();
         QCOMPARE(slotText(G.TncNames[1]), stored);
-        QCOMPARE(::caption(Ferrow->TNC2), caption);
-        QCOMPARE(::caption(Ferrow->TNC21), caption);
+        QCOMPARE(caption(Ferrow->TNC2), stored);
+        QCOMPARE(caption(Ferrow->TNC21), stored);
         QCOMPARE(Ferrow->TNCSelect->itemText(1), QStringLiteral("TNC2")); // until the list opens
         Ferrow->TNCSelectDropDown();
         QCOMPARE(Ferrow->TNCSelect->itemText(1), stored);
@@ -441,7 +433,6 @@ private slots:
             set[i].store(original(i).toStdString());
         (termination ? Ferrow->TNC71 : Ferrow->TNC7)->trigger();
         const SetupWindow win = setupWindow(termination ? "term" : "init");
-        QCOMPARE(static_cast<TncLinesForm*>(win.form)->boundTnc(), 6);
         for (int i = 0; i < 32; ++i) // the window shows TNC7's own lines
             QCOMPARE(win.second->item(i)->text(), original(i));
         const int row = 7;
@@ -612,9 +603,7 @@ private slots:
             } else if (step == "refuse") {
                 f.device()->refuseOpen << com2;
             }
-            for (QAction* a : Ferrow->Port1->actions())
-                if (caption(a) == step)
-                    a->trigger(); // as the operator would, through the menu
+            triggerCaptioned(Ferrow->Port1->actions(), step);
         }
         QCOMPARE(portState(), state);
         QStringList devices;
