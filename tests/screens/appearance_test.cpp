@@ -80,7 +80,6 @@ void AppearanceTest::layout()
     WindowFixture f;
     f.show();
     TFerrow* w = Ferrow;
-    QCOMPARE(G.ScreenAreaHeight, 253.0f);
     QCOMPARE(QList({w->ReceiveScreen->geometry(), w->TransmitScreen->geometry()}),
              QList({QRect(0, 67, 622, 143), QRect(0, 213, 622, 143)}));
     G.ActiveScreen = 0;
@@ -126,19 +125,18 @@ void AppearanceTest::modesAndSchemes_data()
     QTest::addColumn<QString>("receive");
     QTest::addColumn<QString>("transmit");
     const QString single = "1 Single Screen, scheme 2, typing in 0, usage 2: ";
-    QTest::newRow("Single Screen: the receive screen types; Black")
-        << QStringList{"Single Screen", "Black"} << single + "some text"
-        << "DejaVu Serif 21 bold, #00ff00 on #000000"
-        << "MS Sans Serif 15, #0000ff on #000000";
-    QTest::newRow("Dual and White again") << QStringList{"Single Screen", "Black", "Dual Screen", "White"}
-                                          << "2 Dual Screen, scheme 1, typing in 1, usage 2: some text"
-                                          << "DejaVu Serif 21 bold, #ff0000 on base"
-                                          << "MS Sans Serif 15, text on base";
-    QTest::newRow("a restart keeps the mode, the scheme, both fonts and their colours")
-        << QStringList{"Single Screen", "Black", "fonts", "restart"}
-        << single + "Quillmar EMCOMM/ARES Program"
-        << "DejaVu Serif 19 bold, #ffff00 on #000000"
-        << "DejaVu Sans Mono 12, #00ff00 on #000000";
+    const auto row = [](const char* name, const QStringList& choices, const QString& state,
+                        const char* receive, const char* transmit) {
+        QTest::newRow(name) << choices << state << receive << transmit;
+    };
+    row("Single Screen: the receive screen types; Black", {"Single Screen", "Black"}, single + "some text",
+        "DejaVu Serif 21 bold, #00ff00 on #000000", "MS Sans Serif 15, #0000ff on #000000");
+    row("Dual and White again", {"Single Screen", "Black", "Dual Screen", "White"},
+        "2 Dual Screen, scheme 1, typing in 1, usage 2: some text", "DejaVu Serif 21 bold, #ff0000 on base",
+        "MS Sans Serif 15, text on base");
+    row("a restart keeps the mode, the scheme, both fonts and their colours",
+        {"Single Screen", "Black", "fonts", "restart"}, single + "Quillmar EMCOMM/ARES Program",
+        "DejaVu Serif 19 bold, #ffff00 on #000000", "DejaVu Sans Mono 12, #00ff00 on #000000");
 }
 
 void AppearanceTest::modesAndSchemes()
@@ -169,9 +167,8 @@ void AppearanceTest::modesAndSchemes()
         } else if (choice == "restart") {
             f.restart();
         }
-        for (QAction* item : {Ferrow->SingleScreenBtn, Ferrow->DualScreenBtn, Ferrow->Black1, Ferrow->White1})
-            if (caption(item) == choice)
-                item->trigger();
+        triggerCaptioned({Ferrow->SingleScreenBtn, Ferrow->DualScreenBtn, Ferrow->Black1, Ferrow->White1},
+                         choice);
     }
 
     TFerrow* w = Ferrow;
