@@ -157,21 +157,16 @@ void KeyboardAccessTest::closeKeys_data()
     QTest::addColumn<QString>("keys");     // typed into the window's first field, then the closing key
     QTest::addColumn<QStringList>("sent"); // the transcript afterwards
     QTest::addColumn<QString>("kept");     // what the window left behind
-    QTest::newRow("Connect Station Setup: Escape hides it") << "station"
-                                                            << "Esc" << QStringList() << "";
-    QTest::newRow("Function Commands: Escape hides it") << "function"
-                                                        << "Esc" << QStringList() << "";
-    QTest::newRow("TNC Startup Parameters: Escape stores the name as the close box does")
-        << "setup"
-        << "KPC-3 Esc" << QStringList() << "KPC-3";
-    QTest::newRow("TNC Terminate Parameters: Escape closes it, the name stays")
-        << "close"
-        << "Esc" << QStringList() << "TNC1";
-    QTest::newRow("Broadcast Message: Escape sends and keeps nothing") << "broadcast"
-                                                                       << "QST Esc" << QStringList() << "";
-    QTest::newRow("Broadcast Message: Enter is Accept")
-        << "broadcast"
-        << "QST Enter" << QStringList({"SendString BTEXT QST", "pause 250", "SendChar 13"}) << "QST";
+    const auto row = [](const char* name, const char* window, const char* keys, const QStringList& sent = {},
+                        const char* kept = "") { QTest::newRow(name) << window << keys << sent << kept; };
+    row("Connect Station Setup: Escape hides it", "station", "Esc");
+    row("Function Commands: Escape hides it", "function", "Esc");
+    row("TNC Startup Parameters: Escape stores the name as the close box does", "setup", "KPC-3 Esc", {},
+        "KPC-3");
+    row("TNC Terminate Parameters: Escape closes it, the name stays", "close", "Esc", {}, "TNC1");
+    row("Broadcast Message: Escape sends and keeps nothing", "broadcast", "QST Esc");
+    row("Broadcast Message: Enter is Accept", "broadcast", "QST Enter",
+        {"SendString BTEXT QST", "pause 250", "SendChar 13"}, "QST");
 }
 
 void KeyboardAccessTest::closeKeys()
@@ -184,19 +179,18 @@ void KeyboardAccessTest::closeKeys()
     f.show();
     openFakePort(1);
     f.transcript.clear();
-    const QHash<QString, std::pair<QWidget*, std::function<QString()>>> windows{
-        {"station", {StationForm, [] { return QString(); }}},
-        {"function", {FunctionForm, [] { return QString(); }}},
-        {"setup", {TNC_SetupForm, [] { return QString::fromLatin1(slotBytes(G.TncNames[0])); }}},
-        {"close", {TNC_CloseForm, [] { return QString::fromLatin1(slotBytes(G.TncNames[0])); }}},
-        {"broadcast", {BCForm, [] { return QString::fromLatin1(slotBytes(G.BroadcastText)); }}}};
-    const auto [shown, result] = windows[window];
-    const QHash<QString, QAction*> opens{{"station", Ferrow->ConnectList1},
-                                         {"function", Ferrow->Function},
-                                         {"setup", Ferrow->TNC},
-                                         {"close", Ferrow->TNC11},
-                                         {"broadcast", Ferrow->Message1}};
-    opens[window]->trigger();
+    // The window, the menu item that opens it and the text it leaves behind.
+    const auto name = [] { return QString::fromLatin1(slotBytes(G.TncNames[0])); };
+    const auto none = [] { return QString(); };
+    const QHash<QString, std::tuple<QWidget*, QAction*, std::function<QString()>>> windows{
+        {"station", {StationForm, Ferrow->ConnectList1, none}},
+        {"function", {FunctionForm, Ferrow->Function, none}},
+        {"setup", {TNC_SetupForm, Ferrow->TNC, name}},
+        {"close", {TNC_CloseForm, Ferrow->TNC11, name}},
+        {"broadcast",
+         {BCForm, Ferrow->Message1, [] { return QString::fromLatin1(slotBytes(G.BroadcastText)); }}}};
+    const auto [shown, opens, result] = windows[window];
+    opens->trigger();
     QVERIFY(QTest::qWaitForWindowActive(shown));
     for (const QString& k : keys.split(' ')) {
         if (k == "Esc" || k == "Enter") {

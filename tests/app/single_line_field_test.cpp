@@ -94,20 +94,14 @@ void SingleLineFieldTest::pastedLineBreak()
         paste(edit = BCForm->BroadcastEdit);
         f.transcript.clear();
         BCForm->BCAcceptBtn->click();
-    } else if (field == "station") {
-        StationForm->show();
-        paste(edit = StationForm->Edit_Station_Path);
-        StationForm->PathBtn->click();
-        Ferrow->ConnectList->setCurrentIndex(0);
+    } else if (field == "station" || field == "function") { // stored in row 1, chosen and sent
+        const bool station = field == "station";
+        (station ? static_cast<QWidget*>(StationForm) : FunctionForm)->show();
+        paste(edit = station ? StationForm->Edit_Station_Path : FunctionForm->EditFunctionCommand);
+        (station ? StationForm->PathBtn : FunctionForm->FunctionCmdEditBtn)->click();
+        (station ? Ferrow->ConnectList : Ferrow->FunctionList)->setCurrentIndex(0);
         f.transcript.clear();
-        Ferrow->ConnectBtn->click();
-    } else if (field == "function") {
-        FunctionForm->show();
-        paste(edit = FunctionForm->EditFunctionCommand);
-        FunctionForm->FunctionCmdEditBtn->click();
-        Ferrow->FunctionList->setCurrentIndex(0);
-        f.transcript.clear();
-        Ferrow->SendFunctionBtn->click();
+        (station ? Ferrow->ConnectBtn : Ferrow->SendFunctionBtn)->click();
     } else if (field == "tnc line") {
         Ferrow->TNC1->actions().at(0)->trigger(); // TNC1's initialization window
         paste(edit = TNC_SetupForm->TNC_Commands_Edit);

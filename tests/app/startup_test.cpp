@@ -116,7 +116,6 @@ private slots:
         QCOMPARE(QFile::exists(settingsFile), !failing.isEmpty());
     }
 
-    // The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
     void programFolderTooLongForTheSettingsPath()
     {
         // A program folder of 250 bytes: the settings path does not fit its 255-byte slot. No settings are
@@ -140,6 +139,7 @@ private slots:
         QCOMPARE(readFile(folder + "Quillmar.cfg"), QByteArray());
     }
 
+    // The handler may interrupt code about to read errno: it leaves errno as it was, also with a full pipe.
     void signalHandlerKeepsErrno()
     {
         closeOnTerminationSignals([] { ++signalsSeen; });

@@ -186,13 +186,9 @@ private slots:
                              QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()));
             QVERIFY2(box.left() >= margin && box.top() >= margin && box.right() <= width - margin &&
                          box.bottom() <= height - margin,
-                     qPrintable(QStringLiteral("\"%1\" on page %2 at %3,%4-%5,%6 of %7 x %8")
-                                    .arg(m.captured(7))
+                     qPrintable(QStringLiteral("%1 on page %2 of %3 x %4")
+                                    .arg(m.captured(0))
                                     .arg(pages)
-                                    .arg(box.left())
-                                    .arg(box.top())
-                                    .arg(box.right())
-                                    .arg(box.bottom())
                                     .arg(width)
                                     .arg(height)));
             if (m.captured(7).startsWith(u'L'))
