@@ -236,7 +236,6 @@ private slots:
         QFETCH(bool, portOpen);
         QFETCH(int, chosen);
         QFETCH(QByteArray, stored);
-        QFETCH(QString, sent);
         QFETCH(QString, box);
         WindowFixture f;
         f.show();
@@ -260,7 +259,7 @@ private slots:
 
         buttonNamed(button)->click();
 
-        QCOMPARE(f.transcript.entries.join('|'), sent);
+        QTEST(f.transcript.entries.join('|'), "sent");
         QCOMPARE(f.query.boxes, box.isEmpty() ? QStringList() : QStringList{box});
         QVERIFY(boxesOwnedByMain(f.query));
         // The keyboard goes back to the typing screen unless a box stopped the button.
@@ -373,12 +372,11 @@ private slots:
     void tncMenusAndSelector()
     {
         QFETCH(QStringList, steps);
-        QFETCH(QString, state);
         const auto f = tncFixture();
         G.TncTermCommands[0][0].store("TNC1 BYE");
         for (const QString& s : steps)
             tncStep(s);
-        QCOMPARE(dialogState(), state);
+        QTEST(dialogState(), "state");
         QCOMPARE(f->query.boxes, steps.contains("no port") ? QStringList{NoTncBox} : QStringList{});
         if (steps.last() == "close main") // the selected TNC's lines, after the edit was stored
             QCOMPARE(f->transcript.entries.join('|'),
@@ -461,12 +459,11 @@ private slots:
     void resetCommand()
     {
         QFETCH(std::optional<QByteArray>, answer);
-        QFETCH(QByteArray, stored);
         const auto f = tncFixture();
         f->query.textAnswers << answer;
         Ferrow->ResetCommandSetup1->trigger();
         QCOMPARE(f->query.queries, QStringList{"Input the TNC Reset/Restart Command|RESET Command:|RESTART"});
-        QCOMPARE(slotText(G.ResetCommand).toLatin1(), stored);
+        QTEST(slotText(G.ResetCommand).toLatin1(), "stored");
         QCOMPARE(f->transcript.entries, QStringList{}); // nothing sends it
     }
 
@@ -512,8 +509,6 @@ private slots:
     {
         QFETCH(QString, which);
         QFETCH(QStringList, steps);
-        QFETCH(QString, editShows);
-        QFETCH(QStringList, changed);
         QFETCH(QString, dropDown);
         WindowFixture f;
         const SetupWindow t = setupWindow(which);
@@ -543,8 +538,8 @@ private slots:
             } else
                 (s == "first" ? t.firstBtn : t.secondBtn)->click();
         }
-        QCOMPARE(t.edit->text(), editShows);
-        QCOMPARE(changes(t), changed);
+        QTEST(t.edit->text(), "editShows");
+        QTEST(changes(t), "changed");
         QCOMPARE(t.dropDown->count(), t.first->count());
         QCOMPARE(QStringLiteral("%1 %2, %3")
                      .arg(t.dropDown->currentIndex())
@@ -587,7 +582,6 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QList<int>, opens);
         QFETCH(int, closes);
-        QFETCH(bool, focusBack);
         QFETCH(QString, box);
         WindowFixture f;
         f.show();
@@ -613,7 +607,7 @@ private slots:
         const bool failing = state.startsWith("None") && steps.last() == "COM2";
         QCOMPARE(f.device()->probes, failing ? devices << com2 : devices); // every open was probed first
         QCOMPARE(f.device()->closes, closes);
-        QCOMPARE(Ferrow->TransmitScreen->textCursor().atEnd(), focusBack);
+        QTEST(Ferrow->TransmitScreen->textCursor().atEnd(), "focusBack");
         QCOMPARE(f.query.boxes, box.isEmpty() ? QStringList() : QStringList{box});
         QVERIFY(boxesOwnedByMain(f.query));
         if (failing) {
@@ -662,12 +656,11 @@ private slots:
     void lineSettingsDialogBaudRate()
     {
         QFETCH(QString, typed);
-        QFETCH(quint32, taken);
         TCommConfigDialog dialog(SerialLineSettings{});
         auto* baud = dialog.findChild<QComboBox*>(QStringLiteral("baudRate"));
         QVERIFY(baud);
         baud->setEditText(typed);
-        QCOMPARE(dialog.settings().baudRate, taken);
+        QTEST(dialog.settings().baudRate, "taken");
     }
 
     void portResolution_data()

@@ -143,8 +143,6 @@ void AppearanceTest::modesAndSchemes()
 {
     QFETCH(QStringList, choices);
     QFETCH(QString, state);
-    QFETCH(QString, receive);
-    QFETCH(QString, transmit);
     WindowFixture f;
     f.show();
     for (TScreenMemo* s : {Ferrow->ReceiveScreen, Ferrow->TransmitScreen}) {
@@ -187,8 +185,8 @@ void AppearanceTest::modesAndSchemes()
              QList({single, !single, G.ColorScheme == 2, G.ColorScheme == 1}));
     QVERIFY(!typing->isReadOnly() && typing->textCursor().atEnd());
     QCOMPARE(w->focusWidget(), static_cast<QWidget*>(typing));
-    QCOMPARE(looks(w->ReceiveScreen), receive);
-    QCOMPARE(looks(w->TransmitScreen), transmit);
+    QTEST(looks(w->ReceiveScreen), "receive");
+    QTEST(looks(w->TransmitScreen), "transmit");
 }
 
 void AppearanceTest::fontCommands_data()
