@@ -179,7 +179,7 @@ void KeyboardAccessTest::closeKeys()
     f.transcript.clear();
     // The window, the menu item that opens it and the text it leaves behind.
     const auto name = [] { return QString::fromLatin1(slotBytes(G.TncNames[0])); };
-    const auto none = [] { return QString(); };
+    const std::function<QString()> none; // the window leaves no text behind
     const QHash<QString, std::tuple<QWidget*, QAction*, std::function<QString()>>> windows{
         {"station", {StationForm, Ferrow->ConnectList1, none}},
         {"function", {FunctionForm, Ferrow->Function, none}},
@@ -202,7 +202,8 @@ void KeyboardAccessTest::closeKeys()
     }
     QVERIFY(!shown->isVisible());
     QTEST(f.transcript.entries, "sent");
-    QTEST(result(), "kept");
+    if (result)
+        QTEST(result(), "kept");
 }
 
 void KeyboardAccessTest::windows_data()
