@@ -192,6 +192,8 @@ void NetworkPortTest::remoteTncThroughSer2net()
         // Rate and stop bits reach the far pty; framing it cannot take shows in the requests.
         QTRY_VERIFY_WITH_TIMEOUT(deviceSpeed(device) == B19200, kSimWaitMs);
         QVERIFY(deviceState(device).c_cflag & CSTOPB);
+        // A pty has no modem lines: the server's report of them turns the lamps off.
+        QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->CTS_Status->GetChecked() && !Ferrow->DSR_Status->GetChecked(), kSimWaitMs);
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x02\x07\xff\xf0")); // 7 data bits
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x03\x02\xff\xf0")); // odd parity
         Ferrow->nrComm1->SetBaudRate(4800);
