@@ -249,7 +249,13 @@ void NetworkTransport::sendWire(const QByteArray& wire)
     socket_->write(wire);
     // Handed to the operating system now, as far as it takes it: the caller
     // may pause right after this, and that pause must be a gap on the line.
+    // The flush reports what it wrote at once; that report must not reach
+    // the caller's listeners while the caller is still handing bytes over
+    // (a sender refilled from inside its own write sends twice), so it is
+    // taken up from the event loop instead.
+    sending_ = true;
     socket_->flush();
+    sending_ = false;
     if (socket_ && socket_->bytesToWrite() > SendLimitBytes)
         fail(QStringLiteral("the server takes nothing of what is sent"));
 }
@@ -300,6 +306,11 @@ void NetworkTransport::queue(const QByteArray& bytes)
         return;
     queue_ += bytes;
     pumpQueue();
+    checkDrainLater();
+}
+
+void NetworkTransport::checkDrainLater()
+{
     // The socket reports a write made while it reports another one to no
     // one: look again from the event loop, so a drained queue is always told.
     if (!drainCheckPending_) {
@@ -357,6 +368,10 @@ qint64 NetworkTransport::pendingOutputBytes() const
 
 void NetworkTransport::onBytesWritten()
 {
+    if (sending_) {
+        checkDrainLater();
+        return;
+    }
     pumpQueue();
     if (!socket_ || socket_->bytesToWrite() > 0 || !queue_.isEmpty())
         return;

@@ -48,6 +48,7 @@ private:
     bool holdingEarly() const;
     void onReadyRead();
     void onBytesWritten();
+    void checkDrainLater();
     void onPortReports(const std::vector<quillmar::telnet::ComPortReply>& reports);
     void checkNegotiation();
     void fail(const QString& reason);
@@ -63,6 +64,7 @@ private:
     QByteArray early_; // written before the server answered the offer of binary
     bool waitForBinary_ = true;
     bool drainCheckPending_ = false;
+    bool sending_ = false; // inside sendWire: the socket's reports wait for the event loop
     ModemLines lines_;
     bool held_ = false;
     bool rawNoteGiven_ = false;

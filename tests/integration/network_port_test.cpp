@@ -8,15 +8,21 @@
 #include "file_bytes.h"
 #include "link/nr_comm.h"
 #include "link/nr_semaphore.h"
+#include "process_on_link.h"
+#include "pty_relay.h"
 #include "screens/screen_memo.h"
 #include "ser2net_server.h"
 #include "settings_sample.h"
 #include "tnc_sim.h"
+#include "transfer/nr_zmodem.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -140,6 +146,8 @@ private slots:
     void remoteTncThroughSer2net_data();
     void remoteTncThroughSer2net();
     void serverStoppedAndBack();
+    void zmodemThroughSer2net_data();
+    void zmodemThroughSer2net();
     void portsThatGoWrong_data();
     void portsThatGoWrong();
 };
@@ -184,6 +192,8 @@ void NetworkPortTest::remoteTncThroughSer2net()
         // Rate and stop bits reach the far pty; framing it cannot take shows in the requests.
         QTRY_VERIFY_WITH_TIMEOUT(deviceSpeed(device) == B19200, kSimWaitMs);
         QVERIFY(deviceState(device).c_cflag & CSTOPB);
+        // A pty has no modem lines: the server's report of them turns the lamps off.
+        QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->CTS_Status->GetChecked() && !Ferrow->DSR_Status->GetChecked(), kSimWaitMs);
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x02\x07\xff\xf0")); // 7 data bits
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x03\x02\xff\xf0")); // odd parity
         Ferrow->nrComm1->SetBaudRate(4800);
@@ -233,6 +243,61 @@ void NetworkPortTest::serverStoppedAndBack()
     QTRY_VERIFY_WITH_TIMEOUT(sim.transcript().endsWith("MYCALL K1BACK\r"), kSimWaitMs);
     QVERIFY(!sim.transcript().contains("K9LOST"));
     QVERIFY(f.query.boxes.isEmpty());
+}
+
+void NetworkPortTest::zmodemThroughSer2net_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("programSends");
+    QTest::newRow("sz to the window, telnet with the COM port option") << int(Ser2netServer::Rfc2217) << false;
+    QTest::newRow("window to rz, telnet with the COM port option") << int(Ser2netServer::Rfc2217) << true;
+    QTest::newRow("sz to the window, raw TCP") << int(Ser2netServer::Raw) << false;
+    QTest::newRow("window to rz, raw TCP") << int(Ser2netServer::Raw) << true;
+}
+
+// 1 MiB dense with bytes 255 and CR NUL pairs, to or from lrzsz on the far side of ser2net.
+void NetworkPortTest::zmodemThroughSer2net()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, programSends);
+    constexpr int kTransferMs = 60000;
+    WindowFixture f(true);
+    const QString here = f.home() + QStringLiteral("here/"), remote = f.home() + QStringLiteral("remote/");
+    QVERIFY(QDir().mkpath(here) && QDir().mkpath(remote));
+    // Every fifth byte begins a pair telnet treats apart: IAC IAC, CR NUL, IAC SB, IAC CR.
+    const QByteArray pairs[] = {"\xff\xff", QByteArray("\r\0", 2), "\xff\xfa", "\xff\r"};
+    QByteArray bytes = pattern(1 << 20, 255);
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 5)
+        bytes.replace(i, 2, pairs[i / 5 % 4]);
+    const QString name = QStringLiteral("iac.bin");
+    QVERIFY(writeFile((programSends ? here : remote) + name, bytes));
+    PtyRelay line;
+    Ser2netServer server(Ser2netServer::Mode(mode), QString::fromStdString(line.path(PtyRelay::A)));
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    QVERIFY(writePortFile(f.home() + QStringLiteral("COM1"), server.url()));
+    f.show();
+    Ferrow->nrComm1->SetBaudRate(115200);
+    Ferrow->nrComm1->SetByteSize(8);
+    Ferrow->nrComm1->SetParity(0);
+    Ferrow->nrZModem1->SetDefaultPath(here);
+    Ferrow->Comm11->trigger();
+    QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
+    Ferrow->LogScreen->clear();
+    QProcess peer;
+    startOnLink(peer, remote, QString::fromStdString(line.path(PtyRelay::B)),
+                programSends ? QStringList{"rz", "-q"} : QStringList{"sz", "-q", name});
+    QVERIFY(peer.waitForStarted(kTransferMs));
+    if (programSends) {
+        f.query.fileAnswers << here + name;
+        Ferrow->ZFileOpenBtn->click();
+        Ferrow->ZSendBtn->click();
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), qPrintable(statusText()),
+                              kTransferMs);
+    QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, kTransferMs);
+    QCOMPARE(peer.exitCode(), 0);
+    QVERIFY2(readFile((programSends ? remote : here) + name) == bytes, "the file arrived different");
+    Ferrow->nrComm1->SetActive(false);
 }
 
 void NetworkPortTest::portsThatGoWrong_data()

@@ -2,7 +2,9 @@
 
 #include "tnc_sim.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -31,9 +33,10 @@ quint16 freePort()
 
 } // namespace
 
-Ser2netServer::Ser2netServer(Mode mode, const QString& device)
+Ser2netServer::Ser2netServer(Mode mode, const QString& device, int bufferSize)
     : mode_(mode)
     , device_(device)
+    , bufferSize_(bufferSize)
     , port_(freePort())
 {
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -77,8 +80,12 @@ bool Ser2netServer::start()
         file.write(QStringLiteral("connection: &tnc\n"
                                   "  accepter: %1\n"
                                   "  connector: serialdev,%2,9600n81,local\n")
-                       .arg(accepter.arg(port_), device_)
-                       .toUtf8()) < 0) {
+                           .arg(accepter.arg(port_), device_)
+                           .toUtf8() +
+                       (bufferSize_ ? QStringLiteral("  options:\n    dev-to-net-bufsize: %1\n")
+                                          .arg(bufferSize_)
+                                          .toUtf8()
+                                    : QByteArray())) < 0) {
         error_ = QStringLiteral("cannot write %1").arg(config);
         return false;
     }
@@ -97,6 +104,16 @@ bool Ser2netServer::start()
         return false;
     }
     return true;
+}
+
+bool Ser2netServer::holdsDevice() const
+{
+    const QString device = QFileInfo(device_).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(process_.processId()));
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System))
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == device)
+            return true;
+    return false;
 }
 
 bool Ser2netServer::stop()
