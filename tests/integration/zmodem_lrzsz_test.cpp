@@ -1,6 +1,6 @@
 // ZModem against lrzsz's sz and rz over pseudo-terminal lines: the quillmar-zmodem tool, and the window's
-// component on the real serial layer on a clean line and one silent for 45 s mid-file (sz gives up at 60 s);
-// and the tool over a slow, far line against lrzsz between its own ends.
+// component on the real serial layer on a clean line, one silent for 45 s mid-file (sz gives up at 60 s),
+// and a slow, far line against lrzsz between its own ends.
 #include "app/ferrow.h"
 #include "app/forms.h"
 #include "app/state.h"
@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 namespace {
 
 constexpr int kTransferMs = 60000;
+constexpr int kSlowTransferMs = 600000; // at most 64 KiB on a slow, far line
 
 QString tool()
 {
@@ -35,7 +37,6 @@ QString tool()
 qint64 timedTransfer(const QStringList& sender, const QStringList& receiver, const QString& outDir,
                      const QString& inDir, const QString& name, PtyRelay::Channel channel, QByteArray& log)
 {
-    constexpr int kSlowTransferMs = 600000;
     QDir(inDir).removeRecursively();
     QDir().mkpath(inDir);
     PtyRelay line(channel);
@@ -59,6 +60,59 @@ qint64 timedTransfer(const QStringList& sender, const QStringList& receiver, con
 QString statusText()
 {
     return Ferrow->LogScreen->toPlainText();
+}
+
+// The window on its real serial layer, COM1 set for eight clean bits; received files go to its folder.
+void showWindowForZmodem(WindowFixture& f)
+{
+    f.show();
+    Ferrow->nrComm1->SetBaudRate(115200);
+    Ferrow->nrComm1->SetByteSize(8);
+    Ferrow->nrComm1->SetParity(0);
+    Ferrow->nrZModem1->SetDefaultPath(f.home());
+}
+
+// One file through the window over `line`: COM1 leads to the line's end A and the peer runs on end B.
+// With `windowSends` the operator sends `file` with Z-Send to rz in `peerDir`; otherwise sz sends
+// `file` from `peerDir` and the window takes it by itself. Returns the time from the start until the
+// window said "End of Transfers" and the peer exited with 0, or -1 with what went wrong in `log`.
+qint64 windowTransfer(WindowFixture& f, const PtyRelay& line, bool windowSends, const QString& file,
+                      const QString& peerDir, int timeoutMs, QByteArray& log)
+{
+    QFile::remove(f.home() + QStringLiteral("COM1"));
+    if (!QFile::link(QString::fromStdString(line.path(PtyRelay::A)), f.home() + QStringLiteral("COM1"))) {
+        log += "no pseudo-terminals";
+        return -1;
+    }
+    if (windowSends)
+        Ferrow->nrComm1->SetActive(true);
+    else
+        Ferrow->Comm11->trigger();
+    if (!Ferrow->nrComm1->GetActive()) {
+        log += statusText().toUtf8();
+        return -1;
+    }
+    Ferrow->LogScreen->clear();
+    QProcess peer;
+    const QString name = QFileInfo(file).fileName();
+    QElapsedTimer timer;
+    timer.start();
+    startOnLink(peer, peerDir, QString::fromStdString(line.path(PtyRelay::B)),
+                windowSends ? QStringList{"rz", "-q"} : QStringList{"sz", "-q", name});
+    if (windowSends && peer.waitForStarted(timeoutMs)) {
+        f.query.fileAnswers << file;
+        Ferrow->ZFileOpenBtn->click();
+        Ferrow->ZSendBtn->click();
+    }
+    const bool ended =
+        QTest::qWaitFor([] { return statusText().contains(QStringLiteral("End of Transfers")); },
+                        timeoutMs) &&
+        QTest::qWaitFor([&] { return peer.state() == QProcess::NotRunning; }, timeoutMs);
+    const qint64 took = timer.elapsed();
+    Ferrow->nrComm1->SetActive(false); // before its line goes
+    log += "window " + QByteArray(windowSends ? "to rz: " : "from sz: ") + peer.readAllStandardError() +
+        "\n" + statusText().toUtf8() + "\n";
+    return ended && peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0 ? took : -1;
 }
 
 } // namespace
@@ -145,28 +199,35 @@ void ZmodemLrzszTest::transfersAgainstLrzsz()
 
 void ZmodemLrzszTest::slowFarLineKeepsUpWithLrzsz_data()
 {
-    QTest::addColumn<bool>("oursSends");
-    QTest::newRow("sz to ours") << false;
-    QTest::newRow("ours to rz") << true;
+    QTest::addColumn<bool>("windowSends");
+    QTest::newRow("sz to the window") << false;
+    QTest::newRow("the window to rz") << true;
 }
 
-// A radio channel: 1200 bytes/s each way, every byte 3 s late. 64 KiB arrive whole and, with room for a
-// loaded machine, not much later than lrzsz takes between its own two ends over the same line.
+// A radio channel: 1200 bytes/s each way, every byte 3 s late. 64 KiB arrive whole through the window
+// and, with room for a loaded machine, not much later than lrzsz takes between its own two ends over
+// the same kind of line.
 void ZmodemLrzszTest::slowFarLineKeepsUpWithLrzsz()
 {
-    QFETCH(bool, oursSends);
-    QTemporaryDir folder;
-    const QString outDir = folder.filePath("out"), inDir = folder.filePath("in");
-    QVERIFY(folder.isValid() && QDir().mkpath(outDir));
-    QVERIFY(writeFile(outDir + "/radio.bin", pattern(64 * 1024, 25)));
+    QFETCH(bool, windowSends);
+    WindowFixture f(true);
+    showWindowForZmodem(f);
+    const QString outDir = f.home() + QStringLiteral("out"), inDir = f.home() + QStringLiteral("in");
+    QVERIFY(QDir().mkpath(outDir));
+    const QByteArray bytes = pattern(64 * 1024, 25);
+    QVERIFY(writeFile(outDir + "/radio.bin", bytes));
     const PtyRelay::Channel channel{1200, 3000};
-    const QStringList sz{"sz", "-q"}, rz{"rz", "-q"}, ourSend{tool(), "send"}, ourReceive{tool(), "receive", "."};
     QByteArray log;
-    const qint64 lrzsz = timedTransfer(sz, rz, outDir, inDir, "radio.bin", channel, log);
+    const qint64 lrzsz = timedTransfer({"sz", "-q"}, {"rz", "-q"}, outDir, inDir, "radio.bin", channel, log);
     QVERIFY2(lrzsz > 0, log.constData());
-    const qint64 ours = oursSends ? timedTransfer(ourSend, rz, outDir, inDir, "radio.bin", channel, log)
-                                  : timedTransfer(sz, ourReceive, outDir, inDir, "radio.bin", channel, log);
+    QDir(inDir).removeRecursively();
+    QVERIFY(QDir().mkpath(inDir));
+    PtyRelay line(channel);
+    const qint64 ours =
+        windowTransfer(f, line, windowSends, windowSends ? outDir + "/radio.bin" : "radio.bin",
+                       windowSends ? inDir : outDir, kSlowTransferMs, log);
     QVERIFY2(ours > 0, log.constData());
+    QCOMPARE(readFile((windowSends ? inDir + "/" : f.home()) + "radio.bin"), bytes);
     // The benchmark reads this line.
     qInfo("slowlink %s ours %lld ms lrzsz %lld ms", QTest::currentDataTag(), ours, lrzsz);
     QVERIFY2(ours <= 3 * lrzsz, log.constData());
@@ -185,44 +246,21 @@ void ZmodemLrzszTest::transfersBothWays()
 {
     QFETCH(int, silenceMs);
     WindowFixture f(true);
-    f.show();
-    Ferrow->nrComm1->SetBaudRate(115200);
-    Ferrow->nrComm1->SetByteSize(8);
-    Ferrow->nrComm1->SetParity(0);
+    showWindowForZmodem(f);
     const QString outbox = f.home() + QStringLiteral("outbox/"),
                   remote = f.home() + QStringLiteral("remote/");
     QVERIFY(QDir().mkpath(outbox) && QDir().mkpath(remote));
-    Ferrow->nrZModem1->SetDefaultPath(f.home());
     for (bool programSends : {false, true}) {
         const int size = programSends ? 200 * 1024 + 17 : 300 * 1024;
         const QString name = programSends ? QStringLiteral("report.bin") : QStringLiteral("net log.txt");
         const QByteArray bytes = pattern(size, quint32(size));
         QVERIFY(writeFile((programSends ? f.home() : outbox) + name, bytes));
-        // A line silent for `silenceMs` once a third of the file came from the sender's end (B for sz);
-        // COM1 leads to its end A.
+        // A line silent for `silenceMs` once a third of the file came from the sender's end (B for sz).
         PtyRelay line(programSends ? PtyRelay::A : PtyRelay::B, size / 3, silenceMs);
-        QFile::remove(f.home() + QStringLiteral("COM1"));
-        QVERIFY(
-            QFile::link(QString::fromStdString(line.path(PtyRelay::A)), f.home() + QStringLiteral("COM1")));
-        if (programSends)
-            Ferrow->nrComm1->SetActive(true);
-        else
-            Ferrow->Comm11->trigger();
-        QVERIFY2(Ferrow->nrComm1->GetActive(), qPrintable(statusText()));
-        Ferrow->LogScreen->clear();
-        QProcess peer;
-        startOnLink(peer, programSends ? remote : outbox, QString::fromStdString(line.path(PtyRelay::B)),
-                    programSends ? QStringList{"rz", "-q"} : QStringList{"sz", "-q", name});
-        QVERIFY(peer.waitForStarted(kTransferMs));
-        if (programSends) {
-            f.query.fileAnswers << f.home() + name;
-            Ferrow->ZFileOpenBtn->click();
-            Ferrow->ZSendBtn->click();
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")),
-                                 kTransferMs + silenceMs);
-        QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, kTransferMs + silenceMs);
-        QCOMPARE(peer.exitCode(), 0);
+        QByteArray log;
+        const qint64 took = windowTransfer(f, line, programSends, programSends ? f.home() + name : name,
+                                           programSends ? remote : outbox, kTransferMs + silenceMs, log);
+        QVERIFY2(took > 0, log.constData());
         QCOMPARE(line.silenceBegan(), silenceMs > 0);
         const QString text = statusText();
         QVERIFY2(programSends ? text.startsWith("Sending...\n" + name + "\nFile Sent\n")
@@ -231,7 +269,6 @@ void ZmodemLrzszTest::transfersBothWays()
         QCOMPARE(readFile((programSends ? remote : f.home()) + name), bytes);
         QVERIFY(Ferrow->ZSendBtn->isEnabled());
         QVERIFY(!Ferrow->ZBreakBtn->isEnabled());
-        Ferrow->nrComm1->SetActive(false); // before its line goes
     }
 }
 

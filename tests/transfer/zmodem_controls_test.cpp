@@ -193,7 +193,12 @@ void ZModemControlsTest::strayStartHeard_data()
     QTest::addColumn<QString>("action"); // what the operator does while the start waits; "wait": nothing
     QTest::newRow("nothing follows for 30 s: ends by itself, no disconnect") << "wait";
     QTest::newRow("Break from its first byte") << "break";
+    // 3.7 s after the start the operator's command takes the receive screen, held lines included.
     QTest::newRow("Log OFF 3.7 s after: the held lines are in the log") << "log off";
+    QTest::newRow("Save Receive 3.7 s after: the held lines are in the file") << "save";
+    QTest::newRow("Print Receive 3.7 s after: the held lines are printed") << "print";
+    QTest::newRow("Select All and Copy 3.7 s after: the held lines are on the clipboard") << "copy";
+    QTest::newRow("Select All and Cut 3.7 s after: the held lines go to the clipboard once") << "cut";
     QTest::newRow("window closed 1 s after: nothing to the line") << "close";
 }
 
@@ -223,18 +228,38 @@ void ZModemControlsTest::strayStartHeard()
     QVERIFY(Ferrow->ZBreakBtn->isEnabled() && Ferrow->ZSendBtn->isEnabled()); // no file announced yet
     QVERIFY(!Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("QSL?")));
     const bool breaks = action == "break", closes = action == "close";
+    const bool takes = !breaks && !closes && action != "wait";
     if (breaks)
         Ferrow->ZBreakBtn->click();
-    if (action == "log off") {
+    if (takes) {
         now += 3700;
         Ferrow->nrZModem1->Tick();
-        Ferrow->LogBtn->click();
-        QCOMPARE(G.LogActive, 0);
-        const QByteArray log = readFile(logPath);
-        QVERIFY2(log.indexOf("QSL? 0\r") < log.indexOf("QSL? 39\r") && log.indexOf("QSL? 0\r") >= 0,
-                 log.constData());
+        QByteArray taken; // what the command took from the receive screen
+        const QString path = f.home() + QStringLiteral("taken.rtf");
+        if (action == "log off") {
+            Ferrow->LogBtn->click();
+            QCOMPARE(G.LogActive, 0);
+            taken = readFile(logPath);
+        } else if (action == "save") {
+            f.query.fileAnswers << path;
+            Ferrow->Save1->trigger();
+            taken = readFile(path);
+        } else if (action == "print") {
+            f.query.printAnswers << f.home() + QStringLiteral("taken.pdf");
+            Ferrow->Print1->trigger();
+            taken = Ferrow->TempEditBuffer->toPlainText().toUtf8();
+        } else {
+            G.ActiveScreen = ActiveReceiveScreen;
+            Ferrow->SelectAll1->trigger();
+            (action == "cut" ? Ferrow->Cut1 : Ferrow->Copy1)->trigger();
+            taken = QGuiApplication::clipboard()->text().toUtf8();
+        }
+        taken.replace("\r\n", "\n");
+        QVERIFY2(taken.indexOf("QSL? 0\n") < taken.indexOf("QSL? 39\n") && taken.indexOf("QSL? 0\n") >= 0 &&
+                     taken.count("QSL? 17\n") == 1,
+                 taken.constData());
         // The header's line is ended: the first held line starts one of its own.
-        QVERIFY2(log.contains("B00000000000000\r\nde N0CALL: QSL? 0"), log.constData());
+        QVERIFY2(taken.contains("B00000000000000\nde N0CALL: QSL? 0"), taken.constData());
     }
     if (closes) {
         now += 1000;
@@ -252,9 +277,13 @@ void ZModemControlsTest::strayStartHeard()
     // The held text reaches the screen after the start, in order, each line once, whatever happened.
     Ferrow->flushPendingReceive();
     const QString screen = Ferrow->ReceiveScreen->toPlainText();
-    QVERIFY2(screen.contains(QStringLiteral("B00000000000000\nde N0CALL: QSL? 0\n")) &&
-                 screen.endsWith(QStringLiteral("QSL? 39\n")) && screen.count(QStringLiteral("QSL? 17\n")) == 1,
-             qPrintable(screen));
+    if (action == "cut") // and none of them comes back
+        QVERIFY2(!screen.contains(QStringLiteral("QSL?")), qPrintable(screen));
+    else
+        QVERIFY2(screen.contains(QStringLiteral("B00000000000000\nde N0CALL: QSL? 0\n")) &&
+                     screen.endsWith(QStringLiteral("QSL? 39\n")) &&
+                     screen.count(QStringLiteral("QSL? 17\n")) == 1,
+                 qPrintable(screen));
     // Left to itself it says why and tells the line nothing (no abort sequence, no OnAbort's "DISCONNECT");
     // the operator's Break is an abort like any other.
     QCOMPARE(statusText().contains(QStringLiteral("no transfer followed")), !breaks);
