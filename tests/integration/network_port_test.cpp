@@ -97,7 +97,8 @@ public:
                 sent += bytes;
                 upstream->write(bytes);
             });
-            connect(upstream, &QTcpSocket::readyRead, client, [client, upstream] { client->write(upstream->readAll()); });
+            connect(upstream, &QTcpSocket::readyRead, client,
+                    [client, upstream] { client->write(upstream->readAll()); });
             connect(client, &QTcpSocket::disconnected, upstream, &QTcpSocket::disconnectFromHost);
             connect(upstream, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
         });
@@ -111,7 +112,7 @@ private:
 };
 
 // A server that misbehaves in one way.
-enum class Behaviour { Absent, Silent, Flood, HangUp };
+enum class Behaviour { Absent, Silent, Flood, EndlessReport, HangUp };
 class HostileServer : public QObject {
 public:
     explicit HostileServer(Behaviour behaviour)
@@ -124,18 +125,49 @@ public:
                 client->close();
             // Asks for an option again and again and never reads the refusals.
             for (int i = 0; behaviour == Behaviour::Flood && i < 12; ++i)
-                client->write(QByteArray(1 << 20, '\0').replace(QByteArray(1, '\0'), QByteArray("\xff\xfd\x63")));
+                client->write(
+                    QByteArray(1 << 20, '\0').replace(QByteArray(1, '\0'), QByteArray("\xff\xfd\x63")));
+            if (behaviour == Behaviour::EndlessReport)
+                streamReport(client);
         });
         port_ = server_.serverPort();
         if (behaviour == Behaviour::Absent)
             server_.close();
     }
     quint16 port() const { return port_; }
+    // All it had to send went out (a server that streams); what this process holds of it is gone.
+    bool doneSending() const { return sent_ >= EndlessBytes && (!streaming_ || !streaming_->bytesToWrite()); }
 
 private:
+    static constexpr qint64 EndlessBytes = qint64(48) << 20;
+    // A modem-line report that never ends, sent a mebibyte at a time as the client takes it.
+    void streamReport(QTcpSocket* client)
+    {
+        streaming_ = client;
+        sent_ = 0;
+        client->write("\xff\xfa\x2c\x6b");
+        const auto more = [this, client] {
+            if (sent_ < EndlessBytes && client->bytesToWrite() == 0)
+                sent_ += client->write(QByteArray(1 << 20, 'x'));
+        };
+        connect(client, &QTcpSocket::bytesWritten, this, more);
+        more();
+    }
+
     QTcpServer server_;
     quint16 port_ = 0;
+    QTcpSocket* streaming_ = nullptr;
+    qint64 sent_ = EndlessBytes;
 };
+
+// The memory this process holds now.
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
 
 } // namespace
 
@@ -154,7 +186,8 @@ private slots:
 
 void NetworkPortTest::initTestCase()
 {
-    QVERIFY2(!QStandardPaths::findExecutable("ser2net").isEmpty(), "ser2net is not installed (the test script installs it)");
+    QVERIFY2(!QStandardPaths::findExecutable("ser2net").isEmpty(),
+             "ser2net is not installed (the test script installs it)");
 }
 
 void NetworkPortTest::remoteTncThroughSer2net_data()
@@ -175,7 +208,8 @@ void NetworkPortTest::remoteTncThroughSer2net()
     Ser2netServer server(Ser2netServer::Mode(mode), device);
     QVERIFY2(server.start(), qPrintable(server.error()));
     RecordingTap tap(server.port());
-    const QString url = QString(server.url()).replace(QString::number(server.port()), QString::number(tap.port()));
+    const QString url =
+        QString(server.url()).replace(QString::number(server.port()), QString::number(tap.port()));
     QVERIFY(writePortFile(f.home() + QStringLiteral("COM2"), url));
     storeSettings(f.home());
     f.show();
@@ -193,7 +227,8 @@ void NetworkPortTest::remoteTncThroughSer2net()
         QTRY_VERIFY_WITH_TIMEOUT(deviceSpeed(device) == B19200, kSimWaitMs);
         QVERIFY(deviceState(device).c_cflag & CSTOPB);
         // A pty has no modem lines: the server's report of them turns the lamps off.
-        QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->CTS_Status->GetChecked() && !Ferrow->DSR_Status->GetChecked(), kSimWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!Ferrow->CTS_Status->GetChecked() && !Ferrow->DSR_Status->GetChecked(),
+                                 kSimWaitMs);
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x02\x07\xff\xf0")); // 7 data bits
         QVERIFY(tap.sent.contains("\xff\xfa\x2c\x03\x02\xff\xf0")); // odd parity
         Ferrow->nrComm1->SetBaudRate(4800);
@@ -203,10 +238,11 @@ void NetworkPortTest::remoteTncThroughSer2net()
     }
 
     Ferrow->nrComm1->SendString("MYCALL K1NET\r");
-    QTRY_VERIFY2_WITH_TIMEOUT(Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0NET")),
-                              qPrintable(Ferrow->ReceiveScreen->toPlainText() + statusText() +
-                                         QString::fromLatin1(sim.transcript().toPercentEncoding())),
-                              kSimWaitMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        Ferrow->ReceiveScreen->toPlainText().contains(QStringLiteral("MYCALL was N0NET")),
+        qPrintable(Ferrow->ReceiveScreen->toPlainText() + statusText() +
+                   QString::fromLatin1(sim.transcript().toPercentEncoding())),
+        kSimWaitMs);
     // ser2net answers each request with what it asked: nothing to report.
     QVERIFY2(!statusText().contains(QStringLiteral("was asked")), qPrintable(statusText()));
     Ferrow->close();
@@ -249,7 +285,8 @@ void NetworkPortTest::zmodemThroughSer2net_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("programSends");
-    QTest::newRow("sz to the window, telnet with the COM port option") << int(Ser2netServer::Rfc2217) << false;
+    QTest::newRow("sz to the window, telnet with the COM port option")
+        << int(Ser2netServer::Rfc2217) << false;
     QTest::newRow("window to rz, telnet with the COM port option") << int(Ser2netServer::Rfc2217) << true;
     QTest::newRow("sz to the window, raw TCP") << int(Ser2netServer::Raw) << false;
     QTest::newRow("window to rz, raw TCP") << int(Ser2netServer::Raw) << true;
@@ -292,8 +329,8 @@ void NetworkPortTest::zmodemThroughSer2net()
         Ferrow->ZFileOpenBtn->click();
         Ferrow->ZSendBtn->click();
     }
-    QTRY_VERIFY2_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")), qPrintable(statusText()),
-                              kTransferMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(statusText().contains(QStringLiteral("End of Transfers")),
+                              qPrintable(statusText()), kTransferMs);
     QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QProcess::NotRunning, kTransferMs);
     QCOMPARE(peer.exitCode(), 0);
     QVERIFY2(readFile((programSends ? remote : here) + name) == bytes, "the file arrived different");
@@ -308,23 +345,27 @@ void NetworkPortTest::portsThatGoWrong_data()
     QTest::addColumn<QString>("said");
 
     const QString expected = QStringLiteral("expected tcp://HOST:PORT or rfc2217://HOST:PORT");
-    QTest::newRow("file names a device, not a URL") << "/dev/ttyUSB0" << int(Behaviour::Absent) << true << expected;
+    QTest::newRow("file names a device, not a URL")
+        << "/dev/ttyUSB0" << int(Behaviour::Absent) << true << expected;
     QTest::newRow("IPv6 address without brackets")
         << "tcp://::1:%1" << int(Behaviour::Absent) << true << "an IPv6 address goes in brackets";
-    QTest::newRow("port number missing") << "rfc2217://localhost" << int(Behaviour::Absent) << true
-                                         << "no port number from 1 to 65535";
+    QTest::newRow("port number missing")
+        << "rfc2217://localhost" << int(Behaviour::Absent) << true << "no port number from 1 to 65535";
     QTest::newRow("nothing listens") << "tcp://127.0.0.1:%1" << int(Behaviour::Absent) << true
                                      << "Connection refused";
     QTest::newRow("IPv6 loopback, nothing listens")
         << "tcp://[::1]:%1" << int(Behaviour::Absent) << true << "tcp://[::1]:";
     QTest::newRow("name that does not resolve")
         << "tcp://no-such-host.invalid:%1" << int(Behaviour::Absent) << true << "does not resolve";
-    QTest::newRow("server accepts and never speaks") << "rfc2217://127.0.0.1:%1" << int(Behaviour::Silent) << false
-                                                     << "did not take up the COM port option";
-    QTest::newRow("server negotiates without end") << "rfc2217://127.0.0.1:%1" << int(Behaviour::Flood) << false
-                                                   << "takes nothing of what is sent";
-    QTest::newRow("server hangs up at once") << "tcp://127.0.0.1:%1" << int(Behaviour::HangUp) << false
-                                             << "the server closed the connection";
+    QTest::newRow("server accepts and never speaks") << "rfc2217://127.0.0.1:%1" << int(Behaviour::Silent)
+                                                     << false << "did not take up the COM port option";
+    QTest::newRow("server negotiates without end")
+        << "rfc2217://127.0.0.1:%1" << int(Behaviour::Flood) << false << "takes nothing of what is sent";
+    QTest::newRow("server opens a report and never ends it")
+        << "rfc2217://127.0.0.1:%1" << int(Behaviour::EndlessReport) << false
+        << "did not take up the COM port option";
+    QTest::newRow("server hangs up at once")
+        << "tcp://127.0.0.1:%1" << int(Behaviour::HangUp) << false << "the server closed the connection";
 }
 
 void NetworkPortTest::portsThatGoWrong()
@@ -336,10 +377,13 @@ void NetworkPortTest::portsThatGoWrong()
     WindowFixture f(true);
     HostileServer server{Behaviour(behaviour)};
     const QString file = f.home() + QStringLiteral("COM3");
-    QVERIFY(writePortFile(file, fileText.contains(QStringLiteral("%1")) ? fileText.arg(server.port()) : fileText));
+    QVERIFY(writePortFile(file,
+                          fileText.contains(QStringLiteral("%1")) ? fileText.arg(server.port()) : fileText));
     f.show();
+    const qint64 memoryBefore = residentBytes();
     Ferrow->Comm31->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(said), kSimWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(server.doneSending(), kSimWaitMs);
     QCOMPARE(!f.query.boxes.isEmpty(), box);
     QCOMPARE(Ferrow->None1->isChecked(), box);
     if (box)
@@ -349,6 +393,9 @@ void NetworkPortTest::portsThatGoWrong()
     // However it went, the window is not held and what the link keeps stays bounded.
     Ferrow->nrComm1->SendString("MYCALL N0CALL\r");
     QVERIFY(Ferrow->nrComm1->QueuedBytes() < (16 << 20));
+    if (Behaviour(behaviour) == Behaviour::EndlessReport) // 48 MiB went by; none of it is kept
+        QVERIFY2(residentBytes() - memoryBefore < (16 << 20),
+                 qPrintable(QString::number(residentBytes() - memoryBefore)));
 }
 
 QTEST_MAIN(NetworkPortTest)

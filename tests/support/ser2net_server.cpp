@@ -75,17 +75,17 @@ bool Ser2netServer::start()
 {
     const QString config = dir_.filePath(QStringLiteral("ser2net.yaml"));
     QFile file(config);
-    const QString accepter = mode_ == Raw ? QStringLiteral("tcp,127.0.0.1,%1") : QStringLiteral("telnet(rfc2217),tcp,127.0.0.1,%1");
+    const QString accepter = mode_ == Raw ? QStringLiteral("tcp,127.0.0.1,%1")
+                                          : QStringLiteral("telnet(rfc2217),tcp,127.0.0.1,%1");
     if (!port_ || !file.open(QIODevice::WriteOnly) ||
         file.write(QStringLiteral("connection: &tnc\n"
                                   "  accepter: %1\n"
                                   "  connector: serialdev,%2,9600n81,local\n")
-                           .arg(accepter.arg(port_), device_)
-                           .toUtf8() +
-                       (bufferSize_ ? QStringLiteral("  options:\n    dev-to-net-bufsize: %1\n")
-                                          .arg(bufferSize_)
-                                          .toUtf8()
-                                    : QByteArray())) < 0) {
+                       .arg(accepter.arg(port_), device_)
+                       .toUtf8() +
+                   (bufferSize_
+                        ? QStringLiteral("  options:\n    dev-to-net-bufsize: %1\n").arg(bufferSize_).toUtf8()
+                        : QByteArray())) < 0) {
         error_ = QStringLiteral("cannot write %1").arg(config);
         return false;
     }
@@ -95,10 +95,12 @@ bool Ser2netServer::start()
                    {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-P"),
                     dir_.filePath(QStringLiteral("ser2net.pid")), QStringLiteral("-c"), config});
     if (!process_.waitForStarted(kSimWaitMs)) {
-        error_ = QStringLiteral("ser2net did not start: %1 (the test script installs it)").arg(process_.errorString());
+        error_ = QStringLiteral("ser2net did not start: %1 (the test script installs it)")
+                     .arg(process_.errorString());
         return false;
     }
-    if (!QTest::qWaitFor([this] { return listening() || process_.state() == QProcess::NotRunning; }, kSimWaitMs) ||
+    if (!QTest::qWaitFor([this] { return listening() || process_.state() == QProcess::NotRunning; },
+                         kSimWaitMs) ||
         process_.state() == QProcess::NotRunning) {
         error_ = QStringLiteral("ser2net does not listen on port %1").arg(port_);
         return false;
