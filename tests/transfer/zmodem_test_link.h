@@ -38,10 +38,13 @@ struct Station : Listener, ByteSink {
     QStringList turnDown;               // names fileOffered() says no to
     int starts = 0, finishes = 0, strayEnds = 0;
     std::function<void()> onProgress; // lets a test act mid-transfer
+    std::function<void()> onWrite;    // the sink's owner acting inside a write
 
     void write(const std::uint8_t* data, std::size_t size) override
     {
         out.insert(out.end(), data, data + size);
+        if (onWrite)
+            onWrite();
     }
     void transferStarting(Direction) override { ++starts; }
     void fileReceived(const std::string& path) override { received << QString::fromStdString(path); }

@@ -18,6 +18,7 @@ struct Case {
     Damage toReceiver, toSender;
     qint64 freeSpace = -1; // in the receive directory; -1 unknown
     QList<int> refused;    // the files the sender is told were refused
+    bool pumpInsideWrite = false; // each side's sink asks for more while it is being written to
 };
 
 // Sets the link up and starts sending; the idle receiver spots the start. Returns the paths sent.
@@ -105,6 +106,8 @@ void ZmodemTransferTest::deliversFilesIntact_data()
     row("90 s silence in lockstep, bytes held", {{20000}, {}, {}, 600, {9000, 90000, true}});
     // A refusal is the far end's answer, not a line failure: the session goes on and ends with ZFIN.
     row("announced lengths do not fit", {.sizes = {3000, 5000, 5000}, .freeSpace = 4000, .refused = {1, 2}});
+    // A port that reports its bytes gone from inside the write, and its owner pumping on that report.
+    row("sinks pump again from inside their write", {.sizes = {70000, 1025}, .pumpInsideWrite = true});
 }
 
 void ZmodemTransferTest::deliversFilesIntact()
@@ -118,6 +121,9 @@ void ZmodemTransferTest::deliversFilesIntact()
         if (namesWhileReceiving.isEmpty() || namesWhileReceiving.back() != name)
             namesWhileReceiving << name;
     };
+    if (c.pumpInsideWrite)
+        for (Station* side : {&link.sender, &link.receiver})
+            side->onWrite = [side, &link] { side->engine.pump(link.room); };
     QStringList paths = startSending(link, c), refusedPaths;
     QCOMPARE(link.sender.engine.currentFileName(), std::string("file0.bin"));
     QVERIFY(link.run());

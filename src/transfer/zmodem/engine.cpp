@@ -64,6 +64,9 @@ bool Engine::hasOutput() const
 
 std::size_t Engine::pump(std::size_t room)
 {
+    if (pumping_)
+        return 0;
+    pumping_ = true;
     std::size_t written = 0;
     while (written < room) {
         if (context_.outbox.pending() == 0 && session_) {
@@ -79,6 +82,7 @@ std::size_t Engine::pump(std::size_t room)
         context_.outbox.consume(count);
         written += count;
     }
+    pumping_ = false;
     if (written > 0 && session_)
         session_->noteSent();
     return written;

@@ -42,7 +42,8 @@ public:
     std::size_t queuedBytes() const { return context_.outbox.pending(); }
     // Bytes held back while a start heard on the line waits for a valid frame; bounded as well.
     std::size_t heldBytes() const { return held_.size(); }
-    // Writes at most `room` bytes to the sink; returns how many it wrote.
+    // Writes at most `room` bytes to the sink; returns how many it wrote. A sink that calls it again
+    // from inside its write (a port reporting the bytes gone at once) gets nothing from that call.
     std::size_t pump(std::size_t room);
     // True when pump() has something to write.
     bool hasOutput() const;
@@ -90,6 +91,7 @@ private:
     StartDetector detector_;
     bool active_ = true;
     bool inSession_ = false; // a session method is on the stack
+    bool pumping_ = false;   // pump() is on the stack: the bytes being written are not consumed yet
     std::optional<std::string> pendingAbort_;
     int lineEndsToSwallow_ = 0;
     int oToSwallow_ = 0; // the "OO" a sender may send after ZFIN
