@@ -4,8 +4,10 @@
 
 #include "app/ferrow.h"
 #include "app/forms.h"
+#include "app/production_seams.h"
 #include "app/seams.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
@@ -25,3 +27,12 @@ inline void showBenchWindow(const seams::Set& set)
     Ferrow->show();
     QCoreApplication::processEvents();
 }
+
+// What a benchmark's main starts with: a throw-away program folder, then the
+// application, then the production seams.
+struct BenchProgram {
+    BenchProgram(int& argc, char** argv) : app((prepareBenchEnvironment(home), argc), argv) {}
+    QTemporaryDir home;
+    QApplication app;
+    ProductionSeams production;
+};

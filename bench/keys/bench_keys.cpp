@@ -69,11 +69,8 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    prepareBenchEnvironment(home);
-    QApplication app(argc, argv);
-    ProductionSeams production;
-    seams::Set set = production.set();
+    BenchProgram program(argc, argv);
+    seams::Set set = program.production.set();
     port = showWindowOnInstantPort(set);
     if (!port) {
         std::fprintf(stderr, "bench_keys: the port did not open\n");

@@ -147,11 +147,8 @@ void choosePort(const QString& home, const QString& target, bool link, const Ser
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    prepareBenchEnvironment(home);
-    QApplication app(argc, argv);
-    ProductionSeams production;
-    showBenchWindow(production.set());
+    BenchProgram program(argc, argv);
+    showBenchWindow(program.production.set());
     const QByteArray traffic = tncTraffic(Bytes, 3);
     FarEnd far;
     // ser2net reads the device in steps as large as a pty hands out, not its
@@ -163,9 +160,9 @@ int main(int argc, char** argv)
     }
     std::vector<double> pty, tcp;
     for (int run = 0; run < 5; ++run) {
-        choosePort(home.path(), far.device, true, server);
+        choosePort(program.home.path(), far.device, true, server);
         pty.push_back(measure(far, traffic));
-        choosePort(home.path(), server.url(), false, server);
+        choosePort(program.home.path(), server.url(), false, server);
         tcp.push_back(measure(far, traffic));
         std::printf("run %d: pty %.0f bytes/s, ser2net %.0f bytes/s\n", run + 1, pty.back(), tcp.back());
         std::fflush(stdout);

@@ -59,11 +59,8 @@ double measure(qsizetype held, int chunk, int logFileState, const QByteArray& tr
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    prepareBenchEnvironment(home);
-    QApplication app(argc, argv);
-    ProductionSeams production;
-    showBenchWindow(production.set());
+    BenchProgram program(argc, argv);
+    showBenchWindow(program.production.set());
 
     const QByteArray traffic = tncTraffic(FeedBytes, 1);
     std::printf("feeding %lld bytes of TNC traffic per case\n", static_cast<long long>(traffic.size()));

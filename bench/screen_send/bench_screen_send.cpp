@@ -47,12 +47,9 @@ QString screenText()
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    prepareBenchEnvironment(home);
-    QApplication app(argc, argv);
+    BenchProgram program(argc, argv);
     RecordedPause pause;
-    ProductionSeams production;
-    seams::Set set = production.set();
+    seams::Set set = program.production.set();
     set.pause = &pause;
     port = showWindowOnInstantPort(set);
     if (!port) {

@@ -63,13 +63,10 @@ std::vector<std::uint8_t> fullFile()
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    prepareBenchEnvironment(home);
-    QApplication app(argc, argv);
-    ProductionSeams production;
-    showBenchWindow(production.set());
+    BenchProgram program(argc, argv);
+    showBenchWindow(program.production.set());
 
-    const QString path = home.filePath(QStringLiteral("Quillmar.cfg"));
+    const QString path = program.home.filePath(QStringLiteral("Quillmar.cfg"));
     {
         const std::vector<std::uint8_t> bytes = fullFile();
         QFile file(path);
@@ -104,7 +101,7 @@ int main(int argc, char** argv)
     std::vector<double> replaces;
     for (int run = 0; run < 50; ++run) {
         const Clock::time_point start = Clock::now();
-        replaceFileSafely(QFile::encodeName(home.filePath(QStringLiteral("alone.cfg"))).toStdString(), bytes);
+        replaceFileSafely(QFile::encodeName(program.home.filePath(QStringLiteral("alone.cfg"))).toStdString(), bytes);
         replaces.push_back(msSince(start));
     }
     std::printf("%d runs: load median %.2f ms, save median %.2f ms (sync included)\n", Runs, median(loads),
