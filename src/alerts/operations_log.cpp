@@ -45,7 +45,7 @@ QString logFilePath()
 std::optional<QString> writeReceiveScreen(const TScreenMemo* screen)
 {
     closeLogHandle();
-    return replaceFile(logFilePath(), screenFileOf(*screen->document()));
+    return replaceFile(logFilePath(), screenFileOf(*screen));
 }
 
 // Where a log that cannot be written at close is kept instead.
@@ -120,7 +120,7 @@ void TFerrow::CloseLogAtExit()
     // trace and standard error say where.
     QString line = QStringLiteral("Could not write the log file %1: %2").arg(logFilePath(), *failure);
     QString problems;
-    const QString rescue = writeRescueLog(screenFileOf(*ReceiveScreen->document()), rescueFolders(),
+    const QString rescue = writeRescueLog(screenFileOf(*ReceiveScreen), rescueFolders(),
                                           QDateTime::currentDateTime(), &problems);
     line += rescue.isEmpty() ? QStringLiteral("; the log text is lost (%1)").arg(problems)
                              : QStringLiteral("; its text is in %1").arg(rescue);

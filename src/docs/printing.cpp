@@ -17,7 +17,7 @@ void printScreen(TFerrow& window, TScreenMemo& source)
 {
     window.TempEditBuffer->clear();
     source.selectAll(); // the selection stays, showing what was printed
-    window.TempEditBuffer->setPlainText(screenLines(*source.document()).join(QLatin1Char('\n')));
+    window.TempEditBuffer->setPlainText(screenLines(source).join(QLatin1Char('\n')));
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("0"));

@@ -2,6 +2,7 @@
 
 #include "app/safe_file.h"
 #include "screens/line_pieces.h"
+#include "screens/screen_memo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -62,6 +63,32 @@ QByteArray screenFileOf(const QTextDocument& screen)
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
     return screenFileBytes(lines);
+}
+
+QStringList screenLines(const TScreenMemo& screen)
+{
+    const ReceivedArchive& archive = screen.archived();
+    QStringList lines;
+    archive.appendLines(lines);
+    QStringList rest = screenLines(*screen.document());
+    // The document's first line goes on with an open archived one; after a
+    // closed one, an empty document is the empty line after its break.
+    if (archive.endsOpen() && !rest.isEmpty())
+        lines.last() += rest.takeFirst();
+    else if (!archive.isEmpty() && rest.isEmpty())
+        rest << QString();
+    return lines + rest;
+}
+
+QByteArray screenFileOf(const TScreenMemo& screen)
+{
+    const ReceivedArchive& archive = screen.archived();
+    QByteArray out;
+    archive.appendFile(out);
+    const QByteArray rest = screenFileOf(*screen.document());
+    if (archive.endsOpen() && rest.isEmpty())
+        out += "\r\n";
+    return out + rest;
 }
 
 std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes)

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QTextDocument;
+class TScreenMemo;
 
 // Files larger than this are refused: a screen is meant for text an operator
 // sends over a radio link, not for whole archives.
@@ -32,6 +33,11 @@ QStringList screenLines(const QTextDocument& screen);
 // The screen as a file: one CR LF line per paragraph, the empty paragraph
 // after a final line break left out.
 QByteArray screenFileOf(const QTextDocument& screen);
+
+// The same for a whole screen, the text it holds apart from its document
+// (received_archive.h) first.
+QStringList screenLines(const TScreenMemo& screen);
+QByteArray screenFileOf(const TScreenMemo& screen);
 
 // Reads the whole file; on failure returns the reason and leaves `bytes` alone.
 std::optional<QString> readWholeFile(const QString& path, QByteArray& bytes);

@@ -26,7 +26,7 @@ QString groupedNumber(qsizetype n)
 // Writes the screen's lines; false (after telling the operator) on failure.
 bool saveScreen(TFerrow& window, const TScreenMemo& screen, const QString& path)
 {
-    const QByteArray bytes = screenFileOf(*screen.document());
+    const QByteArray bytes = screenFileOf(screen);
     if (const auto problem = replaceFile(path, bytes)) {
         reportFileProblem(&window, QStringLiteral("save"), path, *problem);
         return false;

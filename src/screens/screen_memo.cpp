@@ -64,13 +64,30 @@ TScreenMemo::TScreenMemo(QWidget* parent)
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &TScreenMemo::flushReceived);
     connect(document(), &QTextDocument::contentsChange, this, &TScreenMemo::keepPiecesAfterEdit);
+    connect(this, &QPlainTextEdit::selectionChanged, this, &TScreenMemo::noteSelection);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TScreenMemo::noteSelection);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TScreenMemo::bringBackWhenAtTop);
 }
+
+namespace {
+
+// The archived text as the screen reads it: a no-break space as a plain
+// one, as the document's own plain-text export gives it.
+QString archivedText(const ReceivedArchive& archive)
+{
+    QString text;
+    archive.appendText(text);
+    text.replace(QChar::Nbsp, QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
 
 QString TScreenMemo::toPlainText() const
 {
     if (!madePieces_)
         return QPlainTextEdit::toPlainText();
-    return lineTextBetween(*document(), 0, endPosition());
+    return archivedText(archive_) + lineTextBetween(*document(), 0, endPosition());
 }
 
 QMimeData* TScreenMemo::createMimeDataFromSelection() const
@@ -78,16 +95,19 @@ QMimeData* TScreenMemo::createMimeDataFromSelection() const
     if (!madePieces_)
         return QPlainTextEdit::createMimeDataFromSelection();
     const QTextCursor selection = textCursor();
+    QString text = selection.selectionStart() == 0 ? archivedText(archive_) : QString();
+    text += lineTextBetween(*document(), selection.selectionStart(), selection.selectionEnd());
     auto* data = new QMimeData;
-    data->setText(lineTextBetween(*document(), selection.selectionStart(), selection.selectionEnd()));
+    data->setText(text);
     return data;
 }
 
-void TScreenMemo::keepPiecesAfterEdit(int from, int, int added)
+void TScreenMemo::keepPiecesAfterEdit(int from, int removed, int added)
 {
+    dropArchiveWithSelection(from, removed);
     // Line breaks the operator types or pastes end a line for good, even
     // inside a piece, whose mark a new paragraph would otherwise inherit.
-    if (receiving_ || markingPieces_ || !madePieces_)
+    if (receiving_ || markingPieces_ || ownEdit_ || !madePieces_)
         return;
     markingPieces_ = true;
     const QTextBlock first = document()->findBlock(from);
@@ -152,8 +172,10 @@ void TScreenMemo::keyPressEvent(QKeyEvent* event)
     for (const char c : typed)
         typeCharacter(c);
     const bool keyKept = key != 0 || virtualKey == 0;
-    if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift) && !deletedAcrossPieces(event))
+    if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift) && !deletedAcrossPieces(event)) {
         QPlainTextEdit::keyPressEvent(event);
+        bringBackWhenAtTop();
+    }
     event->accept();
 }
 

@@ -5,6 +5,8 @@
 // a handler may replace or discard, key-up on release), and bytes received
 // from the TNC come in through a path of their own.
 
+#include "received_archive.h"
+
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QSet>
@@ -63,7 +65,20 @@ public:
 
     // The whole text as received and typed. A received line too long for
     // one paragraph is held in pieces (line_pieces.h); it reads as one line.
+    // The older part of a long reception is held apart from the document
+    // (received_archive.h) and comes first.
     QString toPlainText() const;
+    // The text before the document's, and the document's own.
+    const ReceivedArchive& archived() const { return archive_; }
+    // Empty the screen, or replace its text: the archived part goes too.
+    void clear();
+    void setPlainText(const QString& text);
+
+    // While text is received, once the document holds more than `most`
+    // characters its older lines go to the archive until about `kept` are
+    // left; scrolling up to the document's start brings the newest of them
+    // back, `kept` / 4 characters at a time.
+    void setDocumentHolds(int most, int kept);
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
@@ -75,6 +90,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
@@ -98,6 +114,13 @@ private:
     void applyReceived(char c, ReceivedRun& run);
     void placeCaretAfterReceiving(int anchorBefore, int positionBefore, int endBefore);
 
+    // The archive (screen_memo_archive.cpp).
+    void archiveOldLines();
+    void bringBackWhenAtTop();
+    void bringBackArchived(bool keepView);
+    void noteSelection();
+    void dropArchiveWithSelection(int from, int removed);
+
     bool pressed_ = false;
     QSet<quint32> keysDown_; // pressed here and not yet released
     bool receiving_ = false;
@@ -105,6 +128,12 @@ private:
     bool lastReceivedWasCr_ = false;
     bool madePieces_ = false; // some received line was held in pieces
     bool markingPieces_ = false;
+    bool ownEdit_ = false;           // the archive moving text in or out
+    bool selectionFromStart_ = false; // so it takes the archived text with it
+    bool bringBackQueued_ = false;
+    int holdMost_ = 2 << 20;
+    int holdKept_ = 1 << 20;
+    ReceivedArchive archive_;
     QByteArray pending_; // received, waiting for the next frame
     QTimer frame_;
     QElapsedTimer sinceApplied_;

@@ -66,6 +66,7 @@ void TScreenMemo::applyReceivedBytes(const QByteArray& bytes)
     at.endEditBlock();
     receiving_ = false;
     placeCaretAfterReceiving(anchorBefore, positionBefore, endBefore);
+    archiveOldLines();
 }
 
 void TScreenMemo::ReceivedRun::flush()
@@ -94,6 +95,9 @@ void TScreenMemo::applyReceived(char c, ReceivedRun& run)
     switch (quint8(c)) {
     case 8:
         run.flush();
+        // Taken back into the archived text: its last line comes back first.
+        if (run.at.atStart())
+            bringBackArchived(false);
         deletePreviousCharacter(run.at);
         run.lineChars = run.at.positionInBlock();
         run.inPiece = continuesLine(run.at.block());

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 
@@ -71,6 +72,39 @@ QString copied(TScreenMemo& screen)
     return QGuiApplication::clipboard()->text();
 }
 
+// The text a screen shows for received bytes: CR or LF ends a line (LF
+// right after CR adds nothing), Backspace takes back the character before
+// it, a line break included.
+QString shownText(const QByteArray& bytes)
+{
+    QString text;
+    bool afterCr = false;
+    for (const char c : bytes) {
+        if (c == '\b')
+            text.chop(1);
+        else if (c == '\r' || (c == '\n' && !afterCr))
+            text += QLatin1Char('\n');
+        else if (c != '\n')
+            text += QLatin1Char(c);
+        afterCr = c == '\r';
+    }
+    return text;
+}
+
+QByteArray numberedLines(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += "N0CALL>CQ line " + QByteArray::number(i) + " de W1AW\r\n";
+    return lines;
+}
+
+// What the screen's first row shows.
+QString topLine(const TScreenMemo& screen)
+{
+    return screen.cursorForPosition(QPoint(4, 4)).block().text();
+}
+
 } // namespace
 
 class LongLineTest : public QObject {
@@ -81,6 +115,8 @@ private slots:
     void readsBackAsReceived_data();
     void readsBackAsReceived();
     void copiesAllOfALargeScreen();
+    void readsBackAcrossTheArchive_data();
+    void readsBackAcrossTheArchive();
 };
 
 void LongLineTest::layoutStaysBounded_data()
@@ -197,6 +233,89 @@ void LongLineTest::copiesAllOfALargeScreen()
     QString expected = QString::fromLatin1(received);
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QCOMPARE(copied(screen), expected);
+}
+
+void LongLineTest::readsBackAcrossTheArchive_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QString>("edit"); // what the operator does then
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray lines = numberedLines(300);
+    const QString shown = shownText(lines);
+    const QByteArray line = unbroken(20 * 1024) + "\r\nK";
+    QTest::newRow("lines, most of them archived") << lines << "" << shown;
+    QTest::newRow("an unbroken line archived in pieces") << line << "" << shownText(line);
+    const QByteArray takenBack = lines + QByteArray(3000, '\b') + "QRT\r";
+    QTest::newRow("received Backspaces reach back into archived lines") << takenBack << "" << shownText(takenBack);
+    const QByteArray lineTakenBack = unbroken(20 * 1024) + QByteArray(15 * 1024, '\b') + "xyz";
+    QTest::newRow("received Backspaces take back an archived unbroken line")
+        << lineTakenBack << "" << shownText(lineTakenBack);
+    QTest::newRow("Select All, then Cut") << lines << "cut all" << QString();
+    QTest::newRow("Select All, then a typed letter") << lines << "type over all" << QStringLiteral("Z");
+    QTest::newRow("a typed letter at the end") << lines << "type at end" << shown + "Z";
+    QTest::newRow("scrolled up to the document's start") << lines << "scroll up" << shown;
+    QTest::newRow("scrolled up into an unbroken line") << line << "scroll up" << shownText(line);
+    const QByteArray more = numberedLines(400).mid(200);
+    QTest::newRow("a selection held while lines arrive") << lines << "select, then receive" << shownText(lines + more);
+}
+
+void LongLineTest::readsBackAcrossTheArchive()
+{
+    // A small document, so a few kilobytes reach the archive.
+    QFETCH(QByteArray, received);
+    QFETCH(QString, edit);
+    QFETCH(QString, expected);
+    TScreenMemo screen;
+    screen.setDocumentHolds(1500, 800);
+    screen.resize(400, 200);
+    screen.show();
+    receive(screen, received, 64);
+    QVERIFY(!screen.archived().isEmpty());
+    // Each time, what is left may start inside a piece.
+    const int mostHeld = 1500 + MaxLinePieceChars;
+    QVERIFY(screen.document()->characterCount() <= mostHeld);
+
+    if (edit == "cut all") {
+        screen.selectAll();
+        screen.cut();
+        QCOMPARE(QGuiApplication::clipboard()->text(), shownText(received));
+    } else if (edit.startsWith("type")) {
+        if (edit == "type over all")
+            screen.selectAll();
+        QTest::keyClicks(&screen, QStringLiteral("Z"));
+    } else if (edit == "scroll up") {
+        const qint64 archived = screen.archived().size();
+        screen.verticalScrollBar()->setValue(0);
+        const QString firstLine = topLine(screen);
+        QTRY_VERIFY(screen.archived().size() < archived);
+        // The lines come back above what the operator was looking at.
+        QCOMPARE(topLine(screen), firstLine);
+    } else if (edit == "select, then receive") {
+        QTextCursor caret = screen.textCursor();
+        caret.setPosition(200);
+        caret.setPosition(300, QTextCursor::KeepAnchor);
+        screen.setTextCursor(caret);
+        const QString selected = screen.textCursor().selectedText();
+        receive(screen, numberedLines(400).mid(200), 64);
+        QCOMPARE(screen.textCursor().selectedText(), selected);
+        // Once the operator is back at the end, old lines go again.
+        screen.moveCaretToEnd();
+        receive(screen, QByteArray(1, '\b'), 1);
+        receive(screen, "\n", 1);
+        QVERIFY(screen.document()->characterCount() <= mostHeld);
+    }
+    QCOMPARE(screen.toPlainText(), expected);
+    QCOMPARE(screenLines(screen).join('\n'), expected);
+    QStringList fileLines = expected.split('\n');
+    if (fileLines.size() > 1 && fileLines.last().isEmpty())
+        fileLines.removeLast();
+    QCOMPARE(screenFileOf(screen), expected.isEmpty() ? QByteArray() : screenFileBytes(fileLines));
+    QGuiApplication::clipboard()->clear();
+    screen.selectAll();
+    QCOMPARE(copied(screen), expected);
+    receive(screen, "!", 1);
+    QCOMPARE(screen.toPlainText(), expected + "!");
 }
 
 QTEST_MAIN(LongLineTest)

@@ -1,0 +1,160 @@
+// A long reception held mostly outside the screen's document. The document
+// keeps the newest megabyte or two, where the operator reads, types and
+// selects; older lines go to the archive as 8-bit text, and come back a
+// batch at a time when the operator scrolls up to the document's start.
+// Whatever reads the whole screen (its text, Save, Print, the log, a copy
+// of a selection from the start) reads the archive first.
+
+#include "screen_memo.h"
+
+#include "line_pieces.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+void TScreenMemo::setDocumentHolds(int most, int kept)
+{
+    holdMost_ = most;
+    holdKept_ = std::clamp(kept, 1, most);
+}
+
+void TScreenMemo::clear()
+{
+    archive_.clear();
+    QPlainTextEdit::clear();
+}
+
+void TScreenMemo::setPlainText(const QString& text)
+{
+    archive_.clear();
+    QPlainTextEdit::setPlainText(text);
+}
+
+void TScreenMemo::noteSelection()
+{
+    const QTextCursor caret = textCursor();
+    selectionFromStart_ = caret.hasSelection() && caret.selectionStart() == 0;
+}
+
+void TScreenMemo::dropArchiveWithSelection(int from, int removed)
+{
+    // A selection from the document's start reaches back through the
+    // archive (Select All selects everything): cutting, deleting or typing
+    // over it takes the archived text too.
+    if (!ownEdit_ && !receiving_ && from == 0 && removed > 0 && selectionFromStart_)
+        archive_.clear();
+}
+
+void TScreenMemo::archiveOldLines()
+{
+    QTextDocument* doc = document();
+    if (doc->characterCount() <= holdMost_)
+        return;
+    const QTextBlock keep = doc->findBlock(doc->characterCount() - holdKept_);
+    const int cut = keep.position();
+    const QTextCursor caret = textCursor();
+    // Text the operator has selected stays where it is, unless the
+    // selection runs from the start, which it still does afterwards.
+    if (cut <= 0 || (caret.selectionStart() != 0 && caret.selectionStart() < cut))
+        return;
+    const bool following = caret.position() == endPosition();
+    const QTextBlock top = firstVisibleBlock();
+    if (!following && top.position() < cut)
+        return; // the operator is reading there
+    const int topNumber = top.blockNumber() - keep.blockNumber();
+    const int lineInTop = verticalScrollBar()->value() - top.firstLineNumber();
+
+    for (QTextBlock b = doc->begin(); b != keep; b = b.next()) {
+        if (b != doc->begin() && !continuesLine(b))
+            archive_.endLine();
+        archive_.append(b.text());
+    }
+    if (!continuesLine(keep))
+        archive_.endLine();
+
+    ownEdit_ = true;
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.setPosition(cut, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    // The paragraph left first keeps the format of the one removed first.
+    markContinuing(c, archive_.endsOpen());
+    c.endEditBlock();
+    ownEdit_ = false;
+    madePieces_ = true;
+
+    if (following)
+        ensureCursorVisible();
+    else
+        verticalScrollBar()->setValue(doc->findBlockByNumber(topNumber).firstLineNumber() + lineInTop);
+}
+
+void TScreenMemo::bringBackWhenAtTop()
+{
+    const QScrollBar* bar = verticalScrollBar();
+    if (archive_.isEmpty() || bringBackQueued_ || bar->value() != bar->minimum())
+        return;
+    // Not from inside the scroll that got here.
+    bringBackQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        bringBackQueued_ = false;
+        bringBackArchived(true);
+    });
+}
+
+void TScreenMemo::bringBackArchived(bool keepView)
+{
+    if (archive_.isEmpty())
+        return;
+    QTextDocument* doc = document();
+    const QTextBlock top = firstVisibleBlock();
+    const int topNumber = top.blockNumber();
+    const int lineInTop = verticalScrollBar()->value() - top.firstLineNumber();
+    const int blocksBefore = doc->blockCount();
+    const QString text = archive_.takeNewest(std::max(1, holdKept_ / 4));
+
+    ownEdit_ = true;
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    markContinuing(c, false);
+    QTextBlockFormat line = c.blockFormat();
+    QTextBlockFormat piece = line;
+    piece.setProperty(ContinuedLineProperty, true);
+    // Each line goes in as the received path would have made it, in pieces;
+    // after the last comes the document's first line, which goes on with it
+    // when it was open.
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = text.size();
+        for (qsizetype p = from; p < end; p += MaxLinePieceChars) {
+            if (p > from)
+                c.insertBlock(piece);
+            c.insertText(text.mid(p, std::min<qsizetype>(MaxLinePieceChars, end - p)));
+        }
+        c.insertBlock(end < text.size() ? line : piece);
+        from = end + 1;
+    }
+    c.endEditBlock();
+    ownEdit_ = false;
+    madePieces_ = true;
+
+    if (keepView) {
+        const QTextBlock sameTop = doc->findBlockByNumber(topNumber + doc->blockCount() - blocksBefore);
+        verticalScrollBar()->setValue(sameTop.firstLineNumber() + lineInTop);
+    }
+}
+
+void TScreenMemo::wheelEvent(QWheelEvent* event)
+{
+    QPlainTextEdit::wheelEvent(event);
+    // A document too short to scroll still leads up into the archive.
+    if (event->angleDelta().y() > 0)
+        bringBackWhenAtTop();
+}
