@@ -64,9 +64,12 @@ QByteArray ReceivedArchive::bytesFrom(qint64 from) const
 
 QString ReceivedArchive::takeNewest(qint64 least)
 {
-    // The newest line may be open; the text taken starts where a line does.
+    // The text taken starts where a line does, unless that is more than
+    // `least` further back: a line of megabytes comes back a part at a time,
+    // and what stays ends open.
     qint64 start = std::max<qint64>(0, size_ - least);
-    while (start > 0 && chunks_[size_t((start - 1) / ChunkBytes)][(start - 1) % ChunkBytes] != '\n')
+    const qint64 furthest = std::max<qint64>(0, start - least);
+    while (start > furthest && chunks_[size_t((start - 1) / ChunkBytes)][(start - 1) % ChunkBytes] != '\n')
         --start;
     const QString text = QString::fromLatin1(bytesFrom(start));
     truncate(start);

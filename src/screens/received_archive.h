@@ -30,9 +30,10 @@ public:
     // holds the rest of it.
     bool endsOpen() const { return size_ > 0 && lastByte() != '\n'; }
 
-    // Removes and returns the newest text, whole lines of at least `least`
-    // characters together (all that is held when there is less), each line
-    // ended by '\n' except an open last one.
+    // Removes and returns the newest text, at least `least` characters (all
+    // that is held when there is less) and at most twice that, from a line's
+    // start where there is one in that span; each line ended by '\n' except
+    // an open last one.
     QString takeNewest(qint64 least);
 
     // The text as the screen reads it: lines ended by '\n'.

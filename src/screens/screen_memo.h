@@ -75,8 +75,8 @@ public:
     void setPlainText(const QString& text);
 
     // While text is received, once the document holds more than `most`
-    // characters its older lines go to the archive until about `kept` are
-    // left; scrolling up to the document's start brings the newest of them
+    // characters (or `most` / 32 lines) its older lines go to the archive
+    // until about `kept` (or `kept` / 32 lines) are left; scrolling up to the document's start brings the newest of them
     // back, `kept` / 4 characters at a time.
     void setDocumentHolds(int most, int kept);
 

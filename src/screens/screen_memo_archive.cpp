@@ -53,10 +53,15 @@ void TScreenMemo::dropArchiveWithSelection(int from, int removed)
 
 void TScreenMemo::archiveOldLines()
 {
+    // Lines cost the document far more than their characters: a flood of
+    // empty ones is held to a line for every LineChars characters.
+    constexpr int LineChars = 32;
     QTextDocument* doc = document();
-    if (doc->characterCount() <= holdMost_)
+    if (doc->characterCount() <= holdMost_ && doc->blockCount() <= holdMost_ / LineChars)
         return;
-    const QTextBlock keep = doc->findBlock(doc->characterCount() - holdKept_);
+    const int keptFrom = std::max(doc->findBlock(doc->characterCount() - holdKept_).blockNumber(),
+                                  doc->blockCount() - holdKept_ / LineChars);
+    const QTextBlock keep = doc->findBlockByNumber(keptFrom);
     const int cut = keep.position();
     const QTextCursor caret = textCursor();
     // Text the operator has selected stays where it is, unless the
@@ -126,6 +131,8 @@ void TScreenMemo::bringBackArchived(bool keepView)
     QTextBlockFormat line = c.blockFormat();
     QTextBlockFormat piece = line;
     piece.setProperty(ContinuedLineProperty, true);
+    // What stays archived may end inside the line that now comes first.
+    markContinuing(c, archive_.endsOpen());
     // Each line goes in as the received path would have made it, in pieces;
     // after the last comes the document's first line, which goes on with it
     // when it was open.

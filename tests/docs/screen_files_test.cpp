@@ -144,6 +144,34 @@ private slots:
             text.split(u'\n'));
     }
 
+    void receptionHeldApart()
+    {
+        // A long reception, most of it held apart from the screen's document: Save Receive, Print Receive
+        // and the log take all of it.
+        WindowFixture f;
+        f.show();
+        TScreenMemo* screen = Ferrow->ReceiveScreen;
+        screen->clear();
+        screen->setDocumentHolds(2000, 1000);
+        QByteArray received;
+        for (int i = 0; i < 400; ++i)
+            received += "W1AW>CQ bulletin line " + QByteArray::number(i) + "\r\n";
+        screen->receiveBytes(received);
+        screen->flushReceived();
+        QVERIFY(!screen->archived().isEmpty());
+        const QString saved = f.home() + QStringLiteral("saved.txt"), log = f.home() + QStringLiteral("log.rtf");
+        f.query.fileAnswers << saved;
+        Ferrow->Save1Click();
+        QCOMPARE(readFile(saved), received);
+        f.query.printAnswers << f.home() + QStringLiteral("printed.pdf");
+        Ferrow->Print1Click();
+        QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), QString::fromLatin1(received).replace("\r\n", "\n"));
+        f.query.fileAnswers << log;
+        Ferrow->LogBtnClick(); // ON
+        Ferrow->LogBtnClick(); // OFF writes the screen
+        QCOMPARE(readFile(log), received);
+    }
+
     void printedPages()
     {
         // Over 3000 lines, and one too long for the page, through Print Xmit to a high-resolution PDF: every
