@@ -88,8 +88,6 @@ void TScreenMemo::archiveOldLines()
     c.beginEditBlock();
     c.setPosition(cut, QTextCursor::KeepAnchor);
     c.removeSelectedText();
-    // The paragraph left first keeps the format of the one removed first.
-    markContinuing(c, archive_.endsOpen());
     c.endEditBlock();
     ownEdit_ = false;
     madePieces_ = true;
@@ -127,12 +125,12 @@ void TScreenMemo::bringBackArchived(bool keepView)
     ownEdit_ = true;
     QTextCursor c(doc);
     c.beginEditBlock();
+    // The first paragraph's mark means nothing (whether it goes on with the
+    // archive is the archive's to say); the formats start from a plain one.
     markContinuing(c, false);
     QTextBlockFormat line = c.blockFormat();
     QTextBlockFormat piece = line;
     piece.setProperty(ContinuedLineProperty, true);
-    // What stays archived may end inside the line that now comes first.
-    markContinuing(c, archive_.endsOpen());
     // Each line goes in as the received path would have made it, in pieces;
     // after the last comes the document's first line, which goes on with it
     // when it was open.

@@ -99,6 +99,16 @@ QByteArray numberedLines(int count)
     return lines;
 }
 
+// The screen file of a screen's text: a CR LF line each, none for the empty
+// line after a final break.
+QByteArray fileOf(const QString& text)
+{
+    QStringList lines = text.split('\n');
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return text.isEmpty() ? QByteArray() : screenFileBytes(lines);
+}
+
 // What the screen's first row shows.
 QString topLine(const TScreenMemo& screen)
 {
@@ -248,6 +258,7 @@ void LongLineTest::readsBackAcrossTheArchive_data()
     QTest::newRow("an unbroken line archived in pieces") << line << "" << shownText(line);
     const QByteArray takenBack = lines + QByteArray(3000, '\b') + "QRT\r";
     QTest::newRow("received Backspaces reach back into archived lines") << takenBack << "" << shownText(takenBack);
+    QTest::newRow("received Backspaces, all in one read") << lines << "backspaces at once" << shownText(takenBack);
     const QByteArray lineTakenBack = unbroken(20 * 1024) + QByteArray(15 * 1024, '\b') + "xyz";
     QTest::newRow("received Backspaces take back an archived unbroken line")
         << lineTakenBack << "" << shownText(lineTakenBack);
@@ -256,6 +267,9 @@ void LongLineTest::readsBackAcrossTheArchive_data()
     QTest::newRow("Select All, then Cut") << lines << "cut all" << QString();
     QTest::newRow("Select All, then a typed letter") << lines << "type over all" << QStringLiteral("Z");
     QTest::newRow("a typed letter at the end") << lines << "type at end" << shown + "Z";
+    QTest::newRow("the document emptied, archived lines left") << lines << "empty the document" << shown;
+    QTest::newRow("the document emptied, an archived line left open")
+        << line << "empty the document" << shownText(line);
     QTest::newRow("scrolled up to the document's start") << lines << "scroll up" << shown;
     QTest::newRow("scrolled up into an unbroken line") << line << "scroll up" << shownText(line);
     const QByteArray more = numberedLines(400).mid(200);
@@ -287,6 +301,22 @@ void LongLineTest::readsBackAcrossTheArchive()
         if (edit == "type over all")
             screen.selectAll();
         QTest::keyClicks(&screen, QStringLiteral("Z"));
+    } else if (edit == "backspaces at once") {
+        receive(screen, QByteArray(3000, '\b') + "QRT\r", 4096);
+    } else if (edit == "empty the document") {
+        // Not from its start, which would take the archive too.
+        const QString held = lineTextBetween(*screen.document(), 0, screen.document()->characterCount() - 1);
+        QTextCursor caret(screen.document());
+        caret.setPosition(1);
+        caret.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        screen.setTextCursor(caret);
+        QTest::keyClick(&screen, Qt::Key_Delete);
+        QTest::keyClick(&screen, Qt::Key_Backspace);
+        QVERIFY(screen.document()->isEmpty());
+        expected.chop(held.size());
+        QCOMPARE(screenFileOf(screen), fileOf(expected));
+        // It fills again with the newest archived text.
+        QTRY_VERIFY(!screen.document()->isEmpty());
     } else if (edit == "scroll up") {
         const qint64 archived = screen.archived().size();
         screen.verticalScrollBar()->setValue(0);
@@ -300,7 +330,12 @@ void LongLineTest::readsBackAcrossTheArchive()
         caret.setPosition(300, QTextCursor::KeepAnchor);
         screen.setTextCursor(caret);
         const QString selected = screen.textCursor().selectedText();
-        receive(screen, numberedLines(400).mid(200), 64);
+        // The operator keeps scrolling down to what arrives.
+        const QByteArray more = numberedLines(400).mid(200);
+        for (qsizetype at = 0; at < more.size(); at += 64) {
+            receive(screen, more.mid(at, 64), 64);
+            screen.verticalScrollBar()->setValue(screen.verticalScrollBar()->maximum());
+        }
         QCOMPARE(screen.textCursor().selectedText(), selected);
         // Once the operator is back at the end, old lines go again.
         screen.moveCaretToEnd();
@@ -310,10 +345,7 @@ void LongLineTest::readsBackAcrossTheArchive()
     }
     QCOMPARE(screen.toPlainText(), expected);
     QCOMPARE(screenLines(screen).join('\n'), expected);
-    QStringList fileLines = expected.split('\n');
-    if (fileLines.size() > 1 && fileLines.last().isEmpty())
-        fileLines.removeLast();
-    QCOMPARE(screenFileOf(screen), expected.isEmpty() ? QByteArray() : screenFileBytes(fileLines));
+    QCOMPARE(screenFileOf(screen), fileOf(expected));
     QGuiApplication::clipboard()->clear();
     screen.selectAll();
     QCOMPARE(copied(screen), expected);
