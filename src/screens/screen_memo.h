@@ -131,8 +131,8 @@ private:
     bool ownEdit_ = false;           // the archive moving text in or out
     bool selectionFromStart_ = false; // so it takes the archived text with it
     bool bringBackQueued_ = false;
-    int holdMost_ = 2 << 20;
-    int holdKept_ = 1 << 20;
+    int holdMost_ = 1 << 20;
+    int holdKept_ = 1 << 19;
     ReceivedArchive archive_;
     QByteArray pending_; // received, waiting for the next frame
     QTimer frame_;

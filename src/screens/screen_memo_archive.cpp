@@ -1,7 +1,8 @@
 // A long reception held mostly outside the screen's document. The document
-// keeps the newest megabyte or two, where the operator reads, types and
-// selects; older lines go to the archive as 8-bit text, and come back a
-// batch at a time when the operator scrolls up to the document's start.
+// keeps the newest half to one million characters (ten to twenty thousand
+// lines of traffic), where the operator reads, types and selects; older
+// lines go to the archive as 8-bit text, and come back a batch at a time
+// when the operator scrolls up to the document's start.
 // Whatever reads the whole screen (its text, Save, Print, the log, a copy
 // of a selection from the start) reads the archive first.
 

@@ -273,6 +273,8 @@ void LongLineTest::readsBackAcrossTheArchive_data()
     QTest::newRow("scrolled up to the document's start") << lines << "scroll up" << shown;
     QTest::newRow("scrolled up into an unbroken line") << line << "scroll up" << shownText(line);
     const QByteArray more = numberedLines(400).mid(200);
+    QTest::newRow("lines arrive below the caret, the view where it was")
+        << lines << "caret off the end, receive" << shownText(lines + more);
     QTest::newRow("a selection held while lines arrive") << lines << "select, then receive" << shownText(lines + more);
 }
 
@@ -324,6 +326,20 @@ void LongLineTest::readsBackAcrossTheArchive()
         QTRY_VERIFY(screen.archived().size() < archived);
         // The lines come back above what the operator was looking at.
         QCOMPARE(topLine(screen), firstLine);
+    } else if (edit == "caret off the end, receive") {
+        // Lines go while the operator reads the last few: the view stays on them.
+        screen.resize(400, 100);
+        QTest::keyClick(&screen, Qt::Key_Left);
+        QCoreApplication::processEvents();
+        const QString firstShown = topLine(screen);
+        const qint64 archived = screen.archived().size();
+        screen.setDocumentHolds(400, 400);
+        const QByteArray more = numberedLines(400).mid(200);
+        for (qsizetype at = 0; at < more.size(); at += 64) {
+            receive(screen, more.mid(at, 64), 64);
+            QCOMPARE(topLine(screen), firstShown);
+        }
+        QVERIFY(screen.archived().size() > archived); // lines above the view went
     } else if (edit == "select, then receive") {
         QTextCursor caret = screen.textCursor();
         caret.setPosition(200);
