@@ -150,26 +150,23 @@ private slots:
         // and the log take all of it.
         WindowFixture f;
         f.show();
-        TScreenMemo* screen = Ferrow->ReceiveScreen;
-        screen->clear();
-        screen->setDocumentHolds(2000, 1000);
+        Ferrow->ReceiveScreen->clear();
+        Ferrow->ReceiveScreen->setDocumentHolds(2000, 1000);
         QByteArray received;
         for (int i = 0; i < 400; ++i)
             received += "W1AW>CQ bulletin line " + QByteArray::number(i) + "\r\n";
-        screen->receiveBytes(received);
-        screen->flushReceived();
-        QVERIFY(!screen->archived().isEmpty());
-        const QString saved = f.home() + QStringLiteral("saved.txt"), log = f.home() + QStringLiteral("log.rtf");
-        f.query.fileAnswers << saved;
+        Ferrow->ReceiveScreen->receiveBytes(received);
+        Ferrow->ReceiveScreen->flushReceived();
+        QVERIFY(!Ferrow->ReceiveScreen->archived().isEmpty());
+        f.query.fileAnswers << f.home() + "saved.txt" << f.home() + "log.rtf";
+        f.query.printAnswers << f.home() + "printed.pdf";
         Ferrow->Save1Click();
-        QCOMPARE(readFile(saved), received);
-        f.query.printAnswers << f.home() + QStringLiteral("printed.pdf");
         Ferrow->Print1Click();
-        QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), QString::fromLatin1(received).replace("\r\n", "\n"));
-        f.query.fileAnswers << log;
         Ferrow->LogBtnClick(); // ON
         Ferrow->LogBtnClick(); // OFF writes the screen
-        QCOMPARE(readFile(log), received);
+        QCOMPARE(readFile(f.home() + "saved.txt"), received);
+        QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), QString::fromLatin1(received).replace("\r\n", "\n"));
+        QCOMPARE(readFile(f.home() + "log.rtf"), received);
     }
 
     void printedPages()
