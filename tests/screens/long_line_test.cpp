@@ -265,6 +265,7 @@ void LongLineTest::readsBackAcrossTheArchive_data()
     QTest::newRow("the document emptied, an archived line left open")
         << line << "empty the document" << shownText(line);
     QTest::newRow("scrolled up to the document's start") << lines << "scroll up" << shown;
+    QTest::newRow("Ctrl+Home, no mouse") << lines << "ctrl home" << shown;
     QTest::newRow("scrolled up into an unbroken line") << line << "scroll up" << shownText(line);
     QTest::newRow("lines arrive below the caret, the view where it was")
         << lines << "caret off the end" << shownText(lines + more);
@@ -321,6 +322,14 @@ void LongLineTest::readsBackAcrossTheArchive()
         const QString firstLine = topLine(screen);
         QTRY_VERIFY(screen.archived().size() < archived);
         QCOMPARE(topLine(screen), firstLine); // the lines come back above it
+    } else if (edit == "ctrl home") {
+        // The top of the document, then older lines come back above the caret.
+        QTest::keyClick(&screen, Qt::Key_Home, Qt::ControlModifier);
+        const QString caretLine = screen.textCursor().block().text();
+        QTRY_VERIFY(screen.archived().size() < archived);
+        QCOMPARE(screen.textCursor().block().text(), caretLine);
+        QTest::keyClick(&screen, Qt::Key_Home, Qt::ControlModifier);
+        QTRY_VERIFY(screen.archived().size() < archived - 300);
     } else if (edit == "caret off the end") {
         // Lines go while the operator reads the last few: the view stays on them.
         screen.resize(400, 100);
