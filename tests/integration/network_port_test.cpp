@@ -246,7 +246,9 @@ void NetworkPortTest::remoteTncThroughSer2net()
     // ser2net answers each request with what it asked: nothing to report.
     QVERIFY2(!statusText().contains(QStringLiteral("was asked")), qPrintable(statusText()));
     Ferrow->close();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.transcript().contains("MYCALL K1NET\rMYCALL N0END\r"), kSimWaitMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(sim.transcript().contains("MYCALL K1NET\rMYCALL N0END\r"),
+                              qPrintable(QString::fromLatin1(sim.transcript().toPercentEncoding()) + statusText()),
+                              kSimWaitMs);
     QVERIFY(!sim.transcript().contains('\0')); // no text-mode CR NUL, not even before binary was agreed
 }
 
