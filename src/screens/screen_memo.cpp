@@ -107,15 +107,15 @@ void TScreenMemo::keepPiecesAfterEdit(int from, int removed, int added)
     dropArchiveWithSelection(from, removed);
     // Line breaks the operator types or pastes end a line for good, even
     // inside a piece, whose mark a new paragraph would otherwise inherit.
-    if (receiving_ || markingPieces_ || ownEdit_ || !madePieces_)
+    if (receiving_ || ownEdit_ || !madePieces_)
         return;
-    markingPieces_ = true;
+    ownEdit_ = true;
     const QTextBlock first = document()->findBlock(from);
     for (QTextBlock b = first.next(); b.isValid() && b.position() <= from + added; b = b.next()) {
         QTextCursor c(b);
         markContinuing(c, false);
     }
-    markingPieces_ = false;
+    ownEdit_ = false;
 }
 
 void TScreenMemo::setFontColor(qint32 encoded)
@@ -174,6 +174,7 @@ void TScreenMemo::keyPressEvent(QKeyEvent* event)
     const bool keyKept = key != 0 || virtualKey == 0;
     if (typed.isEmpty() && keyKept && isOwnEditingKey(event->key(), shift) && !deletedAcrossPieces(event)) {
         QPlainTextEdit::keyPressEvent(event);
+        // The view follows the caret without telling its scroll bar.
         bringBackWhenAtTop();
     }
     event->accept();

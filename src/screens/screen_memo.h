@@ -90,7 +90,6 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
@@ -118,6 +117,13 @@ private:
     void archiveOldLines();
     void bringBackWhenAtTop();
     void bringBackArchived(bool keepView);
+    // The first line shown: its paragraph's number and the wrapped row in it.
+    struct TopLine {
+        int block;
+        int row;
+    };
+    TopLine topLine() const;
+    void showTopLine(TopLine top);
     void noteSelection();
     void dropArchiveWithSelection(int from, int removed);
 
@@ -127,8 +133,7 @@ private:
     bool caretToEndAsked_ = false;
     bool lastReceivedWasCr_ = false;
     bool madePieces_ = false; // some received line was held in pieces
-    bool markingPieces_ = false;
-    bool ownEdit_ = false;           // the archive moving text in or out
+    bool ownEdit_ = false;            // marking pieces, moving text to or from the archive
     bool selectionFromStart_ = false; // so it takes the archived text with it
     bool bringBackQueued_ = false;
     int holdMost_ = 1 << 20;

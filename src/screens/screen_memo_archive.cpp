@@ -15,7 +15,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -70,11 +69,10 @@ void TScreenMemo::archiveOldLines()
     if (cut <= 0 || (caret.selectionStart() != 0 && caret.selectionStart() < cut))
         return;
     const bool following = caret.position() == endPosition();
-    const QTextBlock top = firstVisibleBlock();
-    if (!following && top.position() < cut)
+    TopLine top = topLine();
+    if (!following && top.block < keep.blockNumber())
         return; // the operator is reading there
-    const int topNumber = top.blockNumber() - keep.blockNumber();
-    const int lineInTop = verticalScrollBar()->value() - top.firstLineNumber();
+    top.block -= keep.blockNumber();
 
     for (QTextBlock b = doc->begin(); b != keep; b = b.next()) {
         if (b != doc->begin() && !continuesLine(b))
@@ -96,7 +94,7 @@ void TScreenMemo::archiveOldLines()
     if (following)
         ensureCursorVisible();
     else
-        verticalScrollBar()->setValue(doc->findBlockByNumber(topNumber).firstLineNumber() + lineInTop);
+        showTopLine(top);
 }
 
 void TScreenMemo::bringBackWhenAtTop()
@@ -117,9 +115,7 @@ void TScreenMemo::bringBackArchived(bool keepView)
     if (archive_.isEmpty())
         return;
     QTextDocument* doc = document();
-    const QTextBlock top = firstVisibleBlock();
-    const int topNumber = top.blockNumber();
-    const int lineInTop = verticalScrollBar()->value() - top.firstLineNumber();
+    TopLine top = topLine();
     const int blocksBefore = doc->blockCount();
     const QString text = archive_.takeNewest(std::max(1, holdKept_ / 4));
 
@@ -152,15 +148,19 @@ void TScreenMemo::bringBackArchived(bool keepView)
     madePieces_ = true;
 
     if (keepView) {
-        const QTextBlock sameTop = doc->findBlockByNumber(topNumber + doc->blockCount() - blocksBefore);
-        verticalScrollBar()->setValue(sameTop.firstLineNumber() + lineInTop);
+        top.block += doc->blockCount() - blocksBefore;
+        showTopLine(top);
     }
 }
 
-void TScreenMemo::wheelEvent(QWheelEvent* event)
+TScreenMemo::TopLine TScreenMemo::topLine() const
 {
-    QPlainTextEdit::wheelEvent(event);
-    // A document too short to scroll still leads up into the archive.
-    if (event->angleDelta().y() > 0)
-        bringBackWhenAtTop();
+    const QTextBlock top = firstVisibleBlock();
+    return {top.blockNumber(), verticalScrollBar()->value() - top.firstLineNumber()};
+}
+
+void TScreenMemo::showTopLine(TopLine top)
+{
+    // The scroll bar counts wrapped rows.
+    verticalScrollBar()->setValue(document()->findBlockByNumber(top.block).firstLineNumber() + top.row);
 }

@@ -15,6 +15,18 @@
 #include <QTest>
 #include <QTextEdit>
 
+namespace {
+
+// What pdftotext reads from a printed file (empty when it does not finish).
+QString pdfText(const QString& path, const QStringList& options = {})
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), options + QStringList{path, QStringLiteral("-")});
+    return pdftotext.waitForFinished(120000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
+}
+
+} // namespace
+
 class ScreenFilesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -136,12 +148,7 @@ private slots:
             return;
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext is not installed: only the PDF header was checked");
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-        QVERIFY(pdftotext.waitForFinished(60000));
-        QCOMPARE(
-            QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\n').mid(0, screen->blockCount()),
-            text.split(u'\n'));
+        QCOMPARE(pdfText(path).split(u'\n').mid(0, screen->blockCount()), text.split(u'\n'));
     }
 
     void receptionHeldApart()
@@ -165,8 +172,11 @@ private slots:
         Ferrow->LogBtnClick(); // ON
         Ferrow->LogBtnClick(); // OFF writes the screen
         QCOMPARE(readFile(f.home() + "saved.txt"), received);
-        QCOMPARE(Ferrow->TempEditBuffer->toPlainText(), QString::fromLatin1(received).replace("\r\n", "\n"));
         QCOMPARE(readFile(f.home() + "log.rtf"), received);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed: the printout was not read back");
+        QCOMPARE(pdfText(f.home() + "printed.pdf").remove(u'\f').split(u'\n', Qt::SkipEmptyParts),
+                 QString::fromLatin1(received).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
     }
 
     void printedPages()
@@ -188,9 +198,6 @@ private slots:
         Ferrow->Ex1Click();
         QCOMPARE(f.query.boxes, QStringList());
 
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-        QVERIFY(pdftotext.waitForFinished(120000));
         static const QRegularExpression item(
             R"re(<page width="([\d.]+)" height="([\d.]+)">|<word xMin="([\d.]+)" yMin="([\d.]+)" )re"
             R"re(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
@@ -198,7 +205,7 @@ private slots:
         qreal width = 0, height = 0;
         int pages = 0;
         QHash<QString, int> seen; // line number -> times printed
-        for (auto it = item.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput()));
+        for (auto it = item.globalMatch(pdfText(pdf, {QStringLiteral("-bbox")}));
              it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
             if (m.capturedLength(1)) {

@@ -153,10 +153,7 @@ void LongLineTest::layoutStaysBounded()
             QFAIL(qPrintable(
                 QStringLiteral("%1 characters laid out again at %2").arg(layout->mostPerChange).arg(at)));
     }
-    QString shown;
-    for (const char c : bytes)
-        c == '\b' ? shown.chop(1) : void(shown += QLatin1Char(c));
-    QCOMPARE(screen.toPlainText(), shown);
+    QCOMPARE(screen.toPlainText(), shownText(bytes));
 }
 
 void LongLineTest::readsBackAsReceived_data()
